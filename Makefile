@@ -1,0 +1,51 @@
+# Vantorel top-level commands. `make demo` and `make test` install what is missing, configure,
+# build and then play the demo or run every test.
+BUILD   ?= build
+ASAN    ?= build-asan
+FUZZB   ?= build-fuzz
+JOBS    ?= $(shell nproc)
+WERROR  ?= 0
+CMAKE_FLAGS = -DVANTOREL_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF)
+
+.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+configure: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	@scripts/demo.sh $(BUILD)
+
+# Every test: the normal build's full suite, then the unit tests again under ASan and UBSan.
+test: test-unit test-asan
+
+test-unit: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(ASAN) $(CMAKE_FLAGS) -DVANTOREL_SANITIZE=ON -DVANTOREL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake --build $(ASAN) -j $(JOBS)
+	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) -L unit
+
+# Runs every fuzz target for FUZZ_SECONDS each (default 30).
+FUZZ_SECONDS ?= 30
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZB) -DVANTOREL_FUZZ=ON -DVANTOREL_TESTS=OFF -DVANTOREL_BENCH=OFF
+	cmake --build $(FUZZB) -j $(JOBS)
+	@scripts/run-fuzzers.sh $(FUZZB) $(FUZZ_SECONDS)
+
+bench: build
+	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b"; done; true
+
+clean:
+	rm -rf $(BUILD) $(ASAN) $(FUZZB)

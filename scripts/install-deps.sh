@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vantorel needs to build and test, only those not yet installed.
+# As root it runs apt-get itself, otherwise through sudo when that works without a password;
+# failing both it prints the exact apt-get line to run and stops.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config            # compiler and build
+  libgtest-dev libbenchmark-dev               # tests and benchmarks
+  libosmesa6-dev libgl-dev libsdl2-dev        # headless (OSMesa) and desktop (SDL2 + GL) hosts
+  libpng-dev                                  # PNG snapshots and animtool
+  xvfb xauth xdotool                          # desktop player tests under a virtual X server
+  clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+line="apt-get install -y --no-install-recommends ${missing[*]}"
+echo "install-deps: installing ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  runner=()
+elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+  runner=(sudo)
+else
+  echo "install-deps: not root and no password-less sudo; please run:" >&2
+  echo "  sudo apt-get update && sudo $line" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${runner[@]}" apt-get update -qq
+"${runner[@]}" $line
