@@ -1,0 +1,55 @@
+// Bitmap fonts: the font data format, the Font record, the store of all fonts and the current font.
+// A font is a headerless run of glyph records (width byte, height byte, width x height palette
+// indices, 255 transparent); the loader packs them into one RGBA atlas texture.
+#pragma once
+
+#include <cstdint>
+
+#include "support/dyn_array.h"
+
+constexpr int FONT_GLYPHS = 512;  // 0..255 character codes, 256..511 symbols reached by escapes
+
+struct Font;
+
+// What a font is: its base font (whose glyphs and texture it uses) and its style values.
+struct FontDesc {
+  Font* base;        // the loaded font itself for a loaded font
+  float xscale;      // horizontal scale
+  float yscale;      // vertical scale
+  float skew;        // slant
+  float boldness;    // extra advance as a fraction of the glyph width
+  int32_t own_glyphs;  // 512 for a loaded font, 0 for a derived variant
+  int32_t reserved;    // always 0
+};
+
+struct Font {
+  uint32_t tex;                   // atlas texture; derived variants share their base's
+  int32_t glyph_x[FONT_GLYPHS];   // left column of each glyph in the atlas
+  int32_t glyph_y[FONT_GLYPHS];   // top row of each glyph's cell in the atlas
+  int32_t glyph_w[FONT_GLYPHS];   // glyph width, 0 = no glyph
+  int32_t atlas_w, atlas_h;       // atlas size read back from the texture
+  uint8_t max_w;                  // largest glyph_w
+  uint8_t height;                 // cell height: the tallest glyph, at least 1
+  uint8_t cell_w;                 // glyph_w[67] + 1
+  char* name;                     // owned; lookups ignore case
+  FontDesc desc;
+};
+
+extern DynArray font_list;   // the FontStore: one Font* per element
+extern Font** fonts;         // alias of font_list.data: fonts[i] for i < font_list.count
+extern Font* cur_font;       // the font text drawing and measuring use
+extern FontDesc cur_desc;    // descriptor of the latest selection
+extern uint8_t cur_line_h;   // trunc(height of base x yscale) of the current font
+extern uint8_t cur_cell_w;   // trunc(cell_w of base x xscale): the basis of letter spacing
+
+void font_list_init();
+void font_load_mem(const uint8_t* data, uint32_t length, const char* name, uint8_t as_alpha);
+void loadfont(const char* path, const char* name);
+uint8_t* file_read_all(const char* path, int32_t* length);
+void font_metrics(Font* font);
+void font_select(Font* font);
+void font_sharpen_mips(Font* font);
+
+// The texture size limit the loader works to: GL_MAX_TEXTURE_SIZE unless a test has overridden it.
+int font_max_texture_size();
+void font_set_max_texture_size_override(int limit);  // 0 removes the override
