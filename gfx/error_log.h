@@ -16,10 +16,15 @@ struct FileTime {
 [[noreturn]] void gfx_fatal(const char* message);
 void gfx_log_error(const char* message);
 
-// Each writes into out and returns it. format_datetime and format_filetime need 64 bytes at most
-// ("yyyy-MMM-dd HH:mm:ss" with a long month name); format_date and format_time at most 20.
-char* format_datetime(double t, char* out);
-char* format_filetime(FileTime ft, char* out);
+constexpr int DATETIME_SIZE = 64;   // default bound of format_datetime and format_filetime
+constexpr int DATE_PART_SIZE = 20;  // bound of format_date and format_time, terminator included
+
+// Each writes into out and returns it. format_datetime and format_filetime write the stamp
+// "yyyy-MMM-dd HH:mm:ss" (month abbreviated in the user's locale) within size bytes, cutting what
+// does not fit; format_date and format_time write one part within DATE_PART_SIZE bytes (empty when
+// it does not fit). TIME_NOW means the current local time; other times are shown in UTC.
+char* format_datetime(double t, char* out, int size = DATETIME_SIZE);
+char* format_filetime(FileTime ft, char* out, int size = DATETIME_SIZE);
 char* format_date(double t, char* out);
 char* format_time(double t, char* out);
 FileTime unix_to_filetime(double t);
