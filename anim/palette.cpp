@@ -135,3 +135,15 @@ void alt_palette(float* red, float* green, float* blue) {
     blue[i] = float(b);
   }
 }
+
+void anim_quantise_row(const unsigned char* rgb, int count, unsigned char* out) {
+  int last_rgb = -1, last_index = 0;
+  for (int i = 0; i < count; i++, rgb += 3) {
+    int c = rgb[0] << 16 | rgb[1] << 8 | rgb[2];
+    if (c != last_rgb) {
+      last_rgb = c;
+      last_index = nearest_color(c);
+    }
+    out[i] = (unsigned char)last_index;
+  }
+}

@@ -27,3 +27,6 @@ int save_jasc_pal(const float* red, const float* green, const float* blue, const
 // Fills three 256-entry arrays with the alternative palette (16 base colours, 16 greys, 96 hues,
 // a 5x5x5 cube and three blacks).
 void alt_palette(float* red, float* green, float* blue);
+
+// nearest_color of count RGB byte triples, into count indices. Repeated colours are looked up once.
+void anim_quantise_row(const unsigned char* rgb, int count, unsigned char* out);

@@ -1,0 +1,147 @@
+// ANIM frame decoding into a sink: the version 1 records and the version 2 codes (single points,
+// seven block kinds with their moves, skipped bytes, the end byte 254). Bytes stream from the
+// buffered file; operands are read whole so that a block cut off by the end of the file is dropped.
+#include "anim/decode.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+#if defined(__GLIBC__)
+inline int read_byte(FILE* f) { return getc_unlocked(f); }
+inline size_t read_bytes(unsigned char* out, size_t n, FILE* f) { return fread_unlocked(out, 1, n, f); }
+#else
+inline int read_byte(FILE* f) { return std::getc(f); }
+inline size_t read_bytes(unsigned char* out, size_t n, FILE* f) { return std::fread(out, 1, n, f); }
+#endif
+
+// Blocks further out than this from the origin are off every picture; they are read but not
+// delivered, which also keeps pixel coordinates well inside int.
+constexpr int64_t FAR_AWAY = int64_t(1) << 24;
+
+int decode_version1(FILE* f, const AnimSink* sink) {
+  int previous_x = 0;
+  unsigned char rec[4];
+  while (read_bytes(rec, 4, f) == 4) {
+    uint32_t word = uint32_t(rec[0]) | uint32_t(rec[1]) << 8 | uint32_t(rec[2]) << 16 |
+                    uint32_t(rec[3]) << 24;
+    int x = int(word >> 20);
+    if (x >= 2048) x -= 4096;  // signed 12-bit field
+    int y = int((word >> 8) & 0xFFF);
+    sink->pixel(sink->user, x, y, int(word & 0xFF));
+    if (x < previous_x) break;  // this record was the frame's last
+    previous_x = x;
+  }
+  return 1;
+}
+
+// Unpacks 64 n-bit slots (n = 1, 2, 4 or 3) of packed rows through a local palette.
+void unpack_slots(const unsigned char* packed, int bits, const unsigned char* palette,
+                  unsigned char* index) {
+  if (bits == 3) {
+    // Eight groups of three bytes, each 24 bits holding eight 3-bit slots, most significant first.
+    for (int g = 0; g < 8; g++) {
+      uint32_t v = uint32_t(packed[0]) << 16 | uint32_t(packed[1]) << 8 | packed[2];
+      packed += 3;
+      for (int k = 0; k < 8; k++) index[g * 8 + k] = palette[(v >> (21 - 3 * k)) & 7];
+    }
+    return;
+  }
+  int per_byte = 8 / bits, mask = (1 << bits) - 1;
+  for (int i = 0; i < 64; i += per_byte) {
+    unsigned b = *packed++;
+    for (int k = 0; k < per_byte; k++)
+      index[i + k] = palette[(b >> (8 - bits * (k + 1))) & mask];
+  }
+}
+
+int decode_version2(FILE* f, const AnimSink* sink) {
+  int64_t bx = -100, by = -100;
+  unsigned char ops[1 + 2 * 255];
+  unsigned char index[64];
+  for (;;) {
+    int code = read_byte(f);
+    if (code == EOF || code == 254) return 1;
+    if (sink->code) sink->code(sink->user, code);
+    if (code < 0x40) {  // single point
+      if (read_bytes(ops, 3, f) != 3) return 1;
+      int x = code * 32 + (ops[0] >> 3), y = (ops[0] & 7) * 256 + ops[1];
+      sink->pixel(sink->user, x, y, ops[2]);
+      bx = x >> 3;
+      by = y >> 3;
+      continue;
+    }
+    if (code >= 0xB0) continue;  // no meaning: skipped
+    int kind = code >> 4, move = code & 15;
+    if (move == 0) {
+      if (read_bytes(ops, 2, f) != 2) return 1;
+      bx = ops[0];
+      by = ops[1];
+    } else if (move <= 5) {
+      by -= move;
+    } else {
+      bx -= 1;
+      by += 10 - move;
+    }
+    bool visible = bx > -FAR_AWAY && bx < FAR_AWAY && by > -FAR_AWAY && by < FAR_AWAY;
+    int x0 = visible ? int(bx * 8) : 0, y0 = visible ? int(by * 8) : 0;
+    switch (kind) {
+      case 4:
+        if (read_bytes(index, 64, f) != 64) return 1;
+        break;
+      case 5:
+        if (read_bytes(ops, 48, f) != 48) return 1;
+        unpack_slots(ops + 16, 4, ops, index);
+        break;
+      case 6:
+        if (read_bytes(ops, 20, f) != 20) return 1;
+        unpack_slots(ops + 4, 2, ops, index);
+        break;
+      case 7:
+        if (read_bytes(ops, 10, f) != 10) return 1;
+        unpack_slots(ops + 2, 1, ops, index);
+        break;
+      case 8:
+        if (read_bytes(ops, 32, f) != 32) return 1;
+        unpack_slots(ops + 8, 3, ops, index);
+        break;
+      case 9: {
+        int n = read_byte(f);
+        if (n == EOF) return 1;
+        if (read_bytes(ops, size_t(2 * n), f) != size_t(2 * n)) return 1;
+        if (visible)
+          for (int i = 0; i < n; i++) {
+            int p = ops[2 * i];
+            sink->pixel(sink->user, x0 + ((p >> 3) & 7), y0 + (p & 7), ops[2 * i + 1]);
+          }
+        continue;
+      }
+      default: {  // 10: one colour
+        int c = read_byte(f);
+        if (c == EOF) return 1;
+        if (!visible) continue;
+        if (sink->fill) {
+          sink->fill(sink->user, x0, y0, c);
+          continue;
+        }
+        for (int i = 0; i < 64; i++) index[i] = (unsigned char)c;
+        break;
+      }
+    }
+    if (visible) sink->block(sink->user, x0, y0, index);
+  }
+}
+
+}  // namespace
+
+int anim_decode_frame(AnimFile* anim, const AnimSink* sink) {
+  FILE* f = anim->file;
+  if (!f || std::feof(f) || std::ferror(f)) return 0;
+  if (anim->version == 1)
+    decode_version1(f, sink);
+  else
+    decode_version2(f, sink);
+  anim->frame++;
+  return 1;
+}

@@ -1,0 +1,44 @@
+// ANIM frame decoding. anim_decode_frame reads one frame of an AnimFile opened for reading and hands
+// every decoded pixel, in file order, to a sink: OpenGL (anim_next_frame, decode_gl.cpp), a memory
+// canvas (canvas.h) or anything else. Version 1 frames end where x decreases; version 2 frames end
+// at the byte 254. The end of the file is seen one call late, as the player expects.
+#pragma once
+
+#include "anim/anim_file.h"
+
+// Where decoded pixels go. Coordinates are pixels, origin top-left, y down; they may lie outside
+// any picture (negative, or up to 2047 and beyond for blocks), and a sink drops what it cannot show.
+struct AnimSink {
+  void* user;
+  // One pixel: single points, version 1 records and the listed pixels of sparse blocks.
+  void (*pixel)(void* user, int x, int y, int index);
+  // A whole 8x8 block whose top-left pixel is (x, y); index[row * 8 + column].
+  void (*block)(void* user, int x, int y, const unsigned char* index);
+  // A whole 8x8 block in one colour; may be null, then block is called instead.
+  void (*fill)(void* user, int x, int y, int index);
+  // Told every code byte of a version 2 frame before its operands (not the end byte 254); may be
+  // null. Lets tools count what a file is made of.
+  void (*code)(void* user, int code);
+};
+
+// Reads and delivers one frame. Returns 0, delivering nothing, when the stream had already reached
+// its end (or a read error, or the file never opened); otherwise adds 1 to anim->frame and
+// returns 1. A code whose operands are cut off by the end of the file delivers none of its pixels
+// and ends the frame; the next call returns 0.
+int anim_decode_frame(AnimFile* anim, const AnimSink* sink);
+
+// Decodes and draws the next frame into the current OpenGL draw buffer, over what is there: each
+// pixel in its palette colour as if drawn as one point at (x + 0.1, y + 0.1) in the top-left pixel
+// projection. Same results as anim_decode_frame.
+int anim_next_frame(AnimFile* anim);
+
+// One point of the frame's GL_POINTS batch: anim_color of index, then a vertex at (x + 0.1, y + 0.1).
+void anim_plot(int x, int y, int index);
+
+// How anim_next_frame reaches OpenGL.
+enum AnimGlPath {
+  ANIM_GL_FAST = 0,    // default: the frame's pixels in one image drawn with glDrawPixels when the
+                       // GL state makes that identical to points, else ANIM_GL_POINTS
+  ANIM_GL_POINTS = 1,  // one glBegin(GL_POINTS) batch per frame, anim_plot per pixel
+};
+extern int anim_gl_path;

@@ -1,0 +1,240 @@
+// Drawing decoded frames with OpenGL. The literal path sends every pixel as one point of a
+// GL_POINTS batch (anim_plot). The fast path gathers the frame's pixels in an RGBA image and draws
+// the changed area with one glDrawPixels, unchanged pixels discarded by the alpha test; it is used
+// only where the GL state makes both give the same pixels, colour and depth, and falls back to
+// points otherwise. Small frames are drawn as points, which costs less than an image.
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "anim/decode.h"
+#include "anim/palette.h"
+
+int anim_gl_path = ANIM_GL_FAST;
+
+void anim_plot(int x, int y, int index) {
+  anim_color(index);
+  glVertex2f(float(x + 0.1), float(y + 0.1));
+}
+
+namespace {
+
+void plot_pixel(void*, int x, int y, int index) { anim_plot(x, y, index); }
+void plot_block(void*, int x, int y, const unsigned char* index) {
+  for (int r = 0; r < 8; r++)
+    for (int c = 0; c < 8; c++) anim_plot(x + c, y + r, index[r * 8 + c]);
+}
+
+int next_frame_points(AnimFile* anim) {
+  if (!anim->file || std::feof(anim->file) || std::ferror(anim->file)) return 0;
+  AnimSink sink = {nullptr, plot_pixel, plot_block, nullptr, nullptr};
+  glBegin(GL_POINTS);
+  int more = anim_decode_frame(anim, &sink);
+  glEnd();
+  return more;
+}
+
+// Frames with at most this many pixels are drawn as points: fewer than that cost less than
+// uploading and drawing an image of their bounding box.
+constexpr int SMALL_FRAME = 4096;
+
+struct Pending {
+  int x, y, index;
+};
+
+// The frame being gathered. The image is the viewport's size, bottom row first as glDrawPixels
+// reads it; alpha 255 marks a pixel of this frame, 0 one to leave alone.
+struct Gather {
+  int width = 0, height = 0;
+  std::vector<uint32_t> image;
+  uint32_t colour[256];      // RGBA bytes of each palette entry, alpha 255
+  std::vector<Pending> small;  // the first pixels, in order, while the frame is small
+  bool imaging = false;        // past SMALL_FRAME: pixels go to the image
+  int min_x, min_y, max_x, max_y;
+  int last_index = -1;
+};
+Gather gather;
+
+void image_pixel(int x, int y, int index) {
+  Gather& g = gather;
+  if (unsigned(x) >= unsigned(g.width) || unsigned(y) >= unsigned(g.height)) return;
+  g.image[size_t(g.height - 1 - y) * g.width + x] = g.colour[index];
+  if (x < g.min_x) g.min_x = x;
+  if (x > g.max_x) g.max_x = x;
+  if (y < g.min_y) g.min_y = y;
+  if (y > g.max_y) g.max_y = y;
+}
+
+void start_imaging() {
+  Gather& g = gather;
+  g.imaging = true;
+  g.min_x = g.min_y = INT32_MAX;
+  g.max_x = g.max_y = -1;
+  for (const Pending& p : g.small) image_pixel(p.x, p.y, p.index);
+  g.small.clear();
+}
+
+void gather_pixel(void*, int x, int y, int index) {
+  Gather& g = gather;
+  g.last_index = index;
+  if (!g.imaging) {
+    g.small.push_back({x, y, index});
+    if (g.small.size() > size_t(SMALL_FRAME)) start_imaging();
+    return;
+  }
+  image_pixel(x, y, index);
+}
+
+void gather_block(void*, int x, int y, const unsigned char* index) {
+  Gather& g = gather;
+  g.last_index = index[63];
+  if (!g.imaging) {
+    for (int i = 0; i < 64; i++) g.small.push_back({x + (i & 7), y + (i >> 3), index[i]});
+    if (g.small.size() > size_t(SMALL_FRAME)) start_imaging();
+    return;
+  }
+  if (x < 0 || y < 0 || x > g.width - 8 || y > g.height - 8) {
+    for (int i = 0; i < 64; i++) image_pixel(x + (i & 7), y + (i >> 3), index[i]);
+    return;
+  }
+  uint32_t* row = &g.image[size_t(g.height - 1 - y) * g.width + x];
+  for (int r = 0; r < 8; r++, row -= g.width)
+    for (int c = 0; c < 8; c++) row[c] = g.colour[index[r * 8 + c]];
+  if (x < g.min_x) g.min_x = x;
+  if (x + 7 > g.max_x) g.max_x = x + 7;
+  if (y < g.min_y) g.min_y = y;
+  if (y + 7 > g.max_y) g.max_y = y + 7;
+}
+
+void gather_fill(void* user, int x, int y, int index) {
+  unsigned char block[64];
+  std::memset(block, index, 64);
+  gather_block(user, x, y, block);
+}
+
+bool near(double a, double b) { return std::fabs(a - b) <= 1e-6 * (std::fabs(b) + 1e-3); }
+
+// True when drawing the frame as one image gives exactly what points give: the top-left pixel
+// projection of the viewport, no per-fragment state that tells points from pixel rectangles
+// (textures, lighting, fog, clip planes, point size and smoothing), and no state under which the
+// second write of a pixel within a frame could differ from the last write alone (blending, logic
+// ops, stencil, alpha test, depth functions that reject equal depths).
+bool fast_path_usable(int viewport[4]) {
+  static const GLenum off[] = {GL_BLEND,      GL_ALPHA_TEST,   GL_STENCIL_TEST, GL_TEXTURE_1D,
+                               GL_TEXTURE_2D, GL_LIGHTING,     GL_FOG,          GL_COLOR_LOGIC_OP,
+                               GL_POINT_SMOOTH, GL_INDEX_LOGIC_OP};
+  for (GLenum cap : off)
+    if (glIsEnabled(cap)) return false;
+  GLint planes = 6;
+  glGetIntegerv(GL_MAX_CLIP_PLANES, &planes);
+  for (GLint i = 0; i < planes && i < 16; i++)
+    if (glIsEnabled(GLenum(GL_CLIP_PLANE0 + i))) return false;
+  if (glIsEnabled(GL_DEPTH_TEST)) {
+    GLint func = GL_LESS;
+    glGetIntegerv(GL_DEPTH_FUNC, &func);
+    if (func != GL_LEQUAL && func != GL_GEQUAL && func != GL_EQUAL && func != GL_ALWAYS &&
+        func != GL_NEVER)
+      return false;
+  }
+  GLint mode = 0;
+  glGetIntegerv(GL_RENDER_MODE, &mode);
+  if (mode != GL_RENDER) return false;
+  GLfloat size = 0;
+  glGetFloatv(GL_POINT_SIZE, &size);
+  if (size != 1.0f) return false;
+
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  if (viewport[2] <= 0 || viewport[3] <= 0) return false;
+  GLdouble m[16], p[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, m);
+  glGetDoublev(GL_PROJECTION_MATRIX, p);
+  for (int i = 0; i < 16; i++)
+    if (m[i] != (i % 5 == 0 ? 1.0 : 0.0)) return false;
+  const double w = viewport[2], h = viewport[3];
+  if (!near(p[0], 2 / w) || !near(p[5], -2 / h) || !near(p[12], -1) || !near(p[13], 1) ||
+      p[15] != 1)
+    return false;
+  for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 11})
+    if (p[i] != 0) return false;
+  return true;
+}
+
+void set_colour_table() {
+  for (int i = 0; i < 256; i++) {
+    float r, g, b;
+    anim_palette_entry(i, &r, &g, &b);
+    // The framebuffer's 8-bit value of a float colour: rounded to nearest.
+    uint32_t rb = uint32_t(r * 255.0f + 0.5f), gb = uint32_t(g * 255.0f + 0.5f),
+             bb = uint32_t(b * 255.0f + 0.5f);
+    unsigned char bytes[4] = {(unsigned char)rb, (unsigned char)gb, (unsigned char)bb, 255};
+    std::memcpy(&gather.colour[i], bytes, 4);
+  }
+}
+
+void draw_gathered() {
+  Gather& g = gather;
+  if (g.max_x < g.min_x) return;
+  const int x0 = g.min_x, y0 = g.min_y, w = g.max_x - g.min_x + 1, h = g.max_y - g.min_y + 1;
+  glPushAttrib(GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT | GL_CURRENT_BIT);
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glEnable(GL_ALPHA_TEST);
+  glAlphaFunc(GL_GREATER, 0.5f);
+  glPixelZoom(1, 1);
+  glPixelTransferi(GL_MAP_COLOR, GL_FALSE);
+  for (GLenum scale : {GL_RED_SCALE, GL_GREEN_SCALE, GL_BLUE_SCALE, GL_ALPHA_SCALE})
+    glPixelTransferf(scale, 1);
+  for (GLenum bias : {GL_RED_BIAS, GL_GREEN_BIAS, GL_BLUE_BIAS, GL_ALPHA_BIAS})
+    glPixelTransferf(bias, 0);
+  glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+  glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, g.width);
+  glPixelStorei(GL_UNPACK_SKIP_PIXELS, x0);
+  glPixelStorei(GL_UNPACK_SKIP_ROWS, g.height - 1 - (y0 + h - 1));
+  // The image's bottom row is screen row y0 + h - 1; 0.1 inside the pixel, as the points are.
+  glRasterPos2f(float(x0 + 0.1), float(y0 + h - 1 + 0.9));
+  glDrawPixels(w, h, GL_RGBA, GL_UNSIGNED_BYTE, g.image.data());
+  glPopClientAttrib();
+  glPopAttrib();
+  for (int y = y0; y < y0 + h; y++)
+    std::memset(&g.image[size_t(g.height - 1 - y) * g.width + x0], 0, size_t(w) * 4);
+}
+
+int next_frame_fast(AnimFile* anim, const int viewport[4]) {
+  Gather& g = gather;
+  if (g.width != viewport[2] || g.height != viewport[3]) {
+    g.width = viewport[2];
+    g.height = viewport[3];
+    g.image.assign(size_t(g.width) * g.height, 0);
+    set_colour_table();
+  }
+  g.small.clear();
+  g.imaging = false;
+  g.last_index = -1;
+  AnimSink sink = {nullptr, gather_pixel, gather_block, gather_fill, nullptr};
+  int more = anim_decode_frame(anim, &sink);
+  if (!g.imaging) {
+    if (!g.small.empty()) {
+      glBegin(GL_POINTS);
+      for (const Pending& p : g.small) anim_plot(p.x, p.y, p.index);
+      glEnd();
+    }
+    return more;
+  }
+  draw_gathered();
+  // Points leave the last pixel's colour current; so does this path.
+  if (g.last_index >= 0) anim_color(g.last_index);
+  return more;
+}
+
+}  // namespace
+
+int anim_next_frame(AnimFile* anim) {
+  int viewport[4];
+  if (anim_gl_path == ANIM_GL_FAST && fast_path_usable(viewport))
+    return next_frame_fast(anim, viewport);
+  return next_frame_points(anim);
+}
