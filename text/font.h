@@ -42,6 +42,16 @@ extern FontDesc cur_desc;    // descriptor of the latest selection
 extern uint8_t cur_line_h;   // trunc(height of base x yscale) of the current font
 extern uint8_t cur_cell_w;   // trunc(cell_w of base x xscale): the basis of letter spacing
 
+// Where the loader puts every glyph for a texture size limit: fills the font's glyph_x, glyph_y,
+// glyph_w and height and returns the atlas size it needs. A record cut off by the end of the data
+// keeps its width and height; its missing bytes are transparent.
+struct FontLayout {
+  int32_t atlas_w, atlas_h;  // powers of two
+  int32_t needed_w;          // widest extent of any row
+  int32_t last_row_y;        // top of the last row
+};
+FontLayout font_layout(const uint8_t* data, uint32_t length, int limit, Font* font);
+
 void font_list_init();
 void font_load_mem(const uint8_t* data, uint32_t length, const char* name, uint8_t as_alpha);
 void loadfont(const char* path, const char* name);
