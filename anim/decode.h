@@ -42,3 +42,6 @@ enum AnimGlPath {
   ANIM_GL_POINTS = 1,  // one glBegin(GL_POINTS) batch per frame, anim_plot per pixel
 };
 extern int anim_gl_path;
+// Frames that anim_next_frame has drawn as one image since the program started (the others went
+// as points). Lets tests and benchmarks see which way frames went.
+extern long anim_gl_image_frames;

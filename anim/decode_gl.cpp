@@ -14,6 +14,7 @@
 #include "anim/palette.h"
 
 int anim_gl_path = ANIM_GL_FAST;
+long anim_gl_image_frames = 0;
 
 void anim_plot(int x, int y, int index) {
   anim_color(index);
@@ -225,6 +226,7 @@ int next_frame_fast(AnimFile* anim, const int viewport[4]) {
     return more;
   }
   draw_gathered();
+  anim_gl_image_frames++;
   // Points leave the last pixel's colour current; so does this path.
   if (g.last_index >= 0) anim_color(g.last_index);
   return more;

@@ -1,0 +1,211 @@
+// Drawing frames with OpenGL under OSMesa: the literal one-point-per-pixel path and the fast path
+// give identical pixels, with and without the shell's depth test, and both agree with the memory
+// canvas. Also the screen capture of the recorder (anim_encode_frame).
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "anim/canvas.h"
+#include "anim/decode.h"
+#include "anim/encode.h"
+#include "anim/palette.h"
+#include "gfx/shell_state.h"
+#include "util/gl_context.h"
+#include "util/test_util.h"
+
+namespace {
+
+using Picture = std::vector<unsigned char>;
+
+// A version 2 file mixing full-picture changes (drawn as an image) with small edits (drawn as
+// points), plus hand-made codes: blocks partly and wholly off the picture, a sparse block listing
+// one pixel twice, single points far away.
+std::string make_stream(int width, int height, unsigned seed) {
+  vt_test::TempDir dir;
+  std::string path = dir.file("s.anim");
+  AnimFile w = anim_writer_open_size(path.c_str(), 2, width, height);
+  std::mt19937 rng(seed);
+  Picture p(size_t(width) * height, 0);
+  for (int f = 0; f < 10; f++) {
+    if (f % 3 == 0) {
+      for (auto& px : p) px = (unsigned char)rng();
+    } else if (f % 3 == 1) {
+      for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) p[size_t(y) * width + x] = (unsigned char)((x / 5 + y / 7 + f) * 13);
+    } else {
+      for (int k = 0; k < 40; k++) p[rng() % p.size()] = (unsigned char)rng();
+    }
+    anim_encode_indices(&w, p.data(), width);
+  }
+  anim_close(w);
+  std::string bytes = vt_test::read_file(path);
+  const unsigned char extra[] = {
+      0xA0, 19, 14, 200,                         // block crossing the right and bottom edges
+      0xA0, 255, 255, 9,                         // far off the picture
+      0x90, 2, 2, 2, 0x09, 15, 0x09, 45,         // pixel (17, 17) listed twice: the last one shows
+      0x3F, 0xFF, 0xFF, 12, 0x00, 0x08, 3, 76,   // (2047, 2047) and (1, 3)
+      0xA6, 33,                                  // relative move after a point
+      254};
+  bytes.append(reinterpret_cast<const char*>(extra), sizeof extra);
+  return bytes;
+}
+
+std::vector<std::vector<uint32_t>> draw_all(const std::string& path, int width, int height,
+                                            int gl_path, bool shell_depth, uint32_t* colour_after) {
+  vt_test::GlContext gl(width, height);
+  EXPECT_TRUE(gl.ok());
+  if (shell_depth) {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
+  anim_gl_path = gl_path;
+  AnimFile a = anim_open(path.c_str());
+  std::vector<std::vector<uint32_t>> frames;
+  while (anim_next_frame(&a)) frames.push_back(gl.pixels());
+  anim_close(a);
+  GLfloat c[4];
+  glGetFloatv(GL_CURRENT_COLOR, c);
+  *colour_after = uint32_t(c[0] * 255 + 0.5f) << 16 | uint32_t(c[1] * 255 + 0.5f) << 8 |
+                  uint32_t(c[2] * 255 + 0.5f);
+  anim_gl_path = ANIM_GL_FAST;
+  return frames;
+}
+
+// The colour a point of each palette entry leaves in the frame buffer.
+std::vector<uint32_t> point_colours() {
+  vt_test::GlContext gl(16, 16);
+  std::vector<uint32_t> out(256);
+  for (int i = 0; i < 256; i++) {
+    glBegin(GL_POINTS);
+    anim_plot(i % 16, i / 16, i);
+    glEnd();
+  }
+  for (int i = 0; i < 256; i++) out[i] = gl.pixel(i % 16, i / 16);
+  return out;
+}
+
+TEST(AnimDecodeGl, PlotLandsOnThePixel) {
+  vt_test::GlContext gl(8, 6);
+  glBegin(GL_POINTS);
+  anim_plot(0, 0, 15);
+  anim_plot(7, 5, 12);
+  anim_plot(3, 2, 8);
+  anim_plot(-1, 2, 15);
+  anim_plot(8, 2, 15);
+  glEnd();
+  EXPECT_EQ(gl.pixel(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(gl.pixel(7, 5), 0xFF0000u);
+  EXPECT_EQ(gl.pixel(3, 2), 0x404040u);
+  EXPECT_EQ(gl.pixel(0, 2), 0u);
+  EXPECT_EQ(gl.pixel(7, 2), 0u);
+}
+
+TEST(AnimDecodeGl, FastPathMatchesPointsAndCanvas) {
+  const int width = 160, height = 120;
+  vt_test::TempDir dir;
+  std::string path = dir.file("s.anim");
+  vt_test::write_file(path, make_stream(width, height, 7));
+  std::vector<uint32_t> colour = point_colours();
+
+  for (bool depth : {false, true}) {
+    uint32_t after_points = 0, after_fast = 0;
+    auto points = draw_all(path, width, height, ANIM_GL_POINTS, depth, &after_points);
+    long images = anim_gl_image_frames;
+    auto fast = draw_all(path, width, height, ANIM_GL_FAST, depth, &after_fast);
+    EXPECT_EQ(anim_gl_image_frames - images, 7);  // the big changes; the small ones went as points
+    ASSERT_EQ(points.size(), 12u);
+    ASSERT_EQ(fast.size(), points.size());
+    for (size_t f = 0; f < points.size(); f++) {
+      size_t differ = 0;
+      for (size_t i = 0; i < points[f].size(); i++) differ += points[f][i] != fast[f][i];
+      EXPECT_EQ(differ, 0u) << "frame " << f << (depth ? " with depth test" : "");
+    }
+    EXPECT_EQ(after_points, after_fast);
+    EXPECT_EQ(after_points, colour[33]);
+
+    AnimFile a = anim_open(path.c_str());
+    Picture canvas_pixels(size_t(width) * height, 0);
+    AnimCanvas canvas = {width, height, canvas_pixels.data()};
+    AnimSink sink = anim_canvas_sink(&canvas);
+    for (size_t f = 0; f < points.size(); f++) {
+      ASSERT_EQ(anim_decode_frame(&a, &sink), 1);
+      size_t differ = 0;
+      for (size_t i = 0; i < canvas_pixels.size(); i++)
+        differ += points[f][i] != colour[canvas_pixels[i]];
+      EXPECT_EQ(differ, 0u) << "frame " << f;
+    }
+    anim_close(a);
+    EXPECT_EQ(canvas_pixels[17 * width + 17], 45);
+  }
+}
+
+TEST(AnimDecodeGl, FastPathStepsAsideForBlending) {
+  const int width = 96, height = 80;
+  vt_test::TempDir dir;
+  std::string path = dir.file("b.anim");
+  vt_test::write_file(path, make_stream(width, height, 3));
+  std::vector<std::vector<uint32_t>> runs[2];
+  for (int gl_path : {ANIM_GL_POINTS, ANIM_GL_FAST}) {
+    vt_test::GlContext gl(width, height);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    anim_gl_path = gl_path;
+    AnimFile a = anim_open(path.c_str());
+    long images = anim_gl_image_frames;
+    while (anim_next_frame(&a)) runs[gl_path].push_back(gl.pixels());
+    EXPECT_EQ(anim_gl_image_frames, images);
+    anim_close(a);
+    anim_gl_path = ANIM_GL_FAST;
+  }
+  EXPECT_EQ(runs[0], runs[1]);
+}
+
+TEST(AnimEncodeGl, CapturedFramesDecodeToTheQuantisedScreen) {
+  const int width = 37, height = 21;  // rows of 111 bytes, read back padded to 112
+  vt_test::GlContext gl(width, height);
+  ASSERT_TRUE(gl.ok());
+  screen_w = width;
+  screen_h = height;
+  vt_test::TempDir dir;
+  AnimFile rec = anim_writer_open(dir.file("rec.anim").c_str(), 2);
+  ASSERT_NE(rec.file, nullptr);
+  EXPECT_EQ(rec.width, width);
+  EXPECT_EQ(rec.height, height);
+  std::mt19937 rng(11);
+  std::vector<Picture> expected;
+  for (int f = 0; f < 5; f++) {
+    glBegin(GL_POINTS);
+    for (int k = 0; k < 300; k++) {
+      float r = float(rng() % 256) / 255, g = float(rng() % 256) / 255, b = float(rng() % 256) / 255;
+      glColor3f(r, g, b);
+      glVertex2f(float(rng() % width) + 0.5f, float(rng() % height) + 0.5f);
+    }
+    glEnd();
+    Picture want(size_t(width) * height);
+    for (int y = 0; y < height; y++)
+      for (int x = 0; x < width; x++) want[size_t(y) * width + x] = (unsigned char)nearest_color(int(gl.pixel(x, y)));
+    expected.push_back(want);
+    anim_encode_frame(&rec);
+  }
+  EXPECT_EQ(rec.frame, 5);
+  anim_close(rec);
+  screen_w = screen_h = 0;
+
+  AnimFile a = anim_open(dir.file("rec.anim").c_str());
+  Picture got(size_t(width) * height, 0);
+  AnimCanvas canvas = {width, height, got.data()};
+  AnimSink sink = anim_canvas_sink(&canvas);
+  for (const Picture& want : expected) {
+    ASSERT_EQ(anim_decode_frame(&a, &sink), 1);
+    EXPECT_EQ(got, want) << "frame " << a.frame;
+  }
+  anim_close(a);
+}
+
+}  // namespace
