@@ -1,0 +1,75 @@
+// Fuzz target for text drawing and measuring on arbitrary bytes, with the embedded font in an
+// OSMesa context. The length-bounded forms get the input in a buffer of exactly its size; the
+// zero-terminated forms get it followed by enough zero bytes to close any escape.
+#include <GL/gl.h>
+#include <GL/osmesa.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "gfx/shell_state.h"
+#include "player/caption_font_data.h"
+#include "text/font.h"
+#include "text/font_variants.h"
+#include "text/text_draw.h"
+
+namespace {
+
+constexpr int SIZE = 64;
+Font* caption_font = nullptr;
+
+void set_up_once() {
+  static std::vector<uint8_t> buffer(SIZE * SIZE * 4);
+  OSMesaContext ctx = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
+  if (!ctx || !OSMesaMakeCurrent(ctx, buffer.data(), GL_UNSIGNED_BYTE, SIZE, SIZE)) abort();
+  screen_w = SIZE;
+  screen_h = SIZE;
+  glViewport(0, 0, SIZE, SIZE);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, SIZE, SIZE, 0, SIZE / 2, -(SIZE / 2));
+  glMatrixMode(GL_MODELVIEW);
+  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
+  caption_font = cur_font;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (!caption_font) set_up_once();
+  if (size < 2) return 0;
+  const int wrap = data[0] & 0x40 ? (data[0] & 0x3F) : 0;
+  set_blend_mode(data[1] & 7);
+  data += 2;
+  size -= 2;
+
+  font_select(caption_font);
+  cur_desc = caption_font->desc;
+
+  // Exactly sized: any read at or past data[size] is caught by ASan.
+  char* exact = static_cast<char*>(malloc(size ? size : 1));
+  if (size) memcpy(exact, data, size);
+  font_print_len(2, 2, wrap, exact, size, 0xFFFFFF);
+  int w = text_width_len(exact, size);
+  int fit = text_fit_len(exact, size, w / 2);
+  if (w < 0 || fit < 0 || size_t(fit) > size) abort();
+  free(exact);
+
+  // Zero-terminated, closed by zeros: every escape ends inside the buffer.
+  std::vector<char> padded(data, data + size);
+  padded.resize(size + 8, 0);
+  font_select(caption_font);
+  cur_desc = caption_font->desc;
+  font_print(2, 2, wrap, padded.data(), 0x00FF00);
+  if (text_width(padded.data()) < 0) abort();
+  text_fit(padded.data(), 7);
+  text_width_n(padded.data(), int(size / 2));
+
+  // Drop the variants that size escapes derived, so memory stays flat across runs.
+  for (uint32_t i = font_list.count; i-- > 0;) {
+    if (i < font_list.count && fonts[i]->desc.own_glyphs == 0) font_delete(fonts[i]);
+  }
+  return 0;
+}
