@@ -1,0 +1,182 @@
+// animtool end to end: encoding PNG sequences, rendering them back, describing files, exporting
+// palettes, and the one-line errors with exit status 1.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "anim/palette.h"
+#include "util/test_util.h"
+
+namespace {
+
+using vt_test::Image;
+using vt_test::RunResult;
+using vt_test::TempDir;
+
+RunResult animtool(std::vector<std::string> args) {
+  args.insert(args.begin(), vt_test::bin_path("animtool"));
+  return vt_test::run_program(args);
+}
+
+Image gradient_frame(int width, int height, int shift) {
+  Image img;
+  img.width = width;
+  img.height = height;
+  img.rgb.resize(size_t(width) * height * 3);
+  for (int y = 0; y < height; y++)
+    for (int x = 0; x < width; x++) {
+      uint8_t* p = &img.rgb[(size_t(y) * width + x) * 3];
+      p[0] = uint8_t((x + shift) * 255 / (width + 8));
+      p[1] = uint8_t(y * 255 / height);
+      p[2] = uint8_t(((x / 4 + y / 4 + shift) % 3) * 120);
+    }
+  return img;
+}
+
+// The colour the palette gives the quantised pixel.
+uint32_t quantised(uint32_t rgb) {
+  int table[256];
+  anim_palette_rgb(table);
+  return uint32_t(table[nearest_color(int(rgb))]);
+}
+
+void expect_single_error_line(const RunResult& r, const std::string& must_name) {
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+  EXPECT_NE(r.err.find(must_name), std::string::npos) << r.err;
+}
+
+TEST(E2eAnimtool, EncodeRenderAndInfoRoundTrip) {
+  TempDir dir;
+  const int w = 45, h = 30;  // not multiples of 8
+  std::vector<std::string> args = {"encode", "-o", dir.file("seq.anim")};
+  std::vector<Image> frames;
+  for (int f = 0; f < 4; f++) {
+    frames.push_back(gradient_frame(w, h, f * 3));
+    std::string name = dir.file("in" + std::to_string(f) + ".png");
+    ASSERT_TRUE(vt_test::write_png(name, frames.back()));
+    args.push_back(name);
+  }
+  for (const char* version : {"1", "2"}) {
+    std::vector<std::string> a = args;
+    a.insert(a.begin() + 1, {"--version", version});
+    RunResult enc = animtool(a);
+    ASSERT_EQ(enc.exit_code, 0) << enc.err;
+    EXPECT_FALSE(vt_test::file_exists(dir.file("seq.anim.part")));
+
+    RunResult ren = animtool({"render", dir.file("seq.anim"), "--size", "45x30", "-o", dir.file("last.png")});
+    ASSERT_EQ(ren.exit_code, 0) << ren.err;
+    Image out;
+    ASSERT_TRUE(vt_test::read_png(dir.file("last.png"), &out));
+    ASSERT_EQ(out.width, w);
+    ASSERT_EQ(out.height, h);
+    for (int y = 0; y < h; y++)
+      for (int x = 0; x < w; x++)
+        ASSERT_EQ(out.pixel(x, y), quantised(frames.back().pixel(x, y))) << x << "," << y << " v" << version;
+  }
+
+  // Version 2: every frame on its own, and the description of the file.
+  RunResult enc = animtool(args);
+  ASSERT_EQ(enc.exit_code, 0) << enc.err;
+  RunResult every = animtool({"render", dir.file("seq.anim"), "--size", "45x30", "--every", "-o", dir.file("f%02d.png")});
+  ASSERT_EQ(every.exit_code, 0) << every.err;
+  EXPECT_NE(every.out.find("4 frames rendered"), std::string::npos) << every.out;
+  EXPECT_FALSE(vt_test::file_exists(dir.file("f05.png")));
+  for (int f = 0; f < 4; f++) {
+    Image out;
+    ASSERT_TRUE(vt_test::read_png(dir.file("f0" + std::to_string(f + 1) + ".png"), &out));
+    EXPECT_EQ(out.pixel(44, 29), quantised(frames[f].pixel(44, 29)));
+    EXPECT_EQ(out.pixel(3, 0), quantised(frames[f].pixel(3, 0)));
+  }
+  RunResult two = animtool({"render", dir.file("seq.anim"), "--size", "45x30", "--frames", "2", "-o", dir.file("two.png")});
+  ASSERT_EQ(two.exit_code, 0);
+  Image out2;
+  ASSERT_TRUE(vt_test::read_png(dir.file("two.png"), &out2));
+  EXPECT_EQ(out2.pixel(10, 10), quantised(frames[1].pixel(10, 10)));
+
+  RunResult info = animtool({"info", dir.file("seq.anim"), "--json"});
+  ASSERT_EQ(info.exit_code, 0) << info.err;
+  EXPECT_NE(info.out.find("\"version\": 2"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("\"frames\": 4"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("\"bytes\": " + std::to_string(vt_test::read_file(dir.file("seq.anim")).size())),
+            std::string::npos);
+  EXPECT_NE(info.out.find("{\"frame\": 1, \"pixels\": "), std::string::npos);
+  RunResult text = animtool({"info", dir.file("seq.anim")});
+  ASSERT_EQ(text.exit_code, 0);
+  EXPECT_NE(text.out.find("frames: 4\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("frame 4: pixels "), std::string::npos);
+}
+
+TEST(E2eAnimtool, InfoOfAHandMadeFile) {
+  TempDir dir;
+  std::string bytes("ANIM2\0", 6);
+  const unsigned char frames[] = {0xA0, 2, 3, 15, 0xA1, 4, 0xC3, 254, 0x00, 0x08, 3, 76, 254};
+  bytes.append(reinterpret_cast<const char*>(frames), sizeof frames);
+  vt_test::write_file(dir.file("h.anim"), bytes);
+  RunResult r = animtool({"info", dir.file("h.anim")});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_NE(r.out.find("bytes: 19\nframes: 2\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("points 1 kind4 0 kind5 0 kind6 0 kind7 0 kind8 0 kind9 0 kind10 2 skipped 1"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("frame 1: pixels 128, bytes 8, box 16,16-23,31\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("frame 2: pixels 1, bytes 5, box 1,3-1,3\n"), std::string::npos) << r.out;
+}
+
+TEST(E2eAnimtool, PaletteFiles) {
+  TempDir dir;
+  RunResult r = animtool({"palette", "-o", dir.file("anim.pal")});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  std::string text = vt_test::read_file(dir.file("anim.pal"));
+  EXPECT_EQ(text.substr(0, 28), "JASC-PAL\r\n0100\r\n256\r\n0 0 0\r\n");
+  size_t lines = 0;
+  for (char c : text) lines += c == '\n';
+  EXPECT_EQ(lines, 259u);
+  ASSERT_EQ(animtool({"palette", "--alt", "-o", dir.file("alt.pal")}).exit_code, 0);
+  std::string alt = vt_test::read_file(dir.file("alt.pal"));
+  EXPECT_NE(alt, text);
+  EXPECT_NE(alt.find("\r\n0 0 255\r\n63 0 255\r\n127 0 255\r\n"), std::string::npos);  // 32 to 34
+}
+
+TEST(E2eAnimtool, ErrorsNameTheFileAndReason) {
+  TempDir dir;
+  expect_single_error_line(animtool({"render", dir.file("none.anim"), "--size", "8x8", "-o", dir.file("o.png")}),
+                           "none.anim: No such file or directory");
+  vt_test::write_file(dir.file("e.anim"), std::string("ANIM2\0\xFE", 7));
+  expect_single_error_line(animtool({"render", dir.file("e.anim"), "--size", "8by8", "-o", dir.file("o.png")}),
+                           "bad size '8by8'");
+  expect_single_error_line(animtool({"render", dir.file("e.anim"), "--size", "0x8", "-o", dir.file("o.png")}),
+                           "bad size");
+  expect_single_error_line(animtool({"render", dir.file("e.anim"), "--size", "8x8", "-o", dir.file("no/o.png")}),
+                           "no/o.png: No such file or directory");
+  expect_single_error_line(animtool({"render", dir.file("e.anim"), "--size", "8x8", "--every", "-o", dir.file("o%s.png")}),
+                           "o%s.png");
+  expect_single_error_line(animtool({"info", dir.file("none.anim")}), "none.anim");
+  expect_single_error_line(animtool({"palette", "-o", dir.file("no/p.pal")}), "no/p.pal: No such file or directory");
+  expect_single_error_line(animtool({"encode", "-o", dir.file("x.anim"), dir.file("missing.png")}),
+                           "missing.png: No such file or directory");
+  vt_test::write_file(dir.file("bad.png"), "not a png at all");
+  expect_single_error_line(animtool({"encode", "-o", dir.file("x.anim"), dir.file("bad.png")}), "bad.png: not a PNG");
+  ASSERT_TRUE(vt_test::write_png(dir.file("a.png"), gradient_frame(16, 8, 0)));
+  ASSERT_TRUE(vt_test::write_png(dir.file("b.png"), gradient_frame(8, 16, 0)));
+  vt_test::write_file(dir.file("keep.anim"), "old contents");
+  expect_single_error_line(animtool({"encode", "-o", dir.file("keep.anim"), dir.file("a.png"), dir.file("b.png")}),
+                           "b.png: size 8x16 differs from the first frame's 16x8");
+  EXPECT_EQ(vt_test::read_file(dir.file("keep.anim")), "old contents");  // nothing lost
+  EXPECT_FALSE(vt_test::file_exists(dir.file("keep.anim.part")));
+  expect_single_error_line(animtool({"encode", "--version", "3", "-o", dir.file("x.anim"), dir.file("a.png")}),
+                           "bad version '3'");
+  expect_single_error_line(animtool({"render"}), "render");
+  expect_single_error_line(animtool({"frobnicate"}), "frobnicate");
+}
+
+TEST(E2eAnimtool, HelpEverywhere) {
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+           {"--help"}, {"render", "--help"}, {"info", "--help"}, {"encode", "--help"}, {"palette", "-h"}}) {
+    RunResult r = animtool(args);
+    EXPECT_EQ(r.exit_code, 0) << args[0];
+    EXPECT_EQ(r.out.rfind("Usage: animtool", 0), 0u) << r.out;
+  }
+}
+
+}  // namespace
