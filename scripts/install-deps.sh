@@ -11,6 +11,7 @@ packages=(
   libpng-dev                                  # PNG snapshots and animtool
   xvfb xauth xdotool                          # desktop player tests under a virtual X server
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
+  libfreetype-dev fonts-dejavu-core           # caption font generator and its reproduction test
 )
 
 missing=()
