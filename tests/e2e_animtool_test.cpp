@@ -180,3 +180,22 @@ TEST(E2eAnimtool, HelpEverywhere) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(E2eAnimtool, BundledDemoIsWhatTheGeneratorWritesAndUsesEveryKind) {
+  TempDir dir;
+  RunResult gen = vt_test::run_program({vt_test::bin_path("make_demo_anim"), "-o", dir.file("demo.anim")});
+  ASSERT_EQ(gen.exit_code, 0) << gen.err;
+  std::string made = vt_test::read_file(dir.file("demo.anim"));
+  EXPECT_TRUE(made == vt_test::read_file(vt_test::source_path("assets/demo.anim")))
+      << "assets/demo.anim differs from what tools/make_demo_anim.cpp writes";
+  RunResult info = animtool({"info", dir.file("demo.anim"), "--json"});
+  ASSERT_EQ(info.exit_code, 0);
+  EXPECT_NE(info.out.find("\"version\": 2"), std::string::npos);
+  EXPECT_NE(info.out.find("\"frames\": 300"), std::string::npos);
+  for (const char* kind : {"points", "kind4", "kind5", "kind6", "kind7", "kind8", "kind9", "kind10"})
+    EXPECT_EQ(info.out.find(std::string("\"") + kind + "\": 0,"), std::string::npos) << kind;
+}
+
+}  // namespace
