@@ -28,8 +28,7 @@ int segment_count(double v) {
 }
 
 // Emits the n+1 rim points of a circle, the angle accumulated step by step.
-void circle_rim(double x, double y, double r) {
-  int n = circle_segments(r);
+void circle_rim(double x, double y, double r, int n) {
   double step = TWO_PI / n;
   double a = 0.0;
   for (int i = 0; i <= n; i++) {
@@ -116,18 +115,21 @@ int circle_segments(double r) {
   return segment_count(SEGMENTS_PER_SQRT_PIXEL * std::sqrt(r / p));
 }
 
+// The segment count reads the matrices, which OpenGL refuses inside glBegin: it comes first.
 void fillcircle(double x, double y, double r, uint32_t colour) {
+  int n = circle_segments(r);
   glBegin(GL_TRIANGLE_FAN);
   set_colour(colour);
   glVertex2d(x, y);
-  circle_rim(x, y, r);
+  circle_rim(x, y, r, n);
   glEnd();
 }
 
 void drawcircle(double x, double y, double r, uint32_t colour) {
+  int n = circle_segments(r);
   glBegin(GL_LINE_LOOP);
   set_colour(colour);
-  circle_rim(x, y, r);
+  circle_rim(x, y, r, n);
   glEnd();
 }
 
