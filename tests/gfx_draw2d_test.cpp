@@ -58,6 +58,8 @@ class Draw2dTest : public ::testing::Test {
     screen_w = SIZE;
     screen_h = SIZE;
   }
+  // Mesa crashes when a context is destroyed with drawing still queued.
+  void TearDown() override { glFinish(); }
   vt_test::GlContext gl{SIZE, SIZE};
 };
 
