@@ -62,8 +62,9 @@ void save_bmp(int x, int y, int w, int h, const char* name, int convert) {
   put_u32(tail + 12, 2834);
   put_u32(tail + 16, 2834);
 
-  // Take the buffer first, so that a failed allocation leaves no half-written file behind.
-  uint8_t* pixels = static_cast<uint8_t*>(malloc(image_size ? size_t(image_size) : 1));
+  // Take the buffer first, so that a failed allocation leaves no half-written file behind. It is
+  // zeroed: glReadPixels skips the row padding, which must not carry stale heap bytes to the file.
+  uint8_t* pixels = static_cast<uint8_t*>(calloc(image_size ? size_t(image_size) : 1, 1));
   if (!pixels) return;
   FILE* f = fopen(name, "wb");
   if (!f) {
