@@ -3,6 +3,7 @@
 // the single-precision steps of the recorder so that recorded indices match other writers.
 #include "anim/palette.h"
 
+#include <cstdint>
 #include <cstdio>
 
 void anim_palette_entry(int index, float* red, float* green, float* blue) {
@@ -136,14 +137,18 @@ void alt_palette(float* red, float* green, float* blue) {
   }
 }
 
+// Recently quantised colours, direct-mapped by a hash of the colour: pictures repeat colours a lot.
+static uint32_t quant_cache_key[4096];  // colour + 1, 0 for an empty slot
+static unsigned char quant_cache_index[4096];
+
 void anim_quantise_row(const unsigned char* rgb, int count, unsigned char* out) {
-  int last_rgb = -1, last_index = 0;
   for (int i = 0; i < count; i++, rgb += 3) {
-    int c = rgb[0] << 16 | rgb[1] << 8 | rgb[2];
-    if (c != last_rgb) {
-      last_rgb = c;
-      last_index = nearest_color(c);
+    uint32_t c = uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2];
+    uint32_t slot = ((c * 2654435761u) >> 20) & 4095;
+    if (quant_cache_key[slot] != c + 1) {
+      quant_cache_key[slot] = c + 1;
+      quant_cache_index[slot] = (unsigned char)nearest_color(int(c));
     }
-    out[i] = (unsigned char)last_index;
+    out[i] = quant_cache_index[slot];
   }
 }

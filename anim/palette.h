@@ -28,5 +28,6 @@ int save_jasc_pal(const float* red, const float* green, const float* blue, const
 // a 5x5x5 cube and three blacks).
 void alt_palette(float* red, float* green, float* blue);
 
-// nearest_color of count RGB byte triples, into count indices. Repeated colours are looked up once.
+// nearest_color of count RGB byte triples, into count indices. Recent colours are remembered in a
+// small cache, so repeated colours cost little. Single-threaded, like nearest_color.
 void anim_quantise_row(const unsigned char* rgb, int count, unsigned char* out);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "anim/palette.h"
 #include "util/test_util.h"
@@ -55,6 +56,23 @@ TEST(AnimPalette, NearestColorOfPaletteColoursKeepsTheirColour) {
   int table[256];
   anim_palette_rgb(table);
   for (int i = 0; i < 256; i++) EXPECT_EQ(table[nearest_color(table[i])], table[i]) << i;
+}
+
+TEST(AnimPalette, QuantisedRowsMatchNearestColor) {
+  // Enough colours that the quantiser's cache both hits and evicts.
+  std::vector<unsigned char> rgb;
+  for (int i = 0; i < 20000; i++) {
+    unsigned v = unsigned(i) * 2654435761u;
+    int c = i % 3 ? int(v >> 8) : int(v % 64) * 0x030507;
+    rgb.push_back((unsigned char)(c >> 16));
+    rgb.push_back((unsigned char)(c >> 8));
+    rgb.push_back((unsigned char)c);
+  }
+  std::vector<unsigned char> out(20000);
+  anim_quantise_row(rgb.data(), 20000, out.data());
+  anim_quantise_row(rgb.data(), 20000, out.data());  // second pass from a warm cache
+  for (int i = 0; i < 20000; i++)
+    ASSERT_EQ(out[i], nearest_color(rgb[3 * i] << 16 | rgb[3 * i + 1] << 8 | rgb[3 * i + 2])) << i;
 }
 
 TEST(AnimPalette, JascFile) {
