@@ -152,3 +152,19 @@ TEST_F(PlayerOverlay, CaptionsInTheBandDuringTheirFramesOnly) {
     EXPECT_EQ(r2.dark, 480 * 63) << name;  // the band, 3 x 20 + 3 high before any caption
   }
 }
+
+TEST_F(PlayerOverlay, HostileCaptionFilePlaysSafely) {
+  // Control bytes that open escapes cut off by the line end, huge glyph numbers, size changes,
+  // lines without text or comma, and a last line without a line end.
+  vt_test::write_file(dir.file("captions.txt"),
+                      std::string("1,2,abc\x05\n2,3,x\x02\xff\xff\x02\n3,4,\x05\x02\xff\xff\x80\x80"
+                                  "big\r4,5\n,,\nnothing here\n5,6,\x05\x01\xff\xff\xff\x7f"
+                                  "far\x05\x00\x01\x02\x03\x04 end\x02",
+                                  77));
+  vt_test::RunResult r = play({"-captionfile:" + dir.file("captions.txt"), "-showframenums"},
+                              "8 snapshot last.png\n9 quit\n");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("AddressSanitizer"), std::string::npos) << r.err;
+  snapshot("last.png");
+}
