@@ -1,34 +1,549 @@
-// Headless window services. Placeholder until the OSMesa window lands: every call fails without
-// effect, which is what the shutdown path expects of handles that were never created.
+// Headless window services: a simulated screen (VANTOREL_SCREEN=WxH, default 1920x1080; the
+// virtual desktop VANTOREL_DESKTOP=WxH+X+Y, default the screen), one window whose drawing area is
+// an OSMesa buffer (single-buffered: front and back are the same, swapping only finishes), and
+// input from the script named by VANTOREL_SCRIPT, applied at the start of each gfx_poll call.
+#include <GL/gl.h>
+#include <GL/osmesa.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <sstream>
+
+#include "host/headless/headless_host.h"
 #include "host/host.h"
 
-#include <cstring>
+struct HostWindowRec;
+struct HostDCRec {
+  HostWindowRec* window;
+  int pixel_format;
+};
+struct HostWindowRec {
+  std::string title;
+  uint32_t style;
+  int x, y, outer_w, outer_h;
+  int client_w, client_h;
+  bool iconic, topmost;
+  HostWndProc procedure;
+  std::vector<uint8_t> pixels;  // RGBA, bottom row first
+  HostDCRec dc;
+};
+struct HostGLRCRec {
+  OSMesaContext context;
+};
 
-int host_system_metric(int) { return 0; }
-void host_cursor_pos(int* x, int* y) { if (x) *x = 0; if (y) *y = 0; }
-void host_set_cursor_pos(int, int) {}
-int host_show_cursor(int show) { return show ? 0 : -1; }
-int host_register_class(const HostWindowClass*) { return 0; }
-HostWindow host_create_window(const char*, const char*, uint32_t, int, int, int, int, HostInstance) {
-  return nullptr;
+namespace {
+
+// Frame metrics of the simulated window system, as a classic Win32 desktop reports them.
+constexpr int kFrameWidth = 4;
+constexpr int kCaptionHeight = 23;
+constexpr int kDefaultScreenW = 1920, kDefaultScreenH = 1080;
+
+struct Headless {
+  int screen_w = kDefaultScreenW, screen_h = kDefaultScreenH;  // the desktop's own mode
+  int display_w = 0, display_h = 0;                            // the mode in force
+  int desktop_x = 0, desktop_y = 0, desktop_w = 0, desktop_h = 0;
+  bool desktop_given = false;
+  int display_changes = 0;
+  bool display_changed = false;
+  int cursor_x = 0, cursor_y = 0, cursor_count = 0;
+  bool class_registered = false;
+  HostWndProc class_procedure = nullptr;
+  std::string class_name;
+  HostWindowRec* window = nullptr;
+  HostGLRCRec* current = nullptr;
+  std::deque<HostMessage> queue;
+  unsigned char keys[256] = {};
+  bool script_loaded = false;
+  bool script_given = false;
+  std::string script_text;
+  std::vector<ScriptAction> script;
+  size_t next_action = 0;
+  int polls = 0;
+  bool in_batch = false;
+  bool trace = false;
+};
+
+Headless& h() {
+  static Headless* state = [] {
+    Headless* s = new Headless;  // lives until exit; gfx_shutdown may run from anywhere
+    return s;
+  }();
+  return *state;
 }
-HostDC host_get_dc(HostWindow) { return nullptr; }
-int host_release_dc(HostWindow, HostDC) { return 0; }
-int host_choose_pixel_format(HostDC, const HostPixelFormat*) { return 0; }
-int host_set_pixel_format(HostDC, int, const HostPixelFormat*) { return 0; }
-HostGLRC host_create_context(HostDC) { return nullptr; }
-int host_make_current(HostDC, HostGLRC) { return 0; }
-int host_delete_context(HostGLRC) { return 0; }
-int host_swap_buffers(HostDC) { return 0; }
-void* host_gl_proc_address(const char*) { return nullptr; }
-int host_change_display_mode(const HostDisplayMode*, unsigned) { return 0; }
-int host_is_iconic(HostWindow) { return 0; }
-void host_set_topmost(HostWindow) {}
-void host_minimise(HostWindow) {}
-int host_peek_message() { return 0; }
-int host_get_message(HostMessage* m) { if (m) memset(m, 0, sizeof *m); return 0; }
-void host_translate_message(const HostMessage*) {}
-intptr_t host_dispatch_message(const HostMessage*) { return 0; }
-intptr_t host_def_window_proc(HostWindow, unsigned, uintptr_t, intptr_t) { return 0; }
-void host_post_quit_message(int) {}
-void host_keyboard_state(unsigned char keys[256]) { memset(keys, 0, 256); }
+
+void trace(const char* format, int a = 0, int b = 0) {
+  if (!h().trace) return;
+  fprintf(stderr, "headless: ");
+  fprintf(stderr, format, a, b);
+  fputc('\n', stderr);
+}
+
+void read_environment(Headless& s) {
+  const char* screen = getenv("VANTOREL_SCREEN");
+  int w, hh;
+  if (screen && sscanf(screen, "%dx%d", &w, &hh) == 2 && w > 0 && hh > 0) {
+    s.screen_w = w;
+    s.screen_h = hh;
+  }
+  s.display_w = s.screen_w;
+  s.display_h = s.screen_h;
+  const char* desktop = getenv("VANTOREL_DESKTOP");
+  int x, y;
+  s.desktop_given = desktop && sscanf(desktop, "%dx%d%d%d", &w, &hh, &x, &y) == 4 && w > 0 && hh > 0;
+  if (s.desktop_given) {
+    s.desktop_x = x;
+    s.desktop_y = y;
+    s.desktop_w = w;
+    s.desktop_h = hh;
+  }
+  s.cursor_x = s.screen_w / 2;
+  s.cursor_y = s.screen_h / 2;
+  const char* t = getenv("VANTOREL_TRACE");
+  s.trace = t && *t && strcmp(t, "0") != 0;
+}
+
+Headless& state() {
+  static bool ready = [] {
+    read_environment(h());
+    return true;
+  }();
+  (void)ready;
+  return h();
+}
+
+// Virtual desktop: the given one, or the primary screen in its current mode.
+void desktop(int* x, int* y, int* w, int* hh) {
+  Headless& s = state();
+  if (s.desktop_given) {
+    *x = s.desktop_x, *y = s.desktop_y, *w = s.desktop_w, *hh = s.desktop_h;
+  } else {
+    *x = 0, *y = 0, *w = s.display_w, *hh = s.display_h;
+  }
+}
+
+void post(unsigned message, uintptr_t wparam, intptr_t lparam) {
+  Headless& s = state();
+  s.queue.push_back(HostMessage{s.window, message, wparam, lparam});
+}
+
+intptr_t size_lparam(int w, int hh) { return intptr_t((uint32_t(hh) & 0xFFFF) << 16 | (uint32_t(w) & 0xFFFF)); }
+
+void bind_buffer(HostWindowRec* win) {
+  Headless& s = state();
+  if (!s.current || !win || win->pixels.empty()) return;
+  OSMesaMakeCurrent(s.current->context, win->pixels.data(), GL_UNSIGNED_BYTE, win->client_w,
+                    win->client_h);
+}
+
+// New drawing buffer of w x h; the old picture stays anchored at the top-left corner, as a real
+// window keeps its content when it grows or shrinks.
+void resize_buffer(HostWindowRec* win, int w, int hh) {
+  int bw = w > 0 ? w : 1, bh = hh > 0 ? hh : 1;  // GL needs at least one pixel
+  std::vector<uint8_t> fresh(size_t(bw) * size_t(bh) * 4, 0);
+  if (state().current) glFinish();
+  int old_w = win->client_w > 0 ? win->client_w : 1, old_h = win->client_h > 0 ? win->client_h : 1;
+  if (!win->pixels.empty()) {
+    int cw = bw < old_w ? bw : old_w, ch = bh < old_h ? bh : old_h;
+    for (int top = 0; top < ch; top++) {
+      const uint8_t* src = &win->pixels[(size_t(old_h - 1 - top) * old_w) * 4];
+      uint8_t* dst = &fresh[(size_t(bh - 1 - top) * bw) * 4];
+      memcpy(dst, src, size_t(cw) * 4);
+    }
+  }
+  win->pixels.swap(fresh);
+  win->client_w = bw;
+  win->client_h = bh;
+  bind_buffer(win);
+}
+
+void snapshot(const std::string& name) {
+  Headless& s = state();
+  std::string path = name;
+  const char* start = host_start_directory();
+  if (!name.empty() && name[0] != '/' && start && *start) path = std::string(start) + "/" + name;
+  if (!s.window) {
+    fprintf(stderr, "headless: snapshot %s: no window\n", path.c_str());
+    return;
+  }
+  if (s.current) glFinish();
+  if (!headless_write_png(path.c_str(), s.window->pixels.data(), s.window->client_w,
+                          s.window->client_h))
+    fprintf(stderr, "headless: snapshot %s: cannot write\n", path.c_str());
+}
+
+void key_event(int vk, bool down) {
+  Headless& s = state();
+  bool was_down = s.keys[vk] & 0x80;
+  if (down) {
+    if (!was_down) s.keys[vk] ^= 0x01;  // toggled on each press
+    s.keys[vk] |= 0x80;
+  } else {
+    s.keys[vk] &= 0x7F;
+  }
+  if (vk == 0x12) s.keys[0xA4] = s.keys[vk];  // left Alt travels with Alt
+  bool alt = s.keys[0x12] & 0x80;
+  unsigned message = down ? (alt ? HOST_WM_SYSKEYDOWN : HOST_WM_KEYDOWN)
+                          : (alt || vk == 0x12 ? HOST_WM_SYSKEYUP : HOST_WM_KEYUP);
+  post(message, uintptr_t(vk), down ? 1 : intptr_t(0xC0000001u));
+}
+
+void apply(const ScriptAction& a) {
+  Headless& s = state();
+  switch (a.kind) {
+    case ScriptKind::down: key_event(a.key, true); break;
+    case ScriptKind::up: key_event(a.key, false); break;
+    case ScriptKind::character:
+      for (unsigned char c : a.text) post(HOST_WM_CHAR, c, 1);
+      break;
+    case ScriptKind::size:
+      if (s.window) {
+        resize_buffer(s.window, a.a, a.b);
+        post(HOST_WM_SIZE, 0, size_lparam(a.a, a.b));
+      }
+      break;
+    case ScriptKind::mouse: {
+      s.keys[0x01] = (a.c & HOST_MK_LBUTTON) ? 0x80 : 0;
+      s.keys[0x02] = (a.c & HOST_MK_RBUTTON) ? 0x80 : 0;
+      s.keys[0x04] = (a.c & HOST_MK_MBUTTON) ? 0x80 : 0;
+      if (s.window) {
+        s.cursor_x = s.window->x + a.a;
+        s.cursor_y = s.window->y + a.b;
+      }
+      post(HOST_WM_MOUSEMOVE, uintptr_t(a.c), size_lparam(a.a, a.b));
+      break;
+    }
+    case ScriptKind::wheel:
+      post(HOST_WM_MOUSEWHEEL, uintptr_t(uint32_t(a.a > 0 ? 120 : -120) << 16), 0);
+      break;
+    case ScriptKind::close: post(HOST_WM_CLOSE, 0, 0); break;
+    case ScriptKind::quit: s.queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, 0, 0}); break;
+    case ScriptKind::snapshot: snapshot(a.text); break;
+    case ScriptKind::restore:
+      if (s.window && s.window->iconic) {
+        s.window->iconic = false;
+        post(HOST_WM_SIZE, 0, size_lparam(s.window->client_w, s.window->client_h));
+      }
+      break;
+  }
+}
+
+void load_script() {
+  Headless& s = state();
+  if (s.script_loaded) return;
+  s.script_loaded = true;
+  std::string text = s.script_text;
+  if (!s.script_given) {
+    const char* name = getenv("VANTOREL_SCRIPT");
+    if (!name || !*name) return;
+    std::ifstream in(name, std::ios::binary);
+    if (!in) {
+      fprintf(stderr, "headless: cannot read script %s\n", name);
+      exit(2);
+    }
+    std::ostringstream all;
+    all << in.rdbuf();
+    text = all.str();
+  }
+  std::string error;
+  if (!headless_parse_script(text, &s.script, &error)) {
+    fprintf(stderr, "headless: %s\n", error.c_str());
+    exit(2);
+  }
+}
+
+// A poll begins with the first peek after the previous poll's message batch ran dry.
+void begin_poll() {
+  Headless& s = state();
+  load_script();
+  s.polls++;
+  while (s.next_action < s.script.size() && s.script[s.next_action].poll <= s.polls)
+    apply(s.script[s.next_action++]);
+}
+
+HostWindowRec* window_of(HostDC dc) { return dc ? dc->window : nullptr; }
+
+}  // namespace
+
+// ---- screen and pointer -------------------------------------------------------------------------
+
+int host_system_metric(int index) {
+  Headless& s = state();
+  int dx, dy, dw, dh;
+  desktop(&dx, &dy, &dw, &dh);
+  switch (index) {
+    case HOST_SM_CXSCREEN: return s.display_w;
+    case HOST_SM_CYSCREEN: return s.display_h;
+    case HOST_SM_CXFRAME: return kFrameWidth;
+    case HOST_SM_CYFRAME: return kFrameWidth;
+    case HOST_SM_CYCAPTION: return kCaptionHeight;
+    case HOST_SM_XVIRTUALSCREEN: return dx;
+    case HOST_SM_YVIRTUALSCREEN: return dy;
+    case HOST_SM_CXVIRTUALSCREEN: return dw;
+    case HOST_SM_CYVIRTUALSCREEN: return dh;
+    default: return 0;
+  }
+}
+
+void host_cursor_pos(int* x, int* y) {
+  if (x) *x = state().cursor_x;
+  if (y) *y = state().cursor_y;
+}
+
+void host_set_cursor_pos(int x, int y) {
+  state().cursor_x = x;
+  state().cursor_y = y;
+}
+
+int host_show_cursor(int show) {
+  Headless& s = state();
+  s.cursor_count += show ? 1 : -1;
+  trace(show ? "cursor shown (%d)" : "cursor hidden (%d)", s.cursor_count);
+  return s.cursor_count;
+}
+
+// ---- window -------------------------------------------------------------------------------------
+
+int host_register_class(const HostWindowClass* wc) {
+  Headless& s = state();
+  if (!wc || !wc->procedure || s.class_registered) return 0;
+  s.class_registered = true;
+  s.class_procedure = wc->procedure;
+  s.class_name = wc->class_name ? wc->class_name : "";
+  return 1;
+}
+
+HostWindow host_create_window(const char* class_name, const char* title, uint32_t style, int x,
+                              int y, int width, int height, HostInstance) {
+  Headless& s = state();
+  if (!s.class_registered || !class_name || s.class_name != class_name || s.window) return nullptr;
+  if (width <= 0 || height <= 0) return nullptr;
+  HostWindowRec* win = new HostWindowRec{};
+  win->title = title ? title : "";
+  win->style = style;
+  win->x = x, win->y = y, win->outer_w = width, win->outer_h = height;
+  win->procedure = s.class_procedure;
+  win->dc.window = win;
+  int cw = width, ch = height;
+  if (!(style & HOST_WS_POPUP)) {  // a framed window: the frame and caption take their share
+    cw -= 2 * kFrameWidth;
+    ch -= kCaptionHeight + 2 * kFrameWidth;
+  }
+  win->client_w = 0, win->client_h = 0;
+  s.window = win;
+  resize_buffer(win, cw, ch);
+  trace("window %dx%d", win->client_w, win->client_h);
+  post(HOST_WM_SIZE, 0, size_lparam(cw > 0 ? cw : 0, ch > 0 ? ch : 0));
+  return win;
+}
+
+HostDC host_get_dc(HostWindow window) { return window ? &window->dc : nullptr; }
+int host_release_dc(HostWindow window, HostDC dc) { return window && dc == &window->dc; }
+
+int host_choose_pixel_format(HostDC dc, const HostPixelFormat* format) {
+  // One format: RGBA with a depth buffer, drawn by OpenGL.
+  if (!dc || !format || format->pixel_type != 0 || !(format->flags & HOST_PFD_SUPPORT_OPENGL))
+    return 0;
+  return 1;
+}
+
+int host_set_pixel_format(HostDC dc, int format_number, const HostPixelFormat*) {
+  if (!dc || format_number != 1 || dc->pixel_format) return 0;
+  dc->pixel_format = format_number;
+  return 1;
+}
+
+HostGLRC host_create_context(HostDC dc) {
+  if (!dc || !dc->pixel_format) return nullptr;
+  OSMesaContext ctx = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
+  if (!ctx) return nullptr;
+  return new HostGLRCRec{ctx};
+}
+
+int host_make_current(HostDC dc, HostGLRC context) {
+  Headless& s = state();
+  if (!context) {
+    if (!s.current) return 0;
+    s.current = nullptr;
+    OSMesaMakeCurrent(nullptr, nullptr, GL_UNSIGNED_BYTE, 0, 0);
+    return 1;
+  }
+  HostWindowRec* win = window_of(dc);
+  if (!win || win->pixels.empty()) return 0;
+  if (!OSMesaMakeCurrent(context->context, win->pixels.data(), GL_UNSIGNED_BYTE, win->client_w,
+                         win->client_h))
+    return 0;
+  s.current = context;
+  return 1;
+}
+
+int host_delete_context(HostGLRC context) {
+  if (!context) return 0;
+  if (state().current == context) state().current = nullptr;
+  OSMesaDestroyContext(context->context);
+  delete context;
+  return 1;
+}
+
+int host_swap_buffers(HostDC dc) {
+  // One buffer: presenting only means the drawing is finished.
+  if (!dc || !state().current) return 0;
+  glFinish();
+  return 1;
+}
+
+void* host_gl_proc_address(const char* name) {
+  return name ? reinterpret_cast<void*>(OSMesaGetProcAddress(name)) : nullptr;
+}
+
+int host_change_display_mode(const HostDisplayMode* mode, unsigned) {
+  Headless& s = state();
+  if (!mode) {
+    s.display_w = s.screen_w;
+    s.display_h = s.screen_h;
+    if (s.display_changed) trace("display mode restored to %dx%d", s.screen_w, s.screen_h);
+    s.display_changed = false;
+    return 0;
+  }
+  if (mode->pels_width == 0 || mode->pels_height == 0) return -2;  // DISP_CHANGE_BADMODE
+  s.display_w = int(mode->pels_width);
+  s.display_h = int(mode->pels_height);
+  s.display_changes++;
+  s.display_changed = true;
+  trace("display mode %dx%d", s.display_w, s.display_h);
+  return 0;
+}
+
+int host_is_iconic(HostWindow window) { return window && window->iconic; }
+
+void host_set_topmost(HostWindow window) {
+  if (!window || window->topmost) return;
+  window->topmost = true;
+  trace("topmost");
+}
+
+void host_minimise(HostWindow window) {
+  if (!window || window->iconic) return;
+  window->iconic = true;
+  trace("minimised");
+  post(HOST_WM_SIZE, 1, 0);  // SIZE_MINIMIZED, client 0 x 0
+}
+
+// ---- messages -----------------------------------------------------------------------------------
+
+int host_peek_message() {
+  Headless& s = state();
+  if (!s.in_batch) {
+    s.in_batch = true;
+    begin_poll();
+  }
+  if (s.queue.empty()) {
+    s.in_batch = false;
+    return 0;
+  }
+  return 1;
+}
+
+int host_get_message(HostMessage* message) {
+  Headless& s = state();
+  HostMessage m{nullptr, HOST_WM_QUIT, 0, 0};
+  if (!s.queue.empty()) {
+    m = s.queue.front();
+    s.queue.pop_front();
+  }
+  if (message) *message = m;
+  if (m.message == HOST_WM_QUIT) {
+    s.in_batch = false;
+    return 0;
+  }
+  return 1;
+}
+
+void host_translate_message(const HostMessage* message) {
+  Headless& s = state();
+  if (!message || message->message != HOST_WM_KEYDOWN) return;
+  int vk = int(message->wparam & 0xFF);
+  int ch = 0;
+  if (vk >= 'A' && vk <= 'Z') {
+    bool upper = ((s.keys[0x10] & 0x80) != 0) != ((s.keys[0x14] & 0x01) != 0);
+    ch = upper ? vk : vk - 'A' + 'a';
+  } else if ((vk >= '0' && vk <= '9') || vk == 0x20 || vk == 0x0D || vk == 0x1B || vk == 0x09 ||
+             vk == 0x08) {
+    ch = vk;
+  }
+  // Like TranslateMessage, the character is the next message taken.
+  if (ch) s.queue.push_front(HostMessage{message->window, HOST_WM_CHAR, uintptr_t(ch), 1});
+}
+
+intptr_t host_dispatch_message(const HostMessage* message) {
+  if (!message || !message->window || !message->window->procedure) return 0;
+  return message->window->procedure(message->window, message->message, message->wparam,
+                                    message->lparam);
+}
+
+intptr_t host_def_window_proc(HostWindow window, unsigned message, uintptr_t, intptr_t) {
+  // Closing destroys the window, which tells its procedure.
+  if (message == HOST_WM_CLOSE && window && window->procedure)
+    return window->procedure(window, HOST_WM_DESTROY, 0, 0);
+  return 0;
+}
+
+void host_post_quit_message(int exit_code) {
+  state().queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, uintptr_t(exit_code), 0});
+}
+
+void host_keyboard_state(unsigned char keys[256]) { memcpy(keys, state().keys, 256); }
+
+// ---- for tests ----------------------------------------------------------------------------------
+
+HeadlessState headless_state() {
+  Headless& s = state();
+  HeadlessState out{};
+  if (s.window) {
+    out.window_exists = true;
+    out.title = s.window->title;
+    out.style = s.window->style;
+    out.x = s.window->x, out.y = s.window->y;
+    out.outer_w = s.window->outer_w, out.outer_h = s.window->outer_h;
+    out.client_w = s.window->client_w, out.client_h = s.window->client_h;
+    out.iconic = s.window->iconic, out.topmost = s.window->topmost;
+  }
+  out.display_w = s.display_w, out.display_h = s.display_h;
+  out.display_changes = s.display_changes;
+  out.display_changed = s.display_changed;
+  out.cursor_count = s.cursor_count;
+  out.cursor_x = s.cursor_x, out.cursor_y = s.cursor_y;
+  out.polls = s.polls;
+  return out;
+}
+
+void headless_reset() {
+  Headless& s = state();
+  if (s.current) {
+    OSMesaMakeCurrent(nullptr, nullptr, GL_UNSIGNED_BYTE, 0, 0);
+    host_delete_context(s.current);
+  }
+  delete s.window;
+  s = Headless{};
+  read_environment(s);
+}
+
+void headless_set_script(const std::string& script) {
+  Headless& s = state();
+  s.script_text = script;
+  s.script_given = true;
+  s.script_loaded = false;
+  s.script.clear();
+  s.next_action = 0;
+}
+
+uint32_t headless_pixel(int x, int y) {
+  Headless& s = state();
+  HostWindowRec* win = s.window;
+  if (!win || x < 0 || y < 0 || x >= win->client_w || y >= win->client_h) return 0;
+  if (s.current) glFinish();
+  const uint8_t* p = &win->pixels[(size_t(win->client_h - 1 - y) * win->client_w + x) * 4];
+  return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+}

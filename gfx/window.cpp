@@ -1,0 +1,210 @@
+// The window, its OpenGL context and the input state. The class, styles, pixel format and display
+// mode are handed to the host exactly as a Win32 program fills them; the host interprets them. All
+// state is the shell globals, since the shell serves one window per process.
+#include "gfx/window.h"
+
+#include <cstring>
+
+#include "gfx/error_log.h"
+#include "gfx/shell_state.h"
+#include "gfx/view.h"
+
+namespace {
+
+constexpr const char* kClassName = "OpenGL WinClass";
+constexpr unsigned kClassStyle = 0x23;  // CS_VREDRAW | CS_HREDRAW | CS_OWNDC
+constexpr uint32_t kWindowedStyle = HOST_WS_SYSMENU | HOST_WS_THICKFRAME | HOST_WS_MINIMIZEBOX |
+                                    HOST_WS_MAXIMIZEBOX | HOST_WS_VISIBLE | HOST_WS_CLIPSIBLINGS |
+                                    HOST_WS_CLIPCHILDREN;  // 0x160F0000
+constexpr uint32_t kFullScreenStyle =
+    HOST_WS_POPUP | HOST_WS_VISIBLE | HOST_WS_CLIPSIBLINGS | HOST_WS_CLIPCHILDREN;  // 0x96000000
+constexpr double kDefaultWindowShare = 0.6;  // of the primary screen, per direction
+constexpr int kQueueLimit = KEY_QUEUE_SIZE - 1;
+constexpr int kVkTab = 0x09;
+constexpr int kVkAlt = 0x12;
+constexpr unsigned kMouseButtonBits = HOST_MK_LBUTTON | HOST_MK_RBUTTON | HOST_MK_MBUTTON;
+
+HostPixelFormat requested_pixel_format() {
+  HostPixelFormat pfd;
+  memset(&pfd, 0, sizeof pfd);
+  pfd.size = 40;
+  pfd.version = 1;
+  pfd.flags = HOST_PFD_DRAW_TO_WINDOW | HOST_PFD_SUPPORT_OPENGL | HOST_PFD_DOUBLEBUFFER;
+  pfd.pixel_type = 0;  // RGBA
+  pfd.colour_bits = 24;
+  pfd.depth_bits = 32;
+  pfd.layer_type = 0;  // main plane
+  return pfd;
+}
+
+void mouse_update(uintptr_t wparam, intptr_t lparam) {
+  mouse_x = int(uintptr_t(lparam) & 0xFFFF);
+  mouse_y = int((uintptr_t(lparam) >> 16) & 0xFFFF);
+  unsigned buttons = unsigned(wparam) & kMouseButtonBits;
+  // The latch hides a button held since start-up (the launching click) until all are up once.
+  if (buttons == 0) mouse_latch = 0;
+  if (mouse_latch == 0) mouse_buttons = buttons;
+}
+
+}  // namespace
+
+int gfx_centre_on_pointer(int pointer, int outer, int origin, int span) {
+  int pos = pointer - outer / 2;
+  int far_limit = origin + span - outer;
+  if (pos > far_limit) pos = far_limit;
+  if (pos < origin) pos = origin;
+  return pos;
+}
+
+WindowPlacement gfx_place_window(int width, int height, bool is_windowed) {
+  WindowPlacement p;
+  memset(&p, 0, sizeof p);
+  if (width == 0) {
+    p.client_w = host_system_metric(HOST_SM_CXSCREEN);
+    p.client_h = host_system_metric(HOST_SM_CYSCREEN);
+    if (is_windowed) {
+      p.client_w = int(p.client_w * kDefaultWindowShare);
+      p.client_h = int(p.client_h * kDefaultWindowShare);
+    }
+  } else if (width == -1) {
+    p.client_w = host_system_metric(HOST_SM_CXVIRTUALSCREEN);
+    p.client_h = host_system_metric(HOST_SM_CYVIRTUALSCREEN);
+    if (!is_windowed) {
+      p.x = host_system_metric(HOST_SM_XVIRTUALSCREEN);
+      p.y = host_system_metric(HOST_SM_YVIRTUALSCREEN);
+    }
+  } else {
+    p.client_w = width;
+    p.client_h = height;
+  }
+  p.outer_w = p.client_w;
+  p.outer_h = p.client_h;
+  if (is_windowed) {
+    p.outer_w += 2 * host_system_metric(HOST_SM_CXFRAME);
+    p.outer_h += host_system_metric(HOST_SM_CYCAPTION) + 2 * host_system_metric(HOST_SM_CYFRAME);
+    int px = 0, py = 0;
+    host_cursor_pos(&px, &py);
+    p.x = gfx_centre_on_pointer(px, p.outer_w, host_system_metric(HOST_SM_XVIRTUALSCREEN),
+                                host_system_metric(HOST_SM_CXVIRTUALSCREEN));
+    p.y = gfx_centre_on_pointer(py, p.outer_h, host_system_metric(HOST_SM_YVIRTUALSCREEN),
+                                host_system_metric(HOST_SM_CYVIRTUALSCREEN));
+  }
+  return p;
+}
+
+int gfx_open(int width, int height, const char* title) {
+  WindowPlacement p = gfx_place_window(width, height, windowed != 0);
+  screen_w = p.client_w;
+  screen_h = p.client_h;
+  // A negative size (other than the width -1 request) cannot be a window; it fails like a zero one.
+  if (screen_w <= 0 || screen_h <= 0) return 0;
+
+  memset(keydown, 0, sizeof keydown);
+  memset(keyprev, 0, sizeof keyprev);
+
+  HostWindowClass wc;
+  wc.style = kClassStyle;
+  wc.procedure = gfx_wndproc;
+  wc.instance = gfx_instance;
+  wc.class_name = kClassName;
+  if (!host_register_class(&wc)) gfx_fatal("Failed To Register The Window Class.");
+
+  gfx_hwnd = host_create_window(kClassName, title ? title : "",
+                                windowed ? kWindowedStyle : kFullScreenStyle, p.x, p.y, p.outer_w,
+                                p.outer_h, gfx_instance);
+  if (!gfx_hwnd) gfx_fatal("Window Creation Error.");
+
+  gfx_hdc = host_get_dc(gfx_hwnd);
+  HostPixelFormat pfd = requested_pixel_format();
+  int format = host_choose_pixel_format(gfx_hdc, &pfd);
+  if (!format) gfx_fatal("Can't Find A Suitable PixelFormat.");
+  if (!host_set_pixel_format(gfx_hdc, format, &pfd)) gfx_fatal("Can't Set The PixelFormat.");
+
+  gfx_hglrc = host_create_context(gfx_hdc);
+  if (!gfx_hglrc) gfx_fatal("Can't Create A GL Rendering Context.");
+  if (!host_make_current(gfx_hdc, gfx_hglrc)) gfx_fatal("Can't activate GLRC.");
+
+  gfx_gl_init(screen_w, screen_h);
+
+  // The window and context exist at the requested size before the mode changes; width 0 and -1
+  // take the desktop as it is.
+  if (width > 0 && !windowed) {
+    HostDisplayMode mode;
+    memset(&mode, 0, sizeof mode);
+    mode.size = 156;
+    mode.fields = 0x180000;  // DM_PELSWIDTH | DM_PELSHEIGHT: depth and refresh stay
+    mode.pels_width = uint32_t(screen_w);
+    mode.pels_height = uint32_t(screen_h);
+    host_change_display_mode(&mode, HOST_CDS_FULLSCREEN);
+  }
+  if (!windowed) host_show_cursor(0);
+  return 1;
+}
+
+int gfx_poll() {
+  mouse_prev = mouse_buttons;
+  mouse_buttons &= ~(MOUSE_WHEEL_AWAY | MOUSE_WHEEL_TOWARDS);  // a wheel turn lasts one poll
+
+  while (host_peek_message()) {
+    HostMessage msg;
+    if (!host_get_message(&msg)) return 1;
+    host_translate_message(&msg);
+    host_dispatch_message(&msg);
+  }
+
+  // Minimised: the key arrays freeze until the window is back.
+  if (host_is_iconic(gfx_hwnd)) {
+    alt_tab_pending = 0;
+    return 0;
+  }
+  if (!alt_tab_pending && !windowed) host_set_topmost(gfx_hwnd);
+
+  memcpy(keyprev, keydown, sizeof keyprev);
+  host_keyboard_state(keydown);  // entries 0..255; the rest stay zero
+
+  if ((keydown[kVkAlt] & 0x80) && (keydown[kVkTab] & 0x80)) alt_tab_pending = 1;
+  if (alt_tab_pending) host_minimise(gfx_hwnd);
+  return 0;
+}
+
+intptr_t gfx_wndproc(HostWindow window, unsigned message, uintptr_t wparam, intptr_t lparam) {
+  switch (message) {
+    case HOST_WM_CLOSE:
+    case HOST_WM_DESTROY:
+      gfx_shutdown();
+    case HOST_WM_SIZE:
+      gfx_resize(int(uintptr_t(lparam) & 0xFFFF), int((uintptr_t(lparam) >> 16) & 0xFFFF));
+      return 0;
+    case HOST_WM_CHAR: {
+      size_t length = strlen(key_queue);
+      if (length < size_t(kQueueLimit)) {
+        key_queue[length] = char(wparam & 0xFF);
+        key_queue[length + 1] = 0;
+      }
+      return 0;
+    }
+    case HOST_WM_SYSKEYDOWN:
+      return 0;  // no default action: Alt+F4 and F10 do nothing
+    case HOST_WM_MOUSEMOVE:
+    case HOST_WM_LBUTTONDOWN:
+    case HOST_WM_LBUTTONUP:
+    case HOST_WM_RBUTTONDOWN:
+    case HOST_WM_RBUTTONUP:
+    case HOST_WM_MBUTTONDOWN:
+    case HOST_WM_MBUTTONUP:
+      mouse_update(wparam, lparam);
+      return 0;
+    case HOST_WM_MOUSEWHEEL:
+      mouse_buttons |= int32_t(uint32_t(wparam)) > 0 ? MOUSE_WHEEL_AWAY : MOUSE_WHEEL_TOWARDS;
+      return 0;
+    default:
+      return host_def_window_proc(window, message, wparam, lparam);
+  }
+}
+
+int gfx_inkey() {
+  if (key_queue[0] == 0) return 0;
+  signed char first = static_cast<signed char>(key_queue[0]);
+  memmove(key_queue, key_queue + 1, strlen(key_queue));  // the terminator moves too
+  return first;
+}
