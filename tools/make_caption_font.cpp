@@ -278,8 +278,8 @@ std::vector<Glyph> build(FT_Face face) {
     else if (has_shape(c)) glyphs[size_t(c)] = render(face, c, FT_LOAD_DEFAULT);
     else glyphs[size_t(c)] = marker(c);
   }
-  // Rows below the baseline: letters and digits keep two (room for the overshoot of other fonts'
-  // round letters), descenders and brackets reach at least 19.
+  // Transparent rows under the baseline: letters and digits are made 17 rows tall, those with a
+  // descender and the brackets at least 19.
   for (int c = 0; c < 256; c++) {
     Glyph& g = glyphs[size_t(c)];
     if (is_letter_or_digit(c)) pad_rows(g, g.h > 17 ? 19 : 17);
