@@ -55,7 +55,8 @@ std::string make_stream(int width, int height, unsigned seed) {
 }
 
 std::vector<std::vector<uint32_t>> draw_all(const std::string& path, int width, int height,
-                                            int gl_path, bool shell_depth, uint32_t* colour_after) {
+                                            int gl_path, bool shell_depth, uint32_t* colour_after,
+                                            std::vector<GLuint>* depth = nullptr) {
   vt_test::GlContext gl(width, height);
   EXPECT_TRUE(gl.ok());
   if (shell_depth) {
@@ -69,6 +70,10 @@ std::vector<std::vector<uint32_t>> draw_all(const std::string& path, int width, 
   std::vector<std::vector<uint32_t>> frames;
   while (anim_next_frame(&a)) frames.push_back(gl.pixels());
   anim_close(a);
+  if (depth) {
+    depth->assign(size_t(width) * height, 0);
+    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, depth->data());
+  }
   GLfloat c[4];
   glGetFloatv(GL_CURRENT_COLOR, c);
   *colour_after = uint32_t(c[0] * 255 + 0.5f) << 16 | uint32_t(c[1] * 255 + 0.5f) << 8 |
@@ -115,9 +120,14 @@ TEST(AnimDecodeGl, FastPathMatchesPointsAndCanvas) {
 
   for (bool depth : {false, true}) {
     uint32_t after_points = 0, after_fast = 0;
-    auto points = draw_all(path, width, height, ANIM_GL_POINTS, depth, &after_points);
+    std::vector<GLuint> depth_points, depth_fast;
+    auto points = draw_all(path, width, height, ANIM_GL_POINTS, depth, &after_points, &depth_points);
     long images = anim_gl_image_frames;
-    auto fast = draw_all(path, width, height, ANIM_GL_FAST, depth, &after_fast);
+    auto fast = draw_all(path, width, height, ANIM_GL_FAST, depth, &after_fast, &depth_fast);
+    EXPECT_TRUE(depth_points == depth_fast) << "depth buffers differ";
+    if (depth) {
+      EXPECT_NE(depth_points[0], 0xFFFFFFFFu);  // the frames wrote depth, both ways alike
+    }
     EXPECT_EQ(anim_gl_image_frames - images, 7);  // the big changes; the small ones went as points
     ASSERT_EQ(points.size(), 12u);
     ASSERT_EQ(fast.size(), points.size());
