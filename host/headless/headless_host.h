@@ -23,7 +23,7 @@ struct ScriptAction {
 bool headless_parse_script(const std::string& script, std::vector<ScriptAction>* actions,
                            std::string* error);
 // Virtual-key code of a script key name (a letter or digit, esc, add, subtract, alt, tab, space,
-// enter, or 0xNN), or -1.
+// enter, or 0xNN; case ignored), or -1.
 int headless_key_code(const std::string& name);
 
 // Writes an 8-bit RGB PNG, top row first, from an RGBA buffer stored bottom row first. Returns

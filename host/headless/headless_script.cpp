@@ -50,7 +50,9 @@ bool parse_buttons(const std::string& word, int* out) {
 
 }  // namespace
 
-int headless_key_code(const std::string& name) {
+int headless_key_code(const std::string& given) {
+  std::string name = given;
+  for (char& c : name) c = char(tolower(static_cast<unsigned char>(c)));
   if (name.size() == 1 && isalnum(static_cast<unsigned char>(name[0])))
     return toupper(static_cast<unsigned char>(name[0]));
   static const struct {
@@ -61,7 +63,7 @@ int headless_key_code(const std::string& name) {
   for (const auto& n : named)
     if (name == n.name) return n.code;
   int code;
-  if (name.size() > 2 && name[0] == '0' && (name[1] == 'x' || name[1] == 'X') &&
+  if (name.size() > 2 && name[0] == '0' && name[1] == 'x' &&
       parse_int(name, 1, 255, &code))
     return code;
   return -1;
