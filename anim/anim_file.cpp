@@ -80,6 +80,7 @@ AnimFile anim_writer_open_size(const char* path, int version, int width, int hei
   if (version == 2) {
     std::fwrite("ANIM2", 1, 5, anim.file);
     std::fputc(0, anim.file);
+    std::fflush(anim.file);  // a recording is a valid file from the start
   }
   return anim;
 }
