@@ -1,4 +1,124 @@
-// Start-up second half and playback loop: placeholder until the window and loop land.
+// Second half of the start-up and the playback loop: opens the window and the animation, then
+// draws one frame of changes per pass straight into the front buffer over the previous picture,
+// reacts to the keys and busy-waits on the clock until the frame's time is up.
+// A wait longer than a second is cut into passes that only hold the picture, so that even an
+// endless frame duration ("-fps:0") leaves the program answering its keys and the window.
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "anim/anim_file.h"
+#include "anim/decode.h"
+#include "gfx/clock.h"
+#include "gfx/error_log.h"
+#include "gfx/shell_state.h"
+#include "gfx/view.h"
+#include "gfx/window.h"
+#include "player/overlay.h"
+#include "player/playback.h"
 #include "player/player.h"
 
-void player_run(PlayerOptions*, char*) {}
+namespace {
+
+constexpr int kVkEscape = 0x1B;
+constexpr int kVkAdd = 0x6B;
+constexpr int kVkSubtract = 0x6D;
+constexpr double kSpeedFactor = 1.4;
+constexpr double kFastestMs = 10.0;   // faster only while above this
+constexpr double kSlowestMs = 500.0;  // slower only while below this
+// Longest stretch the loop stays deaf to input; longer frame times are held over several passes.
+constexpr double kLongestWait = 1.0;
+
+bool pressed(int vk) { return (keydown[vk] & 0x80) && !(keyprev[vk] & 0x80); }
+int held(int vk) { return keydown[vk] & 0x80; }
+
+[[noreturn]] void cannot_open(const char* name) {
+  std::string message = std::string("Can't open animation file '") + (name ? name : "") + "'";
+  gfx_fatal(message.c_str());
+}
+
+// Busy-waits until the clock reaches deadline, or for kLongestWait at most. Returns true when the
+// deadline was reached, false when the frame's time is still running.
+bool wait_until(double deadline) {
+  double limit = gfx_clock() + kLongestWait;
+  for (;;) {
+    double now = gfx_clock();
+    if (!(now < deadline)) return true;  // a NaN deadline ends the wait at once
+    if (now >= limit) return false;
+  }
+}
+
+}  // namespace
+
+float playback_faster(float frame_ms) {
+  return frame_ms > kFastestMs ? float(frame_ms / kSpeedFactor) : frame_ms;
+}
+
+float playback_slower(float frame_ms) {
+  return frame_ms < kSlowestMs ? float(frame_ms * kSpeedFactor) : frame_ms;
+}
+
+void player_run(PlayerOptions* options, char* text) {
+  if (!gfx_open(screen_w, screen_h, text)) return;
+  overlay_register_font();
+  AnimFile anim = anim_open(options->file_name);
+  if (!anim.file) cannot_open(options->file_name);
+  overlay_load_captions(options);
+  if (!windowed) host_set_cursor_pos(0, screen_h / 2);
+
+  int known_w = screen_w, known_h = screen_h;
+  overlay_begin();
+  glDrawBuffer(GL_FRONT);
+  if (screen_w == 0) gfx_fatal("GRAPHICS() macro not called at LOOP start, or no resolution specified");
+  gfx_poll();  // the first pass's key tests compare against this poll
+
+  int quit = 0;
+  double frame_deadline = 0.0;
+  bool holding = false;  // the last pass ended before its frame's time was up
+  while (!quit) {
+    // The deadline is taken before drawing, so drawing is part of the frame's time.
+    if (!holding) frame_deadline = gfx_clock() + 0.001 * options->frame_ms;
+
+    if (screen_w != known_w || screen_h != known_h) {
+      glClear(GL_DEPTH_BUFFER_BIT);  // the picture stays; the next frames paint over it
+      known_w = screen_w;
+      known_h = screen_h;
+      anim_rewind(&anim);
+      if (holding) frame_deadline = gfx_clock() + 0.001 * options->frame_ms;
+      holding = false;  // frame 1 comes next, with a time of its own
+    }
+
+    int more = 1;
+    // A held frame still has time on screen; frame 0 (after opening or rewinding) is always drawn.
+    if ((!options->paused && !holding) || anim.frame == 0) more = anim_next_frame(&anim);
+
+    if (!more || pressed('R')) {
+      if (options->play_once) exit(0);
+      anim_rewind(&anim);
+      gfx_present_twice(0x000000);
+      glDrawBuffer(GL_FRONT);
+      overlay_restart();
+      if (holding) frame_deadline = gfx_clock() + 0.001 * options->frame_ms;
+      holding = false;
+    }
+
+    if (pressed('F')) options->show_frame_numbers = !options->show_frame_numbers;
+    if (pressed('P')) options->paused = !options->paused;
+    if (pressed(kVkAdd) || pressed('X')) options->frame_ms = playback_faster(options->frame_ms);
+    if (pressed(kVkSubtract) || pressed('Z')) options->frame_ms = playback_slower(options->frame_ms);
+
+    overlay_draw(options, &anim, text);
+    gfx_draw_front();
+
+    // Every pass that starts with frame 1 on screen lasts the delay longer (held passes already
+    // carry it in their deadline).
+    if (!holding && anim.frame == 1) frame_deadline += options->first_frame_delay;
+
+    holding = !wait_until(frame_deadline);
+
+    quit |= gfx_poll() | held('Q') | held(kVkEscape);
+  }
+  overlay_free();
+  anim_close(anim);
+}
