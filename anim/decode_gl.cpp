@@ -116,7 +116,7 @@ void gather_fill(void* user, int x, int y, int index) {
   gather_block(user, x, y, block);
 }
 
-bool near(double a, double b) { return std::fabs(a - b) <= 1e-6 * (std::fabs(b) + 1e-3); }
+bool close_to(double a, double b) { return std::fabs(a - b) <= 1e-6 * (std::fabs(b) + 1e-3); }
 
 // True when drawing the frame as one image gives exactly what points give: the top-left pixel
 // projection of the viewport, no per-fragment state that tells points from pixel rectangles
@@ -155,7 +155,7 @@ bool fast_path_usable(int viewport[4]) {
   for (int i = 0; i < 16; i++)
     if (m[i] != (i % 5 == 0 ? 1.0 : 0.0)) return false;
   const double w = viewport[2], h = viewport[3];
-  if (!near(p[0], 2 / w) || !near(p[5], -2 / h) || !near(p[12], -1) || !near(p[13], 1) ||
+  if (!close_to(p[0], 2 / w) || !close_to(p[5], -2 / h) || !close_to(p[12], -1) || !close_to(p[13], 1) ||
       p[15] != 1)
     return false;
   for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 11})
