@@ -2,6 +2,7 @@
 // and running a helper program without a shell. Shared by every POSIX backend.
 #include "host/host.h"
 
+#include <cerrno>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -33,11 +34,10 @@ int host_run_program(const char* const argv[]) {
   if (posix_spawnp(&pid, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
     return -1;
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-  }
-  if (WIFEXITED(status)) {
-    // The shell's convention: 127 means the program was not found.
-    return WEXITSTATUS(status);
-  }
-  return -1;
+  pid_t waited;
+  do {
+    waited = waitpid(pid, &status, 0);
+  } while (waited < 0 && errno == EINTR);
+  if (waited < 0) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

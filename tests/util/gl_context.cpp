@@ -27,7 +27,11 @@ GlContext::GlContext(int w, int h) : width(w), height(h), buffer(std::size_t(w) 
 }
 
 GlContext::~GlContext() {
-  if (context) OSMesaDestroyContext(static_cast<OSMesaContext>(context));
+  // Mesa crashes when a context is destroyed with drawing still queued.
+  if (context) {
+    glFinish();
+    OSMesaDestroyContext(static_cast<OSMesaContext>(context));
+  }
 }
 
 uint32_t GlContext::pixel(int x, int y) const {
