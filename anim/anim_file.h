@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-constexpr int ANIM_HEADER_SIZE = 6;   // "ANIM2" and its zero byte
-constexpr int ANIM_MAX_SIZE = 2048;   // coordinates in the file carry 11 bits (0..2047)
+constexpr int ANIM_HEADER_SIZE = 6;  // "ANIM2" and its zero byte
+constexpr int ANIM_MAX_SIZE = 2048;  // coordinates in the file carry 11 bits (0..2047)
 
 struct AnimFile {
   FILE* file;               // owned stream; null when the path could not be opened

@@ -10,7 +10,9 @@ namespace {
 
 #if defined(__GLIBC__)
 inline int read_byte(FILE* f) { return getc_unlocked(f); }
-inline size_t read_bytes(unsigned char* out, size_t n, FILE* f) { return fread_unlocked(out, 1, n, f); }
+inline size_t read_bytes(unsigned char* out, size_t n, FILE* f) {
+  return fread_unlocked(out, 1, n, f);
+}
 #else
 inline int read_byte(FILE* f) { return std::getc(f); }
 inline size_t read_bytes(unsigned char* out, size_t n, FILE* f) { return std::fread(out, 1, n, f); }
@@ -24,8 +26,8 @@ int decode_version1(FILE* f, const AnimSink* sink) {
   int previous_x = 0;
   unsigned char rec[4];
   while (read_bytes(rec, 4, f) == 4) {
-    uint32_t word = uint32_t(rec[0]) | uint32_t(rec[1]) << 8 | uint32_t(rec[2]) << 16 |
-                    uint32_t(rec[3]) << 24;
+    uint32_t word =
+        uint32_t(rec[0]) | uint32_t(rec[1]) << 8 | uint32_t(rec[2]) << 16 | uint32_t(rec[3]) << 24;
     int x = int(word >> 20);
     if (x >= 2048) x -= 4096;  // signed 12-bit field
     int y = int((word >> 8) & 0xFFF);
@@ -51,8 +53,7 @@ void unpack_slots(const unsigned char* packed, int bits, const unsigned char* pa
   int per_byte = 8 / bits, mask = (1 << bits) - 1;
   for (int i = 0; i < 64; i += per_byte) {
     unsigned b = *packed++;
-    for (int k = 0; k < per_byte; k++)
-      index[i + k] = palette[(b >> (8 - bits * (k + 1))) & mask];
+    for (int k = 0; k < per_byte; k++) index[i + k] = palette[(b >> (8 - bits * (k + 1))) & mask];
   }
 }
 

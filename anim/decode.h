@@ -1,13 +1,13 @@
-// ANIM frame decoding. anim_decode_frame reads one frame of an AnimFile opened for reading and hands
-// every decoded pixel, in file order, to a sink: OpenGL (anim_next_frame, decode_gl.cpp), a memory
-// canvas (canvas.h) or anything else. Version 1 frames end where x decreases; version 2 frames end
-// at the byte 254. The end of the file is seen one call late, as the player expects.
+// ANIM frame decoding. anim_decode_frame reads one frame of an AnimFile opened for reading and
+// hands every decoded pixel, in file order, to a sink: OpenGL (anim_next_frame, decode_gl.cpp), a
+// memory canvas (canvas.h) or anything else. Version 1 frames end where x decreases; version 2
+// frames end at the byte 254. The end of the file is seen one call late, as the player expects.
 #pragma once
 
 #include "anim/anim_file.h"
 
 // Where decoded pixels go. Coordinates are pixels, origin top-left, y down; they may lie outside
-// any picture (negative, or up to 2047 and beyond for blocks), and a sink drops what it cannot show.
+// any picture (negative, or up to 2047 and beyond for blocks); a sink drops what it cannot show.
 struct AnimSink {
   void* user;
   // One pixel: single points, version 1 records and the listed pixels of sparse blocks.
@@ -32,7 +32,8 @@ int anim_decode_frame(AnimFile* anim, const AnimSink* sink);
 // projection. Same results as anim_decode_frame.
 int anim_next_frame(AnimFile* anim);
 
-// One point of the frame's GL_POINTS batch: anim_color of index, then a vertex at (x + 0.1, y + 0.1).
+// One point of the frame's GL_POINTS batch: anim_color of index, then a vertex at
+// (x + 0.1, y + 0.1).
 void anim_plot(int x, int y, int index);
 
 // How anim_next_frame reaches OpenGL.

@@ -51,7 +51,7 @@ struct Pending {
 struct Gather {
   int width = 0, height = 0;
   std::vector<uint32_t> image;
-  uint32_t colour[256];      // RGBA bytes of each palette entry, alpha 255
+  uint32_t colour[256];        // RGBA bytes of each palette entry, alpha 255
   std::vector<Pending> small;  // the first pixels, in order, while the frame is small
   bool imaging = false;        // past SMALL_FRAME: pixels go to the image
   int min_x, min_y, max_x, max_y;
@@ -124,9 +124,9 @@ bool close_to(double a, double b) { return std::fabs(a - b) <= 1e-6 * (std::fabs
 // second write of a pixel within a frame could differ from the last write alone (blending, logic
 // ops, stencil, alpha test, depth functions that reject equal depths).
 bool fast_path_usable(int viewport[4]) {
-  static const GLenum off[] = {GL_BLEND,      GL_ALPHA_TEST,   GL_STENCIL_TEST, GL_TEXTURE_1D,
-                               GL_TEXTURE_2D, GL_LIGHTING,     GL_FOG,          GL_COLOR_LOGIC_OP,
-                               GL_POINT_SMOOTH, GL_INDEX_LOGIC_OP};
+  static const GLenum off[] = {
+      GL_BLEND,    GL_ALPHA_TEST, GL_STENCIL_TEST,   GL_TEXTURE_1D,   GL_TEXTURE_2D,
+      GL_LIGHTING, GL_FOG,        GL_COLOR_LOGIC_OP, GL_POINT_SMOOTH, GL_INDEX_LOGIC_OP};
   for (GLenum cap : off)
     if (glIsEnabled(cap)) return false;
   GLint planes = 6;
@@ -155,8 +155,8 @@ bool fast_path_usable(int viewport[4]) {
   for (int i = 0; i < 16; i++)
     if (m[i] != (i % 5 == 0 ? 1.0 : 0.0)) return false;
   const double w = viewport[2], h = viewport[3];
-  if (!close_to(p[0], 2 / w) || !close_to(p[5], -2 / h) || !close_to(p[12], -1) || !close_to(p[13], 1) ||
-      p[15] != 1)
+  if (!close_to(p[0], 2 / w) || !close_to(p[5], -2 / h) || !close_to(p[12], -1) ||
+      !close_to(p[13], 1) || p[15] != 1)
     return false;
   for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 11})
     if (p[i] != 0) return false;

@@ -43,12 +43,18 @@ int palette_kind(int d) {
 }
 int operand_bytes(int kind) {
   switch (kind) {
-    case 10: return 1;
-    case 7: return 10;
-    case 6: return 20;
-    case 8: return 32;
-    case 5: return 48;
-    default: return 64;
+    case 10:
+      return 1;
+    case 7:
+      return 10;
+    case 6:
+      return 20;
+    case 8:
+      return 32;
+    case 5:
+      return 48;
+    default:
+      return 64;
   }
 }
 
@@ -61,7 +67,8 @@ void write_palette_block(int kind, const unsigned char* block, unsigned char* co
     return;
   }
   for (int i = 1; i < d; i++)  // insertion sort of at most 16 colours
-    for (int j = i; j > 0 && colours[j - 1] > colours[j]; j--) std::swap(colours[j - 1], colours[j]);
+    for (int j = i; j > 0 && colours[j - 1] > colours[j]; j--)
+      std::swap(colours[j - 1], colours[j]);
   if (kind == 10) {
     out->put(colours[0]);
     return;
@@ -150,7 +157,8 @@ uint64_t load_block(const AnimFile* anim, const unsigned char* index, int stride
 void store_block(AnimFile* anim, int x0, int y0, const uint64_t* new_columns) {
   const int cols = anim->width - x0 < 8 ? anim->width - x0 : 8;
   const int rows = anim->height - y0 < 8 ? anim->height - y0 : 8;
-  for (int c = 0; c < cols; c++) std::memcpy(anim->columns[x0 + c] + y0, &new_columns[c], size_t(rows));
+  for (int c = 0; c < cols; c++)
+    std::memcpy(anim->columns[x0 + c] + y0, &new_columns[c], size_t(rows));
 }
 
 int bit_count(uint64_t v) {
@@ -163,8 +171,8 @@ int bit_count(uint64_t v) {
 void encode_version2(AnimFile* anim, const unsigned char* index, int stride, Out* out) {
   const int blocks_x = (anim->width + 7) / 8, blocks_y = (anim->height + 7) / 8;
   int cx = -100, cy = -100;
-  unsigned char block[64];      // new indices, row * 8 + column
-  uint64_t new_columns[8];      // the same by column: byte r of word c
+  unsigned char block[64];       // new indices, row * 8 + column
+  uint64_t new_columns[8];       // the same by column: byte r of word c
   unsigned char seen[256] = {};  // colours met in the current block
   unsigned char colours[17];
   for (int bx = blocks_x - 1; bx >= 0; bx--) {

@@ -118,12 +118,24 @@ void alt_palette(float* red, float* green, float* blue) {
       double t = ramp[j % 8], high = level_high[level], low = level_low[level];
       double mid = t * high + (1 - t) * low;
       switch (sector) {
-        case 0: r = mid, g = low, b = high; break;
-        case 1: r = high, g = low, b = mid; break;
-        case 2: r = high, g = mid, b = low; break;
-        case 3: r = mid, g = high, b = low; break;
-        case 4: r = low, g = high, b = mid; break;
-        default: r = low, g = mid, b = high; break;
+        case 0:
+          r = mid, g = low, b = high;
+          break;
+        case 1:
+          r = high, g = low, b = mid;
+          break;
+        case 2:
+          r = high, g = mid, b = low;
+          break;
+        case 3:
+          r = mid, g = high, b = low;
+          break;
+        case 4:
+          r = low, g = high, b = mid;
+          break;
+        default:
+          r = low, g = mid, b = high;
+          break;
       }
     } else if (i < 253) {
       int c = i - 128;

@@ -31,7 +31,8 @@ std::string full_change_stream(bool solid, int frames) {
         if (solid)
           px = (unsigned char)(((x / 8) * 7 + (y / 8) * 13 + f * 2 + 1) % 256);
         else
-          do px = (unsigned char)rng(); while (f > 0 && px == 0);
+          do px = (unsigned char)rng();
+          while (f > 0 && px == 0);
       }
     if (!solid && f > 0)  // make sure every pixel differs from the frame before
       for (size_t i = 0; i < p.size(); i++) p[i] = (unsigned char)(p[i] ^ (f & 1 ? 0x55 : 0xAA));
@@ -50,9 +51,12 @@ long count_pixels(const std::string& path) {
   AnimSink sink = {};
   sink.user = &count;
   sink.pixel = [](void* u, int, int, int) { static_cast<CountSink*>(u)->pixels++; };
-  sink.block = [](void* u, int, int, const unsigned char*) { static_cast<CountSink*>(u)->pixels += 64; };
+  sink.block = [](void* u, int, int, const unsigned char*) {
+    static_cast<CountSink*>(u)->pixels += 64;
+  };
   AnimFile a = anim_open(path.c_str());
-  while (anim_decode_frame(&a, &sink)) {}
+  while (anim_decode_frame(&a, &sink)) {
+  }
   anim_close(a);
   return count.pixels;
 }
@@ -72,10 +76,10 @@ void decode_file_to_canvas(benchmark::State& state, const std::string& path, int
     benchmark::DoNotOptimize(canvas_pixels.data());
   }
   anim_close(a);
-  state.counters["Mpixels/s"] = benchmark::Counter(double(pixels) * state.iterations() / 1e6,
-                                                   benchmark::Counter::kIsRate);
-  state.counters["fileMB/s"] = benchmark::Counter(double(bytes) * state.iterations() / 1e6,
-                                                  benchmark::Counter::kIsRate);
+  state.counters["Mpixels/s"] =
+      benchmark::Counter(double(pixels) * state.iterations() / 1e6, benchmark::Counter::kIsRate);
+  state.counters["fileMB/s"] =
+      benchmark::Counter(double(bytes) * state.iterations() / 1e6, benchmark::Counter::kIsRate);
   state.counters["frames/s"] = benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
 }
 
@@ -131,10 +135,18 @@ void draw_one_frame_gl(benchmark::State& state, bool solid, int gl_path) {
   OSMesaDestroyContext(ctx);
 }
 
-void BM_GlFullChange720pPoints(benchmark::State& state) { draw_one_frame_gl(state, false, ANIM_GL_POINTS); }
-void BM_GlFullChange720pFast(benchmark::State& state) { draw_one_frame_gl(state, false, ANIM_GL_FAST); }
-void BM_GlSolidBlocks720pPoints(benchmark::State& state) { draw_one_frame_gl(state, true, ANIM_GL_POINTS); }
-void BM_GlSolidBlocks720pFast(benchmark::State& state) { draw_one_frame_gl(state, true, ANIM_GL_FAST); }
+void BM_GlFullChange720pPoints(benchmark::State& state) {
+  draw_one_frame_gl(state, false, ANIM_GL_POINTS);
+}
+void BM_GlFullChange720pFast(benchmark::State& state) {
+  draw_one_frame_gl(state, false, ANIM_GL_FAST);
+}
+void BM_GlSolidBlocks720pPoints(benchmark::State& state) {
+  draw_one_frame_gl(state, true, ANIM_GL_POINTS);
+}
+void BM_GlSolidBlocks720pFast(benchmark::State& state) {
+  draw_one_frame_gl(state, true, ANIM_GL_FAST);
+}
 // llvmpipe rasterises on its own threads, so these count wall-clock time.
 BENCHMARK(BM_GlFullChange720pPoints)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_GlFullChange720pFast)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();

@@ -15,7 +15,8 @@ constexpr int W = 1280, H = 720, SEQUENCE = 8;
 
 // A sequence of index pictures: a moving pattern of bands and discs, or noise.
 std::vector<std::vector<unsigned char>> make_frames(bool noise) {
-  std::vector<std::vector<unsigned char>> frames(SEQUENCE, std::vector<unsigned char>(size_t(W) * H));
+  std::vector<std::vector<unsigned char>> frames(SEQUENCE,
+                                                 std::vector<unsigned char>(size_t(W) * H));
   std::mt19937 rng(9);
   for (int f = 0; f < SEQUENCE; f++)
     for (int y = 0; y < H; y++)
@@ -25,14 +26,16 @@ std::vector<std::vector<unsigned char>> make_frames(bool noise) {
           px = (unsigned char)rng();
         } else {
           int dx = x - 300 - 40 * f, dy = y - 360;
-          px = (unsigned char)(dx * dx + dy * dy < 150 * 150 ? 12 + (x / 6 + f) % 4
-                                                             : 40 + ((x + 2 * y + 16 * f) / 64) % 24);
+          px = (unsigned char)(dx * dx + dy * dy < 150 * 150
+                                   ? 12 + (x / 6 + f) % 4
+                                   : 40 + ((x + 2 * y + 16 * f) / 64) % 24);
         }
       }
   return frames;
 }
 
-std::vector<std::vector<unsigned char>> to_rgb(const std::vector<std::vector<unsigned char>>& frames) {
+std::vector<std::vector<unsigned char>> to_rgb(
+    const std::vector<std::vector<unsigned char>>& frames) {
   int table[256];
   anim_palette_rgb(table);
   std::vector<std::vector<unsigned char>> out;
@@ -53,7 +56,8 @@ std::vector<std::vector<unsigned char>> to_rgb(const std::vector<std::vector<uns
 // Every pixel an unrelated 24-bit colour: the worst case for the quantiser's cache.
 std::vector<std::vector<unsigned char>> random_rgb_frames() {
   std::mt19937 rng(13);
-  std::vector<std::vector<unsigned char>> out(SEQUENCE, std::vector<unsigned char>(size_t(W) * H * 3));
+  std::vector<std::vector<unsigned char>> out(SEQUENCE,
+                                              std::vector<unsigned char>(size_t(W) * H * 3));
   for (auto& f : out)
     for (auto& b : f) b = (unsigned char)rng();
   return out;

@@ -55,8 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (!anim_decode_frame(&anim, &sink) || std::memcmp(got.data(), f.data(), area) != 0)
         __builtin_trap();
   } else {
-    while (anim_decode_frame(&anim, &sink)) {}
-    if (!frames.empty() && std::memcmp(got.data(), frames.back().data(), area) != 0) __builtin_trap();
+    while (anim_decode_frame(&anim, &sink)) {
+    }
+    if (!frames.empty() && std::memcmp(got.data(), frames.back().data(), area) != 0)
+      __builtin_trap();
   }
   anim_close(anim);
   return 0;

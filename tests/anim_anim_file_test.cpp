@@ -38,9 +38,9 @@ TEST(AnimFileOpen, VersionTwoHeaderStartsFramesAtSix) {
 
 TEST(AnimFileOpen, EverythingElseIsVersionOneFromTheStart) {
   TempDir dir;
-  const std::string cases[] = {std::string("ANIM2x\xFE", 7), std::string("ANIM2\0", 5),
-                               "", "A", "ANIM", std::string("ANIM2\0", 6).substr(0, 5),
-                               std::string("anim2\0\0\0", 8)};
+  const std::string cases[] = {
+      std::string("ANIM2x\xFE", 7),           std::string("ANIM2\0", 5),    "", "A", "ANIM",
+      std::string("ANIM2\0", 6).substr(0, 5), std::string("anim2\0\0\0", 8)};
   for (const std::string& bytes : cases) {
     AnimFile a = open_bytes(dir, bytes);
     ASSERT_NE(a.file, nullptr);

@@ -1,9 +1,8 @@
 // Drawing frames with OpenGL under OSMesa: the literal one-point-per-pixel path and the fast path
 // give identical pixels, with and without the shell's depth test, and both agree with the memory
 // canvas. Also the screen capture of the recorder (anim_encode_frame).
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <random>
 #include <string>
@@ -35,7 +34,8 @@ std::string make_stream(int width, int height, unsigned seed) {
       for (auto& px : p) px = (unsigned char)rng();
     } else if (f % 3 == 1) {
       for (int y = 0; y < height; y++)
-        for (int x = 0; x < width; x++) p[size_t(y) * width + x] = (unsigned char)((x / 5 + y / 7 + f) * 13);
+        for (int x = 0; x < width; x++)
+          p[size_t(y) * width + x] = (unsigned char)((x / 5 + y / 7 + f) * 13);
     } else {
       for (int k = 0; k < 40; k++) p[rng() % p.size()] = (unsigned char)rng();
     }
@@ -43,13 +43,15 @@ std::string make_stream(int width, int height, unsigned seed) {
   }
   anim_close(w);
   std::string bytes = vt_test::read_file(path);
+  // clang-format off
   const unsigned char extra[] = {
-      0xA0, 19, 14, 200,                         // block crossing the right and bottom edges
-      0xA0, 255, 255, 9,                         // far off the picture
-      0x90, 2, 2, 2, 0x09, 15, 0x09, 45,         // pixel (17, 17) listed twice: the last one shows
-      0x3F, 0xFF, 0xFF, 12, 0x00, 0x08, 3, 76,   // (2047, 2047) and (1, 3)
-      0xA6, 33,                                  // relative move after a point
+      0xA0, 19, 14, 200,                        // block crossing the right and bottom edges
+      0xA0, 255, 255, 9,                        // far off the picture
+      0x90, 2, 2, 2, 0x09, 15, 0x09, 45,        // pixel (17, 17) listed twice: the last one shows
+      0x3F, 0xFF, 0xFF, 12, 0x00, 0x08, 3, 76,  // (2047, 2047) and (1, 3)
+      0xA6, 33,                                 // relative move after a point
       254};
+  // clang-format on
   bytes.append(reinterpret_cast<const char*>(extra), sizeof extra);
   return bytes;
 }
@@ -121,7 +123,8 @@ TEST(AnimDecodeGl, FastPathMatchesPointsAndCanvas) {
   for (bool depth : {false, true}) {
     uint32_t after_points = 0, after_fast = 0;
     std::vector<GLuint> depth_points, depth_fast;
-    auto points = draw_all(path, width, height, ANIM_GL_POINTS, depth, &after_points, &depth_points);
+    auto points =
+        draw_all(path, width, height, ANIM_GL_POINTS, depth, &after_points, &depth_points);
     long images = anim_gl_image_frames;
     auto fast = draw_all(path, width, height, ANIM_GL_FAST, depth, &after_fast, &depth_fast);
     EXPECT_TRUE(depth_points == depth_fast) << "depth buffers differ";
@@ -192,14 +195,16 @@ TEST(AnimEncodeGl, CapturedFramesDecodeToTheQuantisedScreen) {
   for (int f = 0; f < 5; f++) {
     glBegin(GL_POINTS);
     for (int k = 0; k < 300; k++) {
-      float r = float(rng() % 256) / 255, g = float(rng() % 256) / 255, b = float(rng() % 256) / 255;
+      float r = float(rng() % 256) / 255, g = float(rng() % 256) / 255,
+            b = float(rng() % 256) / 255;
       glColor3f(r, g, b);
       glVertex2f(float(rng() % width) + 0.5f, float(rng() % height) + 0.5f);
     }
     glEnd();
     Picture want(size_t(width) * height);
     for (int y = 0; y < height; y++)
-      for (int x = 0; x < width; x++) want[size_t(y) * width + x] = (unsigned char)nearest_color(int(gl.pixel(x, y)));
+      for (int x = 0; x < width; x++)
+        want[size_t(y) * width + x] = (unsigned char)nearest_color(int(gl.pixel(x, y)));
     expected.push_back(want);
     anim_encode_frame(&rec);
   }

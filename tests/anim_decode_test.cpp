@@ -26,7 +26,9 @@ struct Recorder {
   AnimSink sink() {
     AnimSink s = {};
     s.user = this;
-    s.pixel = [](void* u, int x, int y, int i) { static_cast<Recorder*>(u)->pixels.push_back({x, y, i}); };
+    s.pixel = [](void* u, int x, int y, int i) {
+      static_cast<Recorder*>(u)->pixels.push_back({x, y, i});
+    };
     s.block = [](void* u, int x, int y, const unsigned char* idx) {
       for (int k = 0; k < 64; k++)
         static_cast<Recorder*>(u)->pixels.push_back({x + k % 8, y + k / 8, idx[k]});
@@ -172,7 +174,8 @@ TEST(AnimDecode, PaletteBlockKinds) {
 
 TEST(AnimDecode, SparseBlocksAndSkippedBytes) {
   // Kind 9: position byte bits 5..3 column, 2..0 row, 7..6 ignored; n = 0 takes one byte.
-  Reader r(v2({0x90, 1, 1, 2, 0xC0 | (3 << 3) | 5, 77, 0x07, 78, 0x91, 0, 0xC3, 0x00, 0, 0, 6, 254}));
+  Reader r(
+      v2({0x90, 1, 1, 2, 0xC0 | (3 << 3) | 5, 77, 0x07, 78, 0x91, 0, 0xC3, 0x00, 0, 0, 6, 254}));
   EXPECT_EQ(r.next(), 1);
   EXPECT_EQ(r.rec.pixels, (std::vector<Px>{{11, 13, 77}, {8, 15, 78}, {0, 0, 6}}));
   EXPECT_EQ(r.next(), 1);
@@ -190,13 +193,13 @@ TEST(AnimDecode, MeaninglessBytesAreSkipped) {
 
 TEST(AnimDecode, FrameCutOffInsideACodeDrawsNothingOfIt) {
   const std::vector<std::string> cut = {
-      v2({0x00, 0, 0, 3, 0x3F, 0xFF}),            // single point missing its index
-      v2({0x00, 0, 0, 3, 0xA0, 2}),               // position cut
-      v2({0x00, 0, 0, 3, 0xA0, 2, 3}),            // kind 10 without its index
-      v2({0x00, 0, 0, 3, 0x40, 2, 3, 1, 2, 3}),   // kind 4 with 3 of 64
-      v2({0x00, 0, 0, 3, 0x92, 2, 3, 9, 1}),      // kind 9 with half its pairs
-      v2({0x00, 0, 0, 3, 0x90, 2, 3}),            // kind 9 without its count
-      v2({0x00, 0, 0, 3, 0x81, 1, 2, 3, 4, 5}),   // kind 8 with its palette cut
+      v2({0x00, 0, 0, 3, 0x3F, 0xFF}),           // single point missing its index
+      v2({0x00, 0, 0, 3, 0xA0, 2}),              // position cut
+      v2({0x00, 0, 0, 3, 0xA0, 2, 3}),           // kind 10 without its index
+      v2({0x00, 0, 0, 3, 0x40, 2, 3, 1, 2, 3}),  // kind 4 with 3 of 64
+      v2({0x00, 0, 0, 3, 0x92, 2, 3, 9, 1}),     // kind 9 with half its pairs
+      v2({0x00, 0, 0, 3, 0x90, 2, 3}),           // kind 9 without its count
+      v2({0x00, 0, 0, 3, 0x81, 1, 2, 3, 4, 5}),  // kind 8 with its palette cut
   };
   for (const std::string& bytes : cut) {
     Reader r(bytes);

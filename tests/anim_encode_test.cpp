@@ -54,7 +54,8 @@ TEST(AnimEncode, WhiteFirstFrameWalksRightColumnBottomUp) {
 }
 
 TEST(AnimEncode, CostTiesGoToPointsThenSparse) {
-  // A block that becomes one colour by one pixel, first in the frame: point 4 = palette 4 < sparse 6.
+  // A block that becomes one colour by one pixel, first in the frame: point 4 = palette 4 <
+  // sparse 6.
   Picture almost(8 * 8, 15), full(8 * 8, 15);
   almost[4 * 8 + 3] = 0;
   std::string out = encode(2, 8, 8, {almost, full});
@@ -94,10 +95,10 @@ TEST(AnimEncode, CostTiesGoToPointsThenSparse) {
 TEST(AnimEncode, TwoColourBlocksUseTheLowerIndexForZeroBits) {
   Picture p(8 * 8, 20);
   for (int r = 0; r < 8; r++) p[r * 8] = 10;  // column 0 is the lower index
-  p[0] = 20;                                    // except the top-left pixel
+  p[0] = 20;                                  // except the top-left pixel
   std::string out = encode(2, 8, 8, {p});
-  EXPECT_EQ(out, header + bytes({0x70, 0, 0, 10, 20, 0xFF, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F,
-                                 0x7F, 254}));
+  EXPECT_EQ(out, header + bytes({0x70, 0, 0, 10, 20, 0xFF, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F,
+                                 254}));
 }
 
 TEST(AnimEncode, PaletteKindsByColourCount) {
@@ -137,10 +138,14 @@ std::vector<Picture> random_frames(std::mt19937& rng, int width, int height, int
       for (int y = y0; y < y0 + h && y < height; y++)
         for (int x = x0; x < x0 + w && x < width; x++) {
           unsigned char& px = p[size_t(y) * width + x];
-          if (mode == 0) px = base;
-          else if (mode == 1) px = (unsigned char)(base + rng() % colours);
-          else if (mode == 2) { if (rng() % 50 == 0) px = (unsigned char)rng(); }
-          else px = (unsigned char)rng();
+          if (mode == 0)
+            px = base;
+          else if (mode == 1)
+            px = (unsigned char)(base + rng() % colours);
+          else if (mode == 2) {
+            if (rng() % 50 == 0) px = (unsigned char)rng();
+          } else
+            px = (unsigned char)rng();
         }
     }
     frames.push_back(p);
@@ -168,7 +173,8 @@ void check_round_trip(int version, int width, int height, unsigned seed) {
     EXPECT_EQ(anim_decode_frame(&r, &sink), 0);
   } else {
     // Version 1 frames may merge when read back; the final picture is what must match.
-    while (anim_decode_frame(&r, &sink)) {}
+    while (anim_decode_frame(&r, &sink)) {
+    }
     EXPECT_EQ(canvas_pixels, frames.back()) << width << "x" << height;
   }
   anim_close(r);
@@ -206,7 +212,8 @@ TEST(AnimEncode, LargestSizeRoundTrips) {
     Picture got(p.size(), 0);
     AnimCanvas canvas = {w, h, got.data()};
     AnimSink sink = anim_canvas_sink(&canvas);
-    while (anim_decode_frame(&r, &sink)) {}
+    while (anim_decode_frame(&r, &sink)) {
+    }
     anim_close(r);
     EXPECT_EQ(got, p) << "version " << version;
   }

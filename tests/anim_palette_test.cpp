@@ -33,9 +33,9 @@ TEST(AnimPalette, RuleEntries) {
 
 TEST(AnimPalette, IntegerRows) {
   const int expected[][2] = {
-      {0, 0x000000},   {7, 0x7F7F7F},   {8, 0x3F3F3F},   {9, 0x0000FF},  {12, 0xFF0000},
-      {15, 0xFFFFFF},  {17, 0x0B0B0B},  {39, 0xFFFFFF},  {41, 0x330000}, {45, 0xFF0000},
-      {46, 0x003300},  {76, 0x000033},  {255, 0xFFFFFF},
+      {0, 0x000000},  {7, 0x7F7F7F},  {8, 0x3F3F3F},   {9, 0x0000FF},  {12, 0xFF0000},
+      {15, 0xFFFFFF}, {17, 0x0B0B0B}, {39, 0xFFFFFF},  {41, 0x330000}, {45, 0xFF0000},
+      {46, 0x003300}, {76, 0x000033}, {255, 0xFFFFFF},
   };
   for (const auto& row : expected) EXPECT_EQ(rgb_of(row[0]), row[1]) << "entry " << row[0];
 }

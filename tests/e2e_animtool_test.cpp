@@ -65,7 +65,8 @@ TEST(E2eAnimtool, EncodeRenderAndInfoRoundTrip) {
     ASSERT_EQ(enc.exit_code, 0) << enc.err;
     EXPECT_FALSE(vt_test::file_exists(dir.file("seq.anim.part")));
 
-    RunResult ren = animtool({"render", dir.file("seq.anim"), "--size", "45x30", "-o", dir.file("last.png")});
+    RunResult ren =
+        animtool({"render", dir.file("seq.anim"), "--size", "45x30", "-o", dir.file("last.png")});
     ASSERT_EQ(ren.exit_code, 0) << ren.err;
     Image out;
     ASSERT_TRUE(vt_test::read_png(dir.file("last.png"), &out));
@@ -73,13 +74,15 @@ TEST(E2eAnimtool, EncodeRenderAndInfoRoundTrip) {
     ASSERT_EQ(out.height, h);
     for (int y = 0; y < h; y++)
       for (int x = 0; x < w; x++)
-        ASSERT_EQ(out.pixel(x, y), quantised(frames.back().pixel(x, y))) << x << "," << y << " v" << version;
+        ASSERT_EQ(out.pixel(x, y), quantised(frames.back().pixel(x, y)))
+            << x << "," << y << " v" << version;
   }
 
   // Version 2: every frame on its own, and the description of the file.
   RunResult enc = animtool(args);
   ASSERT_EQ(enc.exit_code, 0) << enc.err;
-  RunResult every = animtool({"render", dir.file("seq.anim"), "--size", "45x30", "--every", "-o", dir.file("f%02d.png")});
+  RunResult every = animtool(
+      {"render", dir.file("seq.anim"), "--size", "45x30", "--every", "-o", dir.file("f%02d.png")});
   ASSERT_EQ(every.exit_code, 0) << every.err;
   EXPECT_NE(every.out.find("4 frames rendered"), std::string::npos) << every.out;
   EXPECT_FALSE(vt_test::file_exists(dir.file("f05.png")));
@@ -89,7 +92,8 @@ TEST(E2eAnimtool, EncodeRenderAndInfoRoundTrip) {
     EXPECT_EQ(out.pixel(44, 29), quantised(frames[f].pixel(44, 29)));
     EXPECT_EQ(out.pixel(3, 0), quantised(frames[f].pixel(3, 0)));
   }
-  RunResult two = animtool({"render", dir.file("seq.anim"), "--size", "45x30", "--frames", "2", "-o", dir.file("two.png")});
+  RunResult two = animtool({"render", dir.file("seq.anim"), "--size", "45x30", "--frames", "2",
+                            "-o", dir.file("two.png")});
   ASSERT_EQ(two.exit_code, 0);
   Image out2;
   ASSERT_TRUE(vt_test::read_png(dir.file("two.png"), &out2));
@@ -99,7 +103,8 @@ TEST(E2eAnimtool, EncodeRenderAndInfoRoundTrip) {
   ASSERT_EQ(info.exit_code, 0) << info.err;
   EXPECT_NE(info.out.find("\"version\": 2"), std::string::npos) << info.out;
   EXPECT_NE(info.out.find("\"frames\": 4"), std::string::npos) << info.out;
-  EXPECT_NE(info.out.find("\"bytes\": " + std::to_string(vt_test::read_file(dir.file("seq.anim")).size())),
+  EXPECT_NE(info.out.find("\"bytes\": " +
+                          std::to_string(vt_test::read_file(dir.file("seq.anim")).size())),
             std::string::npos);
   EXPECT_NE(info.out.find("{\"frame\": 1, \"pixels\": "), std::string::npos);
   RunResult text = animtool({"info", dir.file("seq.anim")});
@@ -117,9 +122,12 @@ TEST(E2eAnimtool, InfoOfAHandMadeFile) {
   RunResult r = animtool({"info", dir.file("h.anim")});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_NE(r.out.find("bytes: 19\nframes: 2\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("points 1 kind4 0 kind5 0 kind6 0 kind7 0 kind8 0 kind9 0 kind10 2 skipped 1"),
-            std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("frame 1: pixels 128, bytes 8, box 16,16-23,31\n"), std::string::npos) << r.out;
+  EXPECT_NE(
+      r.out.find("points 1 kind4 0 kind5 0 kind6 0 kind7 0 kind8 0 kind9 0 kind10 2 skipped 1"),
+      std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("frame 1: pixels 128, bytes 8, box 16,16-23,31\n"), std::string::npos)
+      << r.out;
   EXPECT_NE(r.out.find("frame 2: pixels 1, bytes 5, box 1,3-1,3\n"), std::string::npos) << r.out;
 }
 
@@ -140,39 +148,51 @@ TEST(E2eAnimtool, PaletteFiles) {
 
 TEST(E2eAnimtool, ErrorsNameTheFileAndReason) {
   TempDir dir;
-  expect_single_error_line(animtool({"render", dir.file("none.anim"), "--size", "8x8", "-o", dir.file("o.png")}),
-                           "none.anim: No such file or directory");
+  expect_single_error_line(
+      animtool({"render", dir.file("none.anim"), "--size", "8x8", "-o", dir.file("o.png")}),
+      "none.anim: No such file or directory");
   vt_test::write_file(dir.file("e.anim"), std::string("ANIM2\0\xFE", 7));
-  expect_single_error_line(animtool({"render", dir.file("e.anim"), "--size", "8by8", "-o", dir.file("o.png")}),
-                           "bad size '8by8'");
-  expect_single_error_line(animtool({"render", dir.file("e.anim"), "--size", "0x8", "-o", dir.file("o.png")}),
-                           "bad size");
-  expect_single_error_line(animtool({"render", dir.file("e.anim"), "--size", "8x8", "-o", dir.file("no/o.png")}),
-                           "no/o.png: No such file or directory");
-  expect_single_error_line(animtool({"render", dir.file("e.anim"), "--size", "8x8", "--every", "-o", dir.file("o%s.png")}),
+  expect_single_error_line(
+      animtool({"render", dir.file("e.anim"), "--size", "8by8", "-o", dir.file("o.png")}),
+      "bad size '8by8'");
+  expect_single_error_line(
+      animtool({"render", dir.file("e.anim"), "--size", "0x8", "-o", dir.file("o.png")}),
+      "bad size");
+  expect_single_error_line(
+      animtool({"render", dir.file("e.anim"), "--size", "8x8", "-o", dir.file("no/o.png")}),
+      "no/o.png: No such file or directory");
+  expect_single_error_line(animtool({"render", dir.file("e.anim"), "--size", "8x8", "--every", "-o",
+                                     dir.file("o%s.png")}),
                            "o%s.png");
   expect_single_error_line(animtool({"info", dir.file("none.anim")}), "none.anim");
-  expect_single_error_line(animtool({"palette", "-o", dir.file("no/p.pal")}), "no/p.pal: No such file or directory");
+  expect_single_error_line(animtool({"palette", "-o", dir.file("no/p.pal")}),
+                           "no/p.pal: No such file or directory");
   expect_single_error_line(animtool({"encode", "-o", dir.file("x.anim"), dir.file("missing.png")}),
                            "missing.png: No such file or directory");
   vt_test::write_file(dir.file("bad.png"), "not a png at all");
-  expect_single_error_line(animtool({"encode", "-o", dir.file("x.anim"), dir.file("bad.png")}), "bad.png: not a PNG");
+  expect_single_error_line(animtool({"encode", "-o", dir.file("x.anim"), dir.file("bad.png")}),
+                           "bad.png: not a PNG");
   ASSERT_TRUE(vt_test::write_png(dir.file("a.png"), gradient_frame(16, 8, 0)));
   ASSERT_TRUE(vt_test::write_png(dir.file("b.png"), gradient_frame(8, 16, 0)));
   vt_test::write_file(dir.file("keep.anim"), "old contents");
-  expect_single_error_line(animtool({"encode", "-o", dir.file("keep.anim"), dir.file("a.png"), dir.file("b.png")}),
-                           "b.png: size 8x16 differs from the first frame's 16x8");
+  expect_single_error_line(
+      animtool({"encode", "-o", dir.file("keep.anim"), dir.file("a.png"), dir.file("b.png")}),
+      "b.png: size 8x16 differs from the first frame's 16x8");
   EXPECT_EQ(vt_test::read_file(dir.file("keep.anim")), "old contents");  // nothing lost
   EXPECT_FALSE(vt_test::file_exists(dir.file("keep.anim.part")));
-  expect_single_error_line(animtool({"encode", "--version", "3", "-o", dir.file("x.anim"), dir.file("a.png")}),
-                           "bad version '3'");
+  expect_single_error_line(
+      animtool({"encode", "--version", "3", "-o", dir.file("x.anim"), dir.file("a.png")}),
+      "bad version '3'");
   expect_single_error_line(animtool({"render"}), "render");
   expect_single_error_line(animtool({"frobnicate"}), "frobnicate");
 }
 
 TEST(E2eAnimtool, HelpEverywhere) {
-  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-           {"--help"}, {"render", "--help"}, {"info", "--help"}, {"encode", "--help"}, {"palette", "-h"}}) {
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{{"--help"},
+                                                                             {"render", "--help"},
+                                                                             {"info", "--help"},
+                                                                             {"encode", "--help"},
+                                                                             {"palette", "-h"}}) {
     RunResult r = animtool(args);
     EXPECT_EQ(r.exit_code, 0) << args[0];
     EXPECT_EQ(r.out.rfind("Usage: animtool", 0), 0u) << r.out;
@@ -185,7 +205,8 @@ namespace {
 
 TEST(E2eAnimtool, BundledDemoIsWhatTheGeneratorWritesAndUsesEveryKind) {
   TempDir dir;
-  RunResult gen = vt_test::run_program({vt_test::bin_path("make_demo_anim"), "-o", dir.file("demo.anim")});
+  RunResult gen =
+      vt_test::run_program({vt_test::bin_path("make_demo_anim"), "-o", dir.file("demo.anim")});
   ASSERT_EQ(gen.exit_code, 0) << gen.err;
   std::string made = vt_test::read_file(dir.file("demo.anim"));
   EXPECT_TRUE(made == vt_test::read_file(vt_test::source_path("assets/demo.anim")))
@@ -194,7 +215,8 @@ TEST(E2eAnimtool, BundledDemoIsWhatTheGeneratorWritesAndUsesEveryKind) {
   ASSERT_EQ(info.exit_code, 0);
   EXPECT_NE(info.out.find("\"version\": 2"), std::string::npos);
   EXPECT_NE(info.out.find("\"frames\": 300"), std::string::npos);
-  for (const char* kind : {"points", "kind4", "kind5", "kind6", "kind7", "kind8", "kind9", "kind10"})
+  for (const char* kind :
+       {"points", "kind4", "kind5", "kind6", "kind7", "kind8", "kind9", "kind10"})
     EXPECT_EQ(info.out.find(std::string("\"") + kind + "\": 0,"), std::string::npos) << kind;
 }
 

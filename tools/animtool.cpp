@@ -31,7 +31,8 @@ const char* const main_help =
 
 const char* const render_help =
     "Usage: animtool render FILE --size WxH [--frames N] [--every] -o OUT.png\n"
-    "Starts from a black WxH picture, decodes frames of FILE onto it and writes it as an 8-bit RGB\n"
+    "Starts from a black WxH picture, decodes frames of FILE onto it and writes it as an 8-bit "
+    "RGB\n"
     "PNG. Pixels outside the picture are dropped.\n"
     "  --size WxH   picture size, e.g. 640x480 (each side 1 to 8192)\n"
     "  --frames N   decode N frames (default: every frame of the file)\n"
@@ -89,7 +90,8 @@ Args parse(const std::string& command, int argc, char** argv, const char* help,
   for (int i = 0; i < argc; i++) {
     std::string a = argv[i];
     auto value = [&](const char* name) {
-      if (i + 1 >= argc) fail(command + ": " + a + " needs a value (see animtool " + command + " --help)");
+      if (i + 1 >= argc)
+        fail(command + ": " + a + " needs a value (see animtool " + command + " --help)");
       (void)name;
       return std::string(argv[++i]);
     };
@@ -150,8 +152,8 @@ std::string write_rgb_png(const std::string& path, int width, int height,
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return reason(errno);
   std::string error;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, png_error_to_jump,
-                                            png_quiet_warning);
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, png_error_to_jump, png_quiet_warning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!png || !info) {
     png_destroy_write_struct(&png, nullptr);
@@ -192,8 +194,8 @@ std::string read_rgb_png(const std::string& path, RgbImage* out) {
     return "not a PNG file";
   }
   std::string error;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, png_error_to_jump,
-                                           png_quiet_warning);
+  png_structp png =
+      png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, png_error_to_jump, png_quiet_warning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!png || !info) {
     png_destroy_read_struct(&png, nullptr, nullptr);
@@ -218,7 +220,8 @@ std::string read_rgb_png(const std::string& path, RgbImage* out) {
   png_read_update_info(png, info);
   out->width = int(png_get_image_width(png, info));
   out->height = int(png_get_image_height(png, info));
-  if (png_get_rowbytes(png, info) != size_t(out->width) * 3) png_error(png, "unexpected row layout");
+  if (png_get_rowbytes(png, info) != size_t(out->width) * 3)
+    png_error(png, "unexpected row layout");
   out->rgb.assign(size_t(out->width) * out->height * 3, 0);
   rows.resize(size_t(out->height));
   for (int y = 0; y < out->height; y++) rows[size_t(y)] = &out->rgb[size_t(y) * out->width * 3];
@@ -265,7 +268,8 @@ std::string frame_file_name(const std::string& pattern, int frame) {
 
 int command_render(int argc, char** argv) {
   Args args = parse("render", argc, argv, render_help, {"o", "size", "frames", "every"});
-  if (args.positional.size() != 1) fail("render: give exactly one FILE (see animtool render --help)");
+  if (args.positional.size() != 1)
+    fail("render: give exactly one FILE (see animtool render --help)");
   if (args.size.empty()) fail("render: --size WxH is required (see animtool render --help)");
   if (args.output.empty()) fail("render: -o OUT.png is required (see animtool render --help)");
   long width = 0, height = 0, frames = -1;
@@ -276,7 +280,8 @@ int command_render(int argc, char** argv) {
   if (!args.frames.empty() && !parse_int(args.frames, 0, 1000000000, &frames))
     fail("render: bad frame count '" + args.frames + "' (expected a whole number)");
   if (args.every && !valid_frame_pattern(args.output))
-    fail("render: " + args.output + ": with --every the output needs one integer conversion such as %04d");
+    fail("render: " + args.output +
+         ": with --every the output needs one integer conversion such as %04d");
 
   const std::string& path = args.positional[0];
   AnimFile anim = open_for_reading(path);
@@ -364,7 +369,9 @@ int command_info(int argc, char** argv) {
   AnimSink sink = {};
   sink.user = &info;
   sink.pixel = [](void* u, int x, int y, int) { static_cast<InfoSink*>(u)->add(x, y, 1, 1); };
-  sink.block = [](void* u, int x, int y, const unsigned char*) { static_cast<InfoSink*>(u)->add(x, y, 64, 8); };
+  sink.block = [](void* u, int x, int y, const unsigned char*) {
+    static_cast<InfoSink*>(u)->add(x, y, 64, 8);
+  };
   sink.code = [](void* u, int code) {
     InfoSink* s = static_cast<InfoSink*>(u);
     s->codes[code < 0x40 ? 11 : code >= 0xB0 ? 12 : code >> 4]++;
@@ -381,14 +388,16 @@ int command_info(int argc, char** argv) {
   }
   anim_close(anim);
 
-  const char* names[] = {"points", "kind4", "kind5", "kind6", "kind7", "kind8", "kind9", "kind10", "skipped"};
+  const char* names[] = {"points", "kind4", "kind5",  "kind6",  "kind7",
+                         "kind8",  "kind9", "kind10", "skipped"};
   const int slots[] = {11, 4, 5, 6, 7, 8, 9, 10, 12};
   if (args.json) {
-    std::printf("{\"file\": %s, \"version\": %d, \"bytes\": %ld, \"frames\": %zu", json_string(path).c_str(),
-                anim.version, file_size, frames.size());
+    std::printf("{\"file\": %s, \"version\": %d, \"bytes\": %ld, \"frames\": %zu",
+                json_string(path).c_str(), anim.version, file_size, frames.size());
     if (anim.version == 2) {
       std::printf(", \"codes\": {");
-      for (int i = 0; i < 9; i++) std::printf("%s\"%s\": %ld", i ? ", " : "", names[i], info.codes[slots[i]]);
+      for (int i = 0; i < 9; i++)
+        std::printf("%s\"%s\": %ld", i ? ", " : "", names[i], info.codes[slots[i]]);
       std::printf("}");
     }
     std::printf(", \"frame_list\": [");
@@ -430,7 +439,8 @@ int command_encode(int argc, char** argv) {
   if (!args.version.empty() && !parse_int(args.version, 1, 2, &version))
     fail("encode: bad version '" + args.version + "' (expected 1 or 2)");
   if (args.output.empty()) fail("encode: -o OUT.anim is required (see animtool encode --help)");
-  if (args.positional.empty()) fail("encode: give at least one FRAME.png (see animtool encode --help)");
+  if (args.positional.empty())
+    fail("encode: give at least one FRAME.png (see animtool encode --help)");
 
   // Frames go to a neighbour file that replaces OUT only once every frame is in.
   const std::string part = args.output + ".part";
@@ -449,20 +459,23 @@ int command_encode(int argc, char** argv) {
     if (!error.empty()) give_up(frame_path + ": " + error);
     if (!rec.file) {
       if (image.width > ANIM_MAX_SIZE || image.height > ANIM_MAX_SIZE)
-        give_up(frame_path + ": " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+        give_up(frame_path + ": " + std::to_string(image.width) + "x" +
+                std::to_string(image.height) +
                 " is larger than an animation can hold (2048x2048 at most)");
       rec = anim_writer_open_size(part.c_str(), int(version), image.width, image.height);
       if (!rec.file) fail(args.output + ": " + reason(rec.open_errno));
       index.resize(size_t(image.width) * image.height);
     } else if (image.width != rec.width || image.height != rec.height) {
-      give_up(frame_path + ": size " + std::to_string(image.width) + "x" + std::to_string(image.height) +
-              " differs from the first frame's " + std::to_string(rec.width) + "x" +
-              std::to_string(rec.height));
+      give_up(frame_path + ": size " + std::to_string(image.width) + "x" +
+              std::to_string(image.height) + " differs from the first frame's " +
+              std::to_string(rec.width) + "x" + std::to_string(rec.height));
     }
     for (int y = 0; y < image.height; y++)
-      anim_quantise_row(&image.rgb[size_t(y) * image.width * 3], image.width, &index[size_t(y) * image.width]);
+      anim_quantise_row(&image.rgb[size_t(y) * image.width * 3], image.width,
+                        &index[size_t(y) * image.width]);
     anim_encode_indices(&rec, index.data(), image.width);
-    if (std::ferror(rec.file)) give_up(args.output + ": write error (" + reason(errno ? errno : EIO) + ")");
+    if (std::ferror(rec.file))
+      give_up(args.output + ": write error (" + reason(errno ? errno : EIO) + ")");
   }
   int frames = rec.frame, width = rec.width, height = rec.height;
   bool bad = std::ferror(rec.file) != 0;

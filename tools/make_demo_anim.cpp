@@ -53,7 +53,8 @@ void backdrop(Picture* p) {
   for (int y = 0; y < H; y++)
     for (int x = 0; x < W; x++) {
       int band = ((x + 2 * y) / 96) % 6;
-      p->px[size_t(y) * W + x] = (unsigned char)(band < 3 ? cube(0, band / 2, 1 + band) : 17 + band);
+      p->px[size_t(y) * W + x] =
+          (unsigned char)(band < 3 ? cube(0, band / 2, 1 + band) : 17 + band);
     }
 }
 
@@ -81,7 +82,8 @@ void colour_wheel(Picture* p, int cx, int cy, int radius, int t) {
       if (d < 20 * 20)
         index = 40 + ((x * 7 + y * 13 + t) & 127) + 88;  // speckled hub
       else {
-        static const int hues[6][3] = {{5, 0, 0}, {5, 5, 0}, {0, 5, 0}, {0, 5, 5}, {0, 0, 5}, {5, 0, 5}};
+        static const int hues[6][3] = {{5, 0, 0}, {5, 5, 0}, {0, 5, 0},
+                                       {0, 5, 5}, {0, 0, 5}, {5, 0, 5}};
         const int* h = hues[sector / 4];
         int shade = sector % 4 + 2;
         index = cube(h[0] * shade / 5, h[1] * shade / 5, h[2] * shade / 5);
@@ -132,9 +134,13 @@ void draw_frame(Picture* p, int t) {
   rainbow_bar(p, 80, 440, 240, 16, t / 2);
   checker_strip(p, 520, 140, 96, 24, t);
   colour_wheel(p, 480, 300, 70, t);
-  struct Ball { int x, y, dx, dy, r, fill, rim; };
-  static const Ball balls[] = {{100, 100, 5, 3, 30, 12, 4}, {300, 200, 3, -4, 22, 14, 6},
-                               {200, 350, -4, 2, 26, 10, 2}, {500, 80, -3, 5, 16, 13, 5},
+  struct Ball {
+    int x, y, dx, dy, r, fill, rim;
+  };
+  static const Ball balls[] = {{100, 100, 5, 3, 30, 12, 4},
+                               {300, 200, 3, -4, 22, 14, 6},
+                               {200, 350, -4, 2, 26, 10, 2},
+                               {500, 80, -3, 5, 16, 13, 5},
                                {60, 300, 6, -3, 12, 15, 7}};
   for (const Ball& b : balls) {
     // Bounce inside the picture: positions fold back at the edges.
