@@ -2,7 +2,9 @@
 // virtual desktop VANTOREL_DESKTOP=WxH+X+Y, default the screen), one window whose drawing area is
 // an OSMesa buffer (single-buffered: front and back are the same, swapping only finishes), and
 // input from the script named by VANTOREL_SCRIPT, applied at the start of each gfx_poll call.
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <GL/osmesa.h>
 
 #include <cstdio>
@@ -156,14 +158,45 @@ void resize_buffer(HostWindowRec* win, int w, int hh) {
   win->pixels.swap(fresh);
   win->client_w = bw;
   win->client_h = bh;
+  if (!state().current) return;
   bind_buffer(win);
+  // The driver keeps its own copy of the picture and starts the new size empty: draw the kept
+  // picture back in, touching no state the program set.
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_BLEND);
+  glDisable(GL_ALPHA_TEST);
+  glDisable(GL_SCISSOR_TEST);
+  glDisable(GL_STENCIL_TEST);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_COLOR_LOGIC_OP);
+  glDisable(GL_FOG);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glPixelZoom(1.0f, 1.0f);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+  glDrawBuffer(GL_FRONT);
+  glViewport(0, 0, bw, bh);
+  glWindowPos2i(0, 0);
+  glDrawPixels(bw, bh, GL_RGBA, GL_UNSIGNED_BYTE, win->pixels.data());
+  glPopClientAttrib();
+  glPopAttrib();
+  glFinish();
+}
+
+// Relative names mean the folder the user started in, not the player's own folder.
+std::string in_start_directory(const std::string& name) {
+  const char* start = host_start_directory();
+  if (name.empty() || name[0] == '/' || !start || !*start) return name;
+  return std::string(start) + "/" + name;
 }
 
 void snapshot(const std::string& name) {
   Headless& s = state();
-  std::string path = name;
-  const char* start = host_start_directory();
-  if (!name.empty() && name[0] != '/' && start && *start) path = std::string(start) + "/" + name;
+  std::string path = in_start_directory(name);
   if (!s.window) {
     fprintf(stderr, "headless: snapshot %s: no window\n", path.c_str());
     return;
@@ -238,7 +271,7 @@ void load_script() {
   if (!s.script_given) {
     const char* name = getenv("VANTOREL_SCRIPT");
     if (!name || !*name) return;
-    std::ifstream in(name, std::ios::binary);
+    std::ifstream in(in_start_directory(name), std::ios::binary);
     if (!in) {
       fprintf(stderr, "headless: cannot read script %s\n", name);
       exit(2);

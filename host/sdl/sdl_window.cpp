@@ -1,0 +1,458 @@
+// SDL window services: a real window with a desktop OpenGL compatibility context (double-buffered,
+// depth 24), SDL events turned into the Win32 messages the shell's window procedure expects, the
+// keyboard as a 256-entry virtual-key array, full screen and display-mode changes, the pointer.
+// SDL's own quit request (the last window closed, or SIGINT/SIGTERM) arrives as a quit message.
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+#include <deque>
+
+#include "host/host.h"
+#include "host/sdl/sdl_keys.h"
+
+struct HostWindowRec;
+struct HostDCRec {
+  HostWindowRec* window;
+  int pixel_format;
+};
+struct HostWindowRec {
+  SDL_Window* sdl;
+  HostWndProc procedure;
+  bool full_screen;  // created with the popup style
+  HostDCRec dc;
+};
+struct HostGLRCRec {
+  SDL_GLContext context;
+};
+
+namespace {
+
+// Frame metrics the shell adds around a framed window's drawing area. The window manager draws
+// its own frame outside the area SDL creates, so these only shape the centring on the pointer.
+constexpr int kFrameWidth = 4;
+constexpr int kCaptionHeight = 24;
+constexpr int kWheelDelta = 120;
+constexpr unsigned kSizeMinimised = 1;
+
+struct SdlHost {
+  bool tried = false, ready = false;
+  bool class_registered = false;
+  HostWndProc class_procedure = nullptr;
+  HostWindowRec* window = nullptr;
+  std::deque<HostMessage> queue;
+  unsigned char keys[256] = {};
+  int cursor_count = 0;
+  bool mode_changed = false;
+  bool flush_after_size = false;
+};
+
+SdlHost& host() {
+  static SdlHost* s = new SdlHost;  // outlives every exit path
+  return *s;
+}
+
+// Video starts on first use. Without a display every window call fails, which the shell reports.
+bool video() {
+  SdlHost& s = host();
+  if (!s.tried) {
+    s.tried = true;
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    s.ready = SDL_Init(SDL_INIT_VIDEO) == 0;
+    if (!s.ready) fprintf(stderr, "vantorel: no display: %s\n", SDL_GetError());
+    SDL_Keymod mod = s.ready ? SDL_GetModState() : KMOD_NONE;
+    if (mod & KMOD_CAPS) s.keys[0x14] |= 0x01;
+    if (mod & KMOD_NUM) s.keys[0x90] |= 0x01;
+  }
+  return s.ready;
+}
+
+SDL_Rect desktop_bounds() {
+  SDL_Rect all{0, 0, 0, 0};
+  if (!video()) return all;
+  int count = SDL_GetNumVideoDisplays();
+  for (int i = 0; i < count; i++) {
+    SDL_Rect r;
+    if (SDL_GetDisplayBounds(i, &r) != 0) continue;
+    if (all.w == 0) all = r;
+    else SDL_UnionRect(&all, &r, &all);
+  }
+  return all;
+}
+
+intptr_t size_lparam(int w, int h) {
+  return intptr_t((uint32_t(h) & 0xFFFF) << 16 | (uint32_t(w) & 0xFFFF));
+}
+
+void post(unsigned message, uintptr_t wparam, intptr_t lparam) {
+  SdlHost& s = host();
+  s.queue.push_back(HostMessage{s.window, message, wparam, lparam});
+}
+
+uintptr_t mouse_wparam(uint32_t buttons) {
+  uintptr_t w = 0;
+  if (buttons & SDL_BUTTON_LMASK) w |= HOST_MK_LBUTTON;
+  if (buttons & SDL_BUTTON_RMASK) w |= HOST_MK_RBUTTON;
+  if (buttons & SDL_BUTTON_MMASK) w |= HOST_MK_MBUTTON;
+  SDL_Keymod mod = SDL_GetModState();
+  if (mod & KMOD_SHIFT) w |= 0x04;  // MK_SHIFT
+  if (mod & KMOD_CTRL) w |= 0x08;   // MK_CONTROL
+  return w;
+}
+
+void mouse_keys(uint32_t buttons) {
+  SdlHost& s = host();
+  s.keys[0x01] = (s.keys[0x01] & 0x01) | ((buttons & SDL_BUTTON_LMASK) ? 0x80 : 0);
+  s.keys[0x02] = (s.keys[0x02] & 0x01) | ((buttons & SDL_BUTTON_RMASK) ? 0x80 : 0);
+  s.keys[0x04] = (s.keys[0x04] & 0x01) | ((buttons & SDL_BUTTON_MMASK) ? 0x80 : 0);
+}
+
+void set_key(int vk, bool down, bool repeat) {
+  unsigned char& k = host().keys[vk];
+  if (down && !repeat && !(k & 0x80)) k ^= 0x01;  // toggled by each press
+  k = down ? (k | 0x80) : (k & 0x7F);
+}
+
+void key_event(const SDL_KeyboardEvent& e) {
+  SdlHost& s = host();
+  bool down = e.type == SDL_KEYDOWN;
+  int sided = 0;
+  int vk = sdl_virtual_key(e.keysym.scancode, e.keysym.sym, &sided);
+  if (!vk) return;
+  set_key(vk, down, e.repeat);
+  if (sided) {
+    set_key(sided, down, e.repeat);
+    // The generic Shift, Ctrl or Alt is down while either side is.
+    unsigned char other = s.keys[sided ^ 1];
+    if (!down && (other & 0x80)) s.keys[vk] |= 0x80;
+  }
+  // As on Windows: keys with Alt held, and F10, are system keys.
+  bool system = (s.keys[0x12] & 0x80) || vk == 0x79 || (vk == 0x12 && !down);
+  unsigned message = down ? (system ? HOST_WM_SYSKEYDOWN : HOST_WM_KEYDOWN)
+                          : (system ? HOST_WM_SYSKEYUP : HOST_WM_KEYUP);
+  intptr_t lparam = 1 | (intptr_t(e.keysym.scancode & 0xFF) << 16);
+  if (e.repeat) lparam |= intptr_t(1) << 30;
+  if (!down) lparam |= intptr_t(3) << 30;
+  post(message, uintptr_t(vk), lparam);
+}
+
+// Typed text comes as UTF-8; the window procedure takes single-byte characters, so code points
+// up to 255 pass as Latin-1 and the rest as '?'.
+void text_event(const char* text) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  while (*p) {
+    unsigned code = *p++;
+    int extra = code >= 0xF0 ? 3 : code >= 0xE0 ? 2 : code >= 0xC0 ? 1 : 0;
+    if (code >= 0x80) code &= 0x3F >> extra;
+    for (int i = 0; i < extra && (*p & 0xC0) == 0x80; i++) code = (code << 6) | (*p++ & 0x3F);
+    post(HOST_WM_CHAR, code <= 0xFF ? code : '?', 1);
+  }
+}
+
+void window_event(const SDL_WindowEvent& e) {
+  SdlHost& s = host();
+  switch (e.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      s.flush_after_size = true;
+      post(HOST_WM_SIZE, 0, size_lparam(e.data1, e.data2));
+      break;
+    case SDL_WINDOWEVENT_MINIMIZED: post(HOST_WM_SIZE, kSizeMinimised, 0); break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+      if (s.window) {
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(s.window->sdl, &w, &h);
+        s.flush_after_size = true;
+        post(HOST_WM_SIZE, 0, size_lparam(w, h));
+      }
+      break;
+    case SDL_WINDOWEVENT_CLOSE: post(HOST_WM_CLOSE, 0, 0); break;
+    default: break;
+  }
+}
+
+void gather_events() {
+  SdlHost& s = host();
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    switch (e.type) {
+      case SDL_QUIT: s.queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, 0, 0}); break;
+      case SDL_WINDOWEVENT: window_event(e.window); break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: key_event(e.key); break;
+      case SDL_TEXTINPUT: text_event(e.text.text); break;
+      case SDL_MOUSEMOTION:
+        mouse_keys(e.motion.state);
+        post(HOST_WM_MOUSEMOVE, mouse_wparam(e.motion.state), size_lparam(e.motion.x, e.motion.y));
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        unsigned message;
+        if (e.button.button == SDL_BUTTON_LEFT) message = down ? HOST_WM_LBUTTONDOWN : HOST_WM_LBUTTONUP;
+        else if (e.button.button == SDL_BUTTON_RIGHT) message = down ? HOST_WM_RBUTTONDOWN : HOST_WM_RBUTTONUP;
+        else if (e.button.button == SDL_BUTTON_MIDDLE) message = down ? HOST_WM_MBUTTONDOWN : HOST_WM_MBUTTONUP;
+        else break;
+        uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
+        mouse_keys(buttons);
+        post(message, mouse_wparam(buttons), size_lparam(e.button.x, e.button.y));
+        break;
+      }
+      case SDL_MOUSEWHEEL: {
+        int steps = e.wheel.y;
+        if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) steps = -steps;
+        if (steps == 0) break;
+        uint32_t delta = uint32_t(steps * kWheelDelta) & 0xFFFF;
+        post(HOST_WM_MOUSEWHEEL, uintptr_t(delta << 16) | mouse_wparam(SDL_GetMouseState(nullptr, nullptr)),
+             0);
+        break;
+      }
+      default: break;
+    }
+  }
+}
+
+}  // namespace
+
+// ---- screen and pointer -------------------------------------------------------------------------
+
+int host_system_metric(int index) {
+  if (!video()) return 0;
+  SDL_DisplayMode mode{};
+  SDL_Rect all = desktop_bounds();
+  switch (index) {
+    case HOST_SM_CXSCREEN: return SDL_GetCurrentDisplayMode(0, &mode) == 0 ? mode.w : 0;
+    case HOST_SM_CYSCREEN: return SDL_GetCurrentDisplayMode(0, &mode) == 0 ? mode.h : 0;
+    case HOST_SM_CXFRAME:
+    case HOST_SM_CYFRAME: return kFrameWidth;
+    case HOST_SM_CYCAPTION: return kCaptionHeight;
+    case HOST_SM_XVIRTUALSCREEN: return all.x;
+    case HOST_SM_YVIRTUALSCREEN: return all.y;
+    case HOST_SM_CXVIRTUALSCREEN: return all.w;
+    case HOST_SM_CYVIRTUALSCREEN: return all.h;
+    default: return 0;
+  }
+}
+
+void host_cursor_pos(int* x, int* y) {
+  int px = 0, py = 0;
+  if (video()) SDL_GetGlobalMouseState(&px, &py);
+  if (x) *x = px;
+  if (y) *y = py;
+}
+
+void host_set_cursor_pos(int x, int y) {
+  if (video()) SDL_WarpMouseGlobal(x, y);
+}
+
+int host_show_cursor(int show) {
+  SdlHost& s = host();
+  s.cursor_count += show ? 1 : -1;
+  if (video()) SDL_ShowCursor(s.cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  return s.cursor_count;
+}
+
+// ---- window -------------------------------------------------------------------------------------
+
+int host_register_class(const HostWindowClass* wc) {
+  SdlHost& s = host();
+  if (!wc || !wc->procedure || s.class_registered) return 0;
+  s.class_registered = true;
+  s.class_procedure = wc->procedure;
+  return 1;
+}
+
+HostWindow host_create_window(const char*, const char* title, uint32_t style, int x, int y,
+                              int width, int height, HostInstance) {
+  SdlHost& s = host();
+  if (!s.class_registered || s.window || !video()) return nullptr;
+  bool popup = style & HOST_WS_POPUP;
+  int cw = width, ch = height, cx = x, cy = y;
+  if (!popup) {  // the outer rectangle holds the frame the shell allowed for
+    cw -= 2 * kFrameWidth;
+    ch -= kCaptionHeight + 2 * kFrameWidth;
+    cx += kFrameWidth;
+    cy += kCaptionHeight + kFrameWidth;
+  }
+  if (cw <= 0 || ch <= 0) return nullptr;
+
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+
+  uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
+  if (!(style & HOST_WS_VISIBLE)) flags |= SDL_WINDOW_HIDDEN;
+  if (popup) {
+    flags |= SDL_WINDOW_BORDERLESS;
+    // A popup that covers one display exactly is that display's full screen.
+    for (int i = 0; i < SDL_GetNumVideoDisplays(); i++) {
+      SDL_Rect r;
+      if (SDL_GetDisplayBounds(i, &r) == 0 && r.x == x && r.y == y && r.w == width && r.h == height) {
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        break;
+      }
+    }
+  } else if (style & HOST_WS_THICKFRAME) {
+    flags |= SDL_WINDOW_RESIZABLE;
+  }
+  SDL_Window* sdl = SDL_CreateWindow(title ? title : "", cx, cy, cw, ch, flags);
+  if (!sdl) {
+    fprintf(stderr, "vantorel: %s\n", SDL_GetError());
+    return nullptr;
+  }
+  HostWindowRec* win = new HostWindowRec{sdl, s.class_procedure, popup, HostDCRec{nullptr, 0}};
+  win->dc.window = win;
+  s.window = win;
+  SDL_StartTextInput();
+  int dw = cw, dh = ch;
+  SDL_GL_GetDrawableSize(sdl, &dw, &dh);
+  post(HOST_WM_SIZE, 0, size_lparam(dw, dh));
+  return win;
+}
+
+HostDC host_get_dc(HostWindow window) { return window ? &window->dc : nullptr; }
+int host_release_dc(HostWindow window, HostDC dc) { return window && dc == &window->dc; }
+
+int host_choose_pixel_format(HostDC dc, const HostPixelFormat* format) {
+  // The window was made for OpenGL with RGBA colour and a depth buffer: that is the one format.
+  if (!dc || !format || format->pixel_type != 0 || !(format->flags & HOST_PFD_SUPPORT_OPENGL))
+    return 0;
+  return 1;
+}
+
+int host_set_pixel_format(HostDC dc, int format_number, const HostPixelFormat*) {
+  if (!dc || format_number != 1 || dc->pixel_format) return 0;
+  dc->pixel_format = format_number;
+  return 1;
+}
+
+HostGLRC host_create_context(HostDC dc) {
+  if (!dc || !dc->pixel_format) return nullptr;
+  SDL_GLContext ctx = SDL_GL_CreateContext(dc->window->sdl);
+  if (!ctx) {
+    fprintf(stderr, "vantorel: %s\n", SDL_GetError());
+    return nullptr;
+  }
+  return new HostGLRCRec{ctx};
+}
+
+int host_make_current(HostDC dc, HostGLRC context) {
+  if (!dc) return 0;
+  return SDL_GL_MakeCurrent(dc->window->sdl, context ? context->context : nullptr) == 0;
+}
+
+int host_delete_context(HostGLRC context) {
+  if (!context) return 0;
+  SDL_GL_DeleteContext(context->context);
+  delete context;
+  return 1;
+}
+
+int host_swap_buffers(HostDC dc) {
+  if (!dc) return 0;
+  SDL_GL_SwapWindow(dc->window->sdl);
+  return 1;
+}
+
+namespace {
+int swap_interval(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
+}  // namespace
+
+void* host_gl_proc_address(const char* name) {
+  if (!name) return nullptr;
+  if (strcmp(name, "wglSwapIntervalEXT") == 0) return reinterpret_cast<void*>(&swap_interval);
+  return video() ? SDL_GL_GetProcAddress(name) : nullptr;
+}
+
+int host_change_display_mode(const HostDisplayMode* mode, unsigned) {
+  SdlHost& s = host();
+  HostWindowRec* win = s.window;
+  if (!mode) {
+    // Back to the desktop's own mode; SDL keeps the desktop mode and puts it back itself.
+    if (win && s.mode_changed) SDL_SetWindowFullscreen(win->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    s.mode_changed = false;
+    return 0;
+  }
+  if (!win || !video()) return -1;  // DISP_CHANGE_FAILED
+  int display = SDL_GetWindowDisplayIndex(win->sdl);
+  SDL_DisplayMode want{}, got{};
+  want.w = int(mode->pels_width);
+  want.h = int(mode->pels_height);
+  if (!SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &want, &got)) return -2;  // BADMODE
+  got.w = want.w;  // keep the asked size; depth and refresh come from the closest mode
+  got.h = want.h;
+  if (SDL_SetWindowDisplayMode(win->sdl, &got) != 0) return -1;
+  if (SDL_SetWindowFullscreen(win->sdl, SDL_WINDOW_FULLSCREEN) != 0) return -1;
+  s.mode_changed = true;
+  return 0;
+}
+
+int host_is_iconic(HostWindow window) {
+  return window && (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+void host_set_topmost(HostWindow window) {
+  if (window) SDL_SetWindowAlwaysOnTop(window->sdl, SDL_TRUE);
+}
+
+void host_minimise(HostWindow window) {
+  if (window) SDL_MinimizeWindow(window->sdl);
+}
+
+// ---- messages -----------------------------------------------------------------------------------
+
+int host_peek_message() {
+  SdlHost& s = host();
+  if (s.queue.empty() && s.ready) gather_events();
+  return !s.queue.empty();
+}
+
+int host_get_message(HostMessage* message) {
+  SdlHost& s = host();
+  HostMessage m{nullptr, HOST_WM_QUIT, 0, 0};
+  if (!s.queue.empty()) {
+    m = s.queue.front();
+    s.queue.pop_front();
+  }
+  if (message) *message = m;
+  return m.message != HOST_WM_QUIT;
+}
+
+void host_translate_message(const HostMessage* message) {
+  // Text arrives as SDL text events; only the control keys that Windows also turns into
+  // characters are added here, as the next message.
+  if (!message || message->message != HOST_WM_KEYDOWN) return;
+  int vk = int(message->wparam & 0xFF);
+  if (vk == 0x1B || vk == 0x0D || vk == 0x08 || vk == 0x09)
+    host().queue.push_front(HostMessage{message->window, HOST_WM_CHAR, uintptr_t(vk), 1});
+}
+
+intptr_t host_dispatch_message(const HostMessage* message) {
+  if (!message || !message->window || !message->window->procedure) return 0;
+  intptr_t result = message->window->procedure(message->window, message->message,
+                                               message->wparam, message->lparam);
+  SdlHost& s = host();
+  if (message->message == HOST_WM_SIZE && s.flush_after_size) {
+    // Mesa takes the new drawable size at the next flush; without it the next front-buffer
+    // frame would still be drawn at the old size.
+    s.flush_after_size = false;
+    glFinish();
+  }
+  return result;
+}
+
+intptr_t host_def_window_proc(HostWindow window, unsigned message, uintptr_t, intptr_t) {
+  if (message == HOST_WM_CLOSE && window && window->procedure)
+    return window->procedure(window, HOST_WM_DESTROY, 0, 0);
+  return 0;
+}
+
+void host_post_quit_message(int exit_code) {
+  host().queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, uintptr_t(exit_code), 0});
+}
+
+void host_keyboard_state(unsigned char keys[256]) { memcpy(keys, host().keys, 256); }

@@ -1,0 +1,195 @@
+// The headless player end to end: scripted runs of vantorel-headless whose snapshots are compared
+// pixel by pixel with the memory-canvas render of the same file (looping, -once, pause, restart,
+// resize), and the quiet and fatal ends with their exit codes, messages and log line.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "anim/canvas.h"
+#include "anim/palette.h"
+#include "util/gl_context.h"
+#include "util/test_util.h"
+
+namespace {
+
+using vt_test::Image;
+using vt_test::RunResult;
+using vt_test::TempDir;
+
+// A version 2 file: frame k fills block (bx, by) with one palette index.
+struct Block {
+  int bx, by, index;
+};
+std::string anim_of(const std::vector<Block>& frames) {
+  std::string bytes("ANIM2", 5);
+  bytes += '\0';
+  for (const Block& b : frames) {
+    bytes += char(0xA0);
+    bytes += char(b.bx);
+    bytes += char(b.by);
+    bytes += char(b.index);
+    bytes += char(0xFE);
+  }
+  return bytes;
+}
+
+// Palette colours exactly as GL draws them.
+const std::vector<uint32_t>& gl_palette() {
+  static std::vector<uint32_t> colours = [] {
+    vt_test::GlContext gl(256, 2);
+    glBegin(GL_POINTS);
+    for (int i = 0; i < 256; i++) {
+      anim_color(i);
+      glVertex2f(i + 0.5f, 0.5f);
+    }
+    glEnd();
+    std::vector<uint32_t> out(256);
+    for (int i = 0; i < 256; i++) out[i] = gl.pixel(i, 0);
+    return out;
+  }();
+  return colours;
+}
+
+// The picture after the first `frames` frames, painted on a memory canvas; -1 leaves it black.
+std::vector<uint32_t> expected(const std::string& path, int w, int h, int frames) {
+  std::vector<unsigned char> index(size_t(w) * h, 0);
+  std::vector<uint32_t> out(index.size(), 0);
+  if (frames < 0) return out;
+  AnimCanvas canvas{w, h, index.data()};
+  AnimSink sink = anim_canvas_sink(&canvas);
+  AnimFile anim = anim_open(path.c_str());
+  for (int i = 0; i < frames; i++) anim_decode_frame(&anim, &sink);
+  anim_close(anim);
+  for (size_t i = 0; i < index.size(); i++) out[i] = gl_palette()[index[i]];
+  return out;
+}
+
+// Pixels of the snapshot that differ from the expected picture (-1: missing or wrong size).
+int differing(const std::string& png, const std::vector<uint32_t>& want, int w, int h) {
+  Image img;
+  if (!vt_test::read_png(png, &img) || img.width != w || img.height != h) return -1;
+  int wrong = 0;
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++) wrong += img.pixel(x, y) != want[size_t(y) * w + x];
+  return wrong;
+}
+
+RunResult play(const TempDir& dir, const std::vector<std::string>& args, const std::string& script,
+               const std::string& program = vt_test::bin_path("vantorel-headless")) {
+  vt_test::write_file(dir.file("script.txt"), script);
+  std::vector<std::string> argv{program};
+  argv.insert(argv.end(), args.begin(), args.end());
+  // Relative names (script, snapshots, the animation) are taken from the starting folder.
+  return vt_test::run_program(argv, dir.path,
+                              {"VANTOREL_SCRIPT=script.txt", "VANTOREL_SCREEN=800x600"}, "", 120);
+}
+
+const std::vector<Block> kThree = {{0, 0, 40}, {1, 1, 100}, {2, 2, 200}};
+
+}  // namespace
+
+TEST(PlayerHeadless, LoopsWithAnEmptyFrameBetweenRounds) {
+  TempDir dir;
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  // Poll p comes after pass p - 1: passes 1-3 draw, 4 finds the end late, 5 blanks, 6 draws f1.
+  RunResult r = play(dir, {"-res:64x48", "three.anim"},
+                     "2 snapshot p2.png\n4 snapshot p4.png\n5 snapshot p5.png\n"
+                     "6 snapshot p6.png\n7 snapshot p7.png\n8 quit\n");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  std::string anim = dir.file("three.anim");
+  EXPECT_EQ(differing(dir.file("p2.png"), expected(anim, 64, 48, 1), 64, 48), 0);
+  EXPECT_EQ(differing(dir.file("p4.png"), expected(anim, 64, 48, 3), 64, 48), 0);
+  EXPECT_EQ(differing(dir.file("p5.png"), expected(anim, 64, 48, 3), 64, 48), 0);
+  EXPECT_EQ(differing(dir.file("p6.png"), expected(anim, 64, 48, -1), 64, 48), 0);
+  EXPECT_EQ(differing(dir.file("p7.png"), expected(anim, 64, 48, 1), 64, 48), 0);
+}
+
+TEST(PlayerHeadless, OnceEndsInPassNPlusTwo) {
+  TempDir dir;
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  RunResult r = play(dir, {"-once", "-res:64x48", "three.anim"},
+                     "5 snapshot p5.png\n6 snapshot p6.png\n50 quit\n");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(differing(dir.file("p5.png"), expected(dir.file("three.anim"), 64, 48, 3), 64, 48), 0);
+  EXPECT_FALSE(vt_test::file_exists(dir.file("p6.png")));  // pass 5 ended the process
+
+  // With -once, R quits at once too.
+  r = play(dir, {"-once", "-res:64x48", "three.anim"}, "2 press r\n3 snapshot r3.png\n50 quit\n");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_FALSE(vt_test::file_exists(dir.file("r3.png")));
+}
+
+TEST(PlayerHeadless, PausedShowsTheFirstFrameAndRestartKeepsPaused) {
+  TempDir dir;
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  // Pass 5 sees P after deciding not to decode; passes 6 and 7 draw frames 2 and 3. P pauses
+  // again at poll 8; R at poll 9 blanks in pass 9, and pass 10 shows frame 1 and stays paused.
+  RunResult r = play(dir, {"-paused", "-res:64x48", "three.anim"},
+                     "3 snapshot a.png\n5 snapshot b.png\n5 press p\n8 snapshot c.png\n"
+                     "8 press p\n9 press r\n11 snapshot d.png\n13 snapshot e.png\n14 down esc\n");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  std::string anim = dir.file("three.anim");
+  EXPECT_EQ(differing(dir.file("a.png"), expected(anim, 64, 48, 1), 64, 48), 0);
+  EXPECT_EQ(differing(dir.file("b.png"), expected(anim, 64, 48, 1), 64, 48), 0);
+  EXPECT_EQ(differing(dir.file("c.png"), expected(anim, 64, 48, 3), 64, 48), 0);
+  EXPECT_EQ(differing(dir.file("d.png"), expected(anim, 64, 48, 1), 64, 48), 0);
+  EXPECT_EQ(differing(dir.file("e.png"), expected(anim, 64, 48, 1), 64, 48), 0);
+}
+
+TEST(PlayerHeadless, ResizeRestartsAtFrameOneWithoutBlanking) {
+  TempDir dir;
+  // Frame 3 paints frame 1's block again in another colour.
+  std::vector<Block> frames = {{0, 0, 40}, {1, 1, 100}, {0, 0, 200}};
+  ASSERT_TRUE(vt_test::write_file(dir.file("f.anim"), anim_of(frames)));
+  RunResult r = play(dir, {"-res:64x48", "f.anim"},
+                     "3 size 80 60\n4 snapshot big.png\n6 snapshot later.png\n7 quit\n");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  // Pass 3 rewinds and draws frame 1 over the picture of frames 1 and 2, now in a larger area.
+  std::vector<uint32_t> want = expected(dir.file("f.anim"), 80, 60, 2);
+  EXPECT_EQ(differing(dir.file("big.png"), want, 80, 60), 0);
+  EXPECT_EQ(differing(dir.file("later.png"), expected(dir.file("f.anim"), 80, 60, 3), 80, 60), 0);
+}
+
+TEST(PlayerHeadless, HeightLeftZeroEndsSilently) {
+  TempDir dir;
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  RunResult r = play(dir, {"-res:640X480", "three.anim"}, "1 snapshot never.png\n");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+  EXPECT_FALSE(vt_test::file_exists(dir.file("never.png")));
+}
+
+TEST(PlayerHeadless, MissingAnimationIsLoggedInTheProgramsFolder) {
+  TempDir dir;
+  // The log lies in the program's own folder, so run a copy of the program from a folder of its own.
+  std::string bin = dir.file("bin");
+  mkdir(bin.c_str(), 0755);
+  std::filesystem::copy_file(vt_test::bin_path("vantorel-headless"), bin + "/vantorel-headless");
+  std::string start = dir.file("start");
+  mkdir(start.c_str(), 0755);
+  vt_test::write_file(start + "/script.txt", "");
+  RunResult r = vt_test::run_program({bin + "/vantorel-headless", "-res:64x48", "gone.anim"}, start,
+                                     {"VANTOREL_SCRIPT=script.txt"}, "", 60);
+  EXPECT_EQ(r.exit_code, 0);
+  std::string message = "Can't open animation file '" + start + "/gone.anim'";
+  EXPECT_NE(r.err.find("Oh sod it: " + message), std::string::npos) << r.err;
+  std::string log = vt_test::read_file(bin + "/graphics_error.log");
+  EXPECT_NE(log.find(" " + message + "\n"), std::string::npos) << log;
+}
+
+TEST(PlayerHeadless, EndlessFrameTimeStillQuitsAndCloseEndsWithZero) {
+  TempDir dir;
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  RunResult r = play(dir, {"-fps:0", "-res:64x48", "three.anim"},
+                     "2 snapshot one.png\n3 down q\n");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(differing(dir.file("one.png"), expected(dir.file("three.anim"), 64, 48, 1), 64, 48), 0);
+
+  r = play(dir, {"-res:64x48", "three.anim"}, "3 close\n");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+}
