@@ -1,7 +1,9 @@
 // animtool end to end: encoding PNG sequences, rendering them back, describing files, exporting
 // palettes, and the one-line errors with exit status 1.
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -111,6 +113,71 @@ TEST(E2eAnimtool, EncodeRenderAndInfoRoundTrip) {
   ASSERT_EQ(text.exit_code, 0);
   EXPECT_NE(text.out.find("frames: 4\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("frame 4: pixels "), std::string::npos);
+}
+
+// Writes a PNG of the given colour type and depth from rows of raw samples.
+bool write_raw_png(const std::string& path, int width, int height, int colour_type, int depth,
+                   const std::vector<std::vector<uint8_t>>& rows,
+                   const std::vector<png_color>& palette = {}) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    return false;
+  }
+  png_init_io(png, f);
+  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), depth, colour_type,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
+  png_write_info(png, info);
+  for (const auto& row : rows) png_write_row(png, row.data());
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(f) == 0;
+}
+
+TEST(E2eAnimtool, EncodeAcceptsEveryPngColourType) {
+  TempDir dir;
+  const int w = 8, h = 6;
+  std::vector<std::vector<uint8_t>> grey16(h), palette2(h), rgba(h), grey_alpha(h);
+  std::vector<std::vector<uint32_t>> expected(4, std::vector<uint32_t>(w * h));
+  const std::vector<png_color> colours = {{0, 0, 0}, {255, 128, 0}, {51, 102, 153}, {200, 10, 90}};
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++) {
+      int i = y * w + x, g = (i * 37) % 256;
+      grey16[y].push_back(uint8_t(g));
+      grey16[y].push_back(uint8_t(x * 30));  // low byte: dropped
+      expected[0][i] = quantised(uint32_t(g * 0x010101));
+      int p = (x + y) % 4;
+      if (x % 4 == 0) palette2[y].push_back(0);
+      palette2[y][x / 4] = uint8_t(palette2[y][x / 4] | p << (6 - 2 * (x % 4)));
+      expected[1][i] =
+          quantised(uint32_t(colours[p].red << 16 | colours[p].green << 8 | colours[p].blue));
+      uint8_t r = uint8_t(x * 32), gg = uint8_t(y * 40), b = uint8_t(255 - x * 20);
+      rgba[y].insert(rgba[y].end(), {r, gg, b, uint8_t(x * 30)});  // alpha is ignored
+      expected[2][i] = quantised(uint32_t(r << 16 | gg << 8 | b));
+      grey_alpha[y].insert(grey_alpha[y].end(), {uint8_t(255 - g), 0});
+      expected[3][i] = quantised(uint32_t((255 - g) * 0x010101));
+    }
+  ASSERT_TRUE(write_raw_png(dir.file("a.png"), w, h, PNG_COLOR_TYPE_GRAY, 16, grey16));
+  ASSERT_TRUE(write_raw_png(dir.file("b.png"), w, h, PNG_COLOR_TYPE_PALETTE, 2, palette2, colours));
+  ASSERT_TRUE(write_raw_png(dir.file("c.png"), w, h, PNG_COLOR_TYPE_RGB_ALPHA, 8, rgba));
+  ASSERT_TRUE(write_raw_png(dir.file("d.png"), w, h, PNG_COLOR_TYPE_GRAY_ALPHA, 8, grey_alpha));
+  RunResult enc = animtool({"encode", "-o", dir.file("t.anim"), dir.file("a.png"),
+                            dir.file("b.png"), dir.file("c.png"), dir.file("d.png")});
+  ASSERT_EQ(enc.exit_code, 0) << enc.err;
+  RunResult ren = animtool(
+      {"render", dir.file("t.anim"), "--size", "8x6", "--every", "-o", dir.file("out%d.png")});
+  ASSERT_EQ(ren.exit_code, 0) << ren.err;
+  for (int f = 0; f < 4; f++) {
+    Image out;
+    ASSERT_TRUE(vt_test::read_png(dir.file("out" + std::to_string(f + 1) + ".png"), &out));
+    for (int i = 0; i < w * h; i++)
+      ASSERT_EQ(out.pixel(i % w, i / w), expected[f][i]) << "frame " << f + 1 << " pixel " << i;
+  }
 }
 
 TEST(E2eAnimtool, InfoOfAHandMadeFile) {
