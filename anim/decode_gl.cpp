@@ -13,6 +13,11 @@
 #include "anim/decode.h"
 #include "anim/palette.h"
 
+// Texture targets newer than OpenGL 1.1 headers know; checked so that cube-map backdrops left
+// enabled send frames down the point path.
+constexpr GLenum TEXTURE_3D = 0x806F;
+constexpr GLenum TEXTURE_CUBE_MAP = 0x8513;
+
 int anim_gl_path = ANIM_GL_FAST;
 long anim_gl_image_frames = 0;
 
@@ -124,9 +129,10 @@ bool close_to(double a, double b) { return std::fabs(a - b) <= 1e-6 * (std::fabs
 // second write of a pixel within a frame could differ from the last write alone (blending, logic
 // ops, stencil, alpha test, depth functions that reject equal depths).
 bool fast_path_usable(int viewport[4]) {
-  static const GLenum off[] = {
-      GL_BLEND,    GL_ALPHA_TEST, GL_STENCIL_TEST,   GL_TEXTURE_1D,   GL_TEXTURE_2D,
-      GL_LIGHTING, GL_FOG,        GL_COLOR_LOGIC_OP, GL_POINT_SMOOTH, GL_INDEX_LOGIC_OP};
+  static const GLenum off[] = {GL_BLEND,         GL_ALPHA_TEST,     GL_STENCIL_TEST,
+                               GL_TEXTURE_1D,    GL_TEXTURE_2D,     TEXTURE_3D,
+                               TEXTURE_CUBE_MAP, GL_LIGHTING,       GL_FOG,
+                               GL_POINT_SMOOTH,  GL_COLOR_LOGIC_OP, GL_INDEX_LOGIC_OP};
   for (GLenum cap : off)
     if (glIsEnabled(cap)) return false;
   GLint planes = 6;
