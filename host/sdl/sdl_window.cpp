@@ -43,6 +43,7 @@ struct SdlHost {
   HostWindowRec* window = nullptr;
   std::deque<HostMessage> queue;
   unsigned char keys[256] = {};
+  bool tapped[256] = {};  // went down since the last snapshot
   int cursor_count = 0;
   bool mode_changed = false;
   bool flush_after_size = false;
@@ -111,6 +112,7 @@ void mouse_keys(uint32_t buttons) {
 void set_key(int vk, bool down, bool repeat) {
   unsigned char& k = host().keys[vk];
   if (down && !repeat && !(k & 0x80)) k ^= 0x01;  // toggled by each press
+  if (down) host().tapped[vk] = true;
   k = down ? (k | 0x80) : (k & 0x7F);
 }
 
@@ -455,4 +457,13 @@ void host_post_quit_message(int exit_code) {
   host().queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, uintptr_t(exit_code), 0});
 }
 
-void host_keyboard_state(unsigned char keys[256]) { memcpy(keys, host().keys, 256); }
+void host_keyboard_state(unsigned char keys[256]) {
+  // Events are gathered once per poll, so a quick tap can go down and up within one batch; it
+  // still shows as down in this snapshot, or the program would never see it.
+  SdlHost& s = host();
+  memcpy(keys, s.keys, 256);
+  for (int vk = 0; vk < 256; vk++) {
+    if (s.tapped[vk]) keys[vk] |= 0x80;
+    s.tapped[vk] = false;
+  }
+}
