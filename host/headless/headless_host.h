@@ -53,5 +53,10 @@ HeadlessState headless_state();
 void headless_reset();
 // Uses this script text instead of the file named by VANTOREL_SCRIPT.
 void headless_set_script(const std::string& script);
+// While on, the host notes the monotonic time in seconds at the start of every poll (the frame
+// pacing benchmark reads the periods from them). Turning it on clears the notes.
+void headless_record_polls(bool on);
+const std::vector<double>& headless_poll_times();
+
 // The colour at (x, y) of the drawing buffer, top-left origin, as 0xRRGGBB (0 outside).
 uint32_t headless_pixel(int x, int y);

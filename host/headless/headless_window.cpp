@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <fstream>
 #include <sstream>
@@ -64,6 +65,8 @@ struct Headless {
   std::vector<ScriptAction> script;
   size_t next_action = 0;
   int polls = 0;
+  bool record_polls = false;
+  std::vector<double> poll_times;
   bool in_batch = false;
   bool trace = false;
 };
@@ -292,6 +295,11 @@ void begin_poll() {
   Headless& s = state();
   load_script();
   s.polls++;
+  if (s.record_polls) {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    s.poll_times.push_back(double(ts.tv_sec) + ts.tv_nsec * 1e-9);
+  }
   while (s.next_action < s.script.size() && s.script[s.next_action].poll <= s.polls)
     apply(s.script[s.next_action++]);
 }
@@ -571,6 +579,13 @@ void headless_set_script(const std::string& script) {
   s.script.clear();
   s.next_action = 0;
 }
+
+void headless_record_polls(bool on) {
+  state().record_polls = on;
+  if (on) state().poll_times.clear();
+}
+
+const std::vector<double>& headless_poll_times() { return state().poll_times; }
 
 uint32_t headless_pixel(int x, int y) {
   Headless& s = state();
