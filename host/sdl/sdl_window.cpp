@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 
@@ -62,6 +63,9 @@ bool video() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     s.ready = SDL_Init(SDL_INIT_VIDEO) == 0;
     if (!s.ready) fprintf(stderr, "vantorel: no display: %s\n", SDL_GetError());
+    // Every end of the process (the loop, -once, close, fatal errors) gives the desktop its own
+    // display mode back, as a temporary full-screen mode is on Windows.
+    if (s.ready) atexit(SDL_Quit);
     SDL_Keymod mod = s.ready ? SDL_GetModState() : KMOD_NONE;
     if (mod & KMOD_CAPS) s.keys[0x14] |= 0x01;
     if (mod & KMOD_NUM) s.keys[0x90] |= 0x01;
