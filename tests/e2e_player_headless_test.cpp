@@ -193,3 +193,16 @@ TEST(PlayerHeadless, EndlessFrameTimeStillQuitsAndCloseEndsWithZero) {
   r = play(dir, {"-res:64x48", "three.anim"}, "3 close\n");
   EXPECT_EQ(r.exit_code, 0) << r.err;
 }
+
+TEST(PlayerHeadless, FirstFrameDelayHoldsFrameOneOverExtraPolls) {
+  TempDir dir;
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  // Frame 1 lasts 1.54 s: the loop answers input at least once a second, so pass 2 only holds
+  // frame 1 and frame 2 comes in pass 3. Without the delay poll 3 would show frames 1 and 2.
+  RunResult r = play(dir, {"-delay:1.5", "-res:64x48", "three.anim"},
+                     "3 snapshot held.png\n5 snapshot on.png\n6 quit\n");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  std::string anim = dir.file("three.anim");
+  EXPECT_EQ(differing(dir.file("held.png"), expected(anim, 64, 48, 1), 64, 48), 0);
+  EXPECT_EQ(differing(dir.file("on.png"), expected(anim, 64, 48, 3), 64, 48), 0);
+}
