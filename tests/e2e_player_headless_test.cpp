@@ -1,7 +1,6 @@
 // The headless player end to end: scripted runs of vantorel-headless whose snapshots are compared
 // pixel by pixel with the memory-canvas render of the same file (looping, -once, pause, restart,
 // resize), and the quiet and fatal ends with their exit codes, messages and log line.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -9,64 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "anim/canvas.h"
-#include "anim/palette.h"
-#include "util/gl_context.h"
+#include "util/anim_expect.h"
 #include "util/test_util.h"
 
 namespace {
 
+using vt_test::BlockFill;
 using vt_test::Image;
 using vt_test::RunResult;
 using vt_test::TempDir;
-
-// A version 2 file: frame k fills block (bx, by) with one palette index.
-struct Block {
-  int bx, by, index;
-};
-std::string anim_of(const std::vector<Block>& frames) {
-  std::string bytes("ANIM2", 5);
-  bytes += '\0';
-  for (const Block& b : frames) {
-    bytes += char(0xA0);
-    bytes += char(b.bx);
-    bytes += char(b.by);
-    bytes += char(b.index);
-    bytes += char(0xFE);
-  }
-  return bytes;
-}
-
-// Palette colours exactly as GL draws them.
-const std::vector<uint32_t>& gl_palette() {
-  static std::vector<uint32_t> colours = [] {
-    vt_test::GlContext gl(256, 2);
-    glBegin(GL_POINTS);
-    for (int i = 0; i < 256; i++) {
-      anim_color(i);
-      glVertex2f(i + 0.5f, 0.5f);
-    }
-    glEnd();
-    std::vector<uint32_t> out(256);
-    for (int i = 0; i < 256; i++) out[i] = gl.pixel(i, 0);
-    return out;
-  }();
-  return colours;
-}
-
-// The picture after the first `frames` frames, painted on a memory canvas; -1 leaves it black.
-std::vector<uint32_t> expected(const std::string& path, int w, int h, int frames) {
-  std::vector<unsigned char> index(size_t(w) * h, 0);
-  std::vector<uint32_t> out(index.size(), 0);
-  if (frames < 0) return out;
-  AnimCanvas canvas{w, h, index.data()};
-  AnimSink sink = anim_canvas_sink(&canvas);
-  AnimFile anim = anim_open(path.c_str());
-  for (int i = 0; i < frames; i++) anim_decode_frame(&anim, &sink);
-  anim_close(anim);
-  for (size_t i = 0; i < index.size(); i++) out[i] = gl_palette()[index[i]];
-  return out;
-}
 
 // Pixels of the snapshot that differ from the expected picture (-1: missing or wrong size).
 int differing(const std::string& png, const std::vector<uint32_t>& want, int w, int h) {
@@ -88,13 +38,20 @@ RunResult play(const TempDir& dir, const std::vector<std::string>& args, const s
                               {"VANTOREL_SCRIPT=script.txt", "VANTOREL_SCREEN=800x600"}, "", 120);
 }
 
-const std::vector<Block> kThree = {{0, 0, 40}, {1, 1, 100}, {2, 2, 200}};
+// One block per frame.
+const std::vector<std::vector<BlockFill>> kThree = {{{0, 0, 40}}, {{1, 1, 100}}, {{2, 2, 200}}};
+
+// The picture after the first `frames` frames, painted on a memory canvas; -1 leaves it black.
+std::vector<uint32_t> expected(const std::string& path, int w, int h, int frames) {
+  if (frames < 0) return std::vector<uint32_t>(size_t(w) * h, 0);
+  return vt_test::canvas_colours_after(path, w, h, frames);
+}
 
 }  // namespace
 
 TEST(PlayerHeadless, LoopsWithAnEmptyFrameBetweenRounds) {
   TempDir dir;
-  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), vt_test::block_fill_anim(kThree)));
   // Poll p comes after pass p - 1: passes 1-3 draw, 4 finds the end late, 5 blanks, 6 draws f1.
   RunResult r = play(dir, {"-res:64x48", "three.anim"},
                      "2 snapshot p2.png\n4 snapshot p4.png\n5 snapshot p5.png\n"
@@ -110,7 +67,7 @@ TEST(PlayerHeadless, LoopsWithAnEmptyFrameBetweenRounds) {
 
 TEST(PlayerHeadless, OnceEndsInPassNPlusTwo) {
   TempDir dir;
-  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), vt_test::block_fill_anim(kThree)));
   RunResult r = play(dir, {"-once", "-res:64x48", "three.anim"},
                      "5 snapshot p5.png\n6 snapshot p6.png\n50 quit\n");
   EXPECT_EQ(r.exit_code, 0) << r.err;
@@ -125,7 +82,7 @@ TEST(PlayerHeadless, OnceEndsInPassNPlusTwo) {
 
 TEST(PlayerHeadless, PausedShowsTheFirstFrameAndRestartKeepsPaused) {
   TempDir dir;
-  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), vt_test::block_fill_anim(kThree)));
   // Pass 5 sees P after deciding not to decode; passes 6 and 7 draw frames 2 and 3. P pauses
   // again at poll 8; R at poll 9 blanks in pass 9, and pass 10 shows frame 1 and stays paused.
   RunResult r = play(dir, {"-paused", "-res:64x48", "three.anim"},
@@ -143,8 +100,8 @@ TEST(PlayerHeadless, PausedShowsTheFirstFrameAndRestartKeepsPaused) {
 TEST(PlayerHeadless, ResizeRestartsAtFrameOneWithoutBlanking) {
   TempDir dir;
   // Frame 3 paints frame 1's block again in another colour.
-  std::vector<Block> frames = {{0, 0, 40}, {1, 1, 100}, {0, 0, 200}};
-  ASSERT_TRUE(vt_test::write_file(dir.file("f.anim"), anim_of(frames)));
+  std::vector<std::vector<BlockFill>> frames = {{{0, 0, 40}}, {{1, 1, 100}}, {{0, 0, 200}}};
+  ASSERT_TRUE(vt_test::write_file(dir.file("f.anim"), vt_test::block_fill_anim(frames)));
   RunResult r = play(dir, {"-res:64x48", "f.anim"},
                      "3 size 80 60\n4 snapshot big.png\n6 snapshot later.png\n7 quit\n");
   ASSERT_EQ(r.exit_code, 0) << r.err;
@@ -156,7 +113,7 @@ TEST(PlayerHeadless, ResizeRestartsAtFrameOneWithoutBlanking) {
 
 TEST(PlayerHeadless, HeightLeftZeroEndsSilently) {
   TempDir dir;
-  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), vt_test::block_fill_anim(kThree)));
   RunResult r = play(dir, {"-res:640X480", "three.anim"}, "1 snapshot never.png\n");
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "");
@@ -184,7 +141,7 @@ TEST(PlayerHeadless, MissingAnimationIsLoggedInTheProgramsFolder) {
 
 TEST(PlayerHeadless, EndlessFrameTimeStillQuitsAndCloseEndsWithZero) {
   TempDir dir;
-  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), vt_test::block_fill_anim(kThree)));
   RunResult r = play(dir, {"-fps:0", "-res:64x48", "three.anim"},
                      "2 snapshot one.png\n3 down q\n");
   EXPECT_EQ(r.exit_code, 0) << r.err;
@@ -196,7 +153,7 @@ TEST(PlayerHeadless, EndlessFrameTimeStillQuitsAndCloseEndsWithZero) {
 
 TEST(PlayerHeadless, FirstFrameDelayHoldsFrameOneOverExtraPolls) {
   TempDir dir;
-  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), anim_of(kThree)));
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), vt_test::block_fill_anim(kThree)));
   // Frame 1 lasts 1.54 s: the loop answers input at least once a second, so pass 2 only holds
   // frame 1 and frame 2 comes in pass 3. Without the delay poll 3 would show frames 1 and 2.
   RunResult r = play(dir, {"-delay:1.5", "-res:64x48", "three.anim"},

@@ -2,7 +2,6 @@
 // pixels read back from the server. Paused on frame 1 the window shows exactly the memory-canvas
 // render; P freezes the picture, R restarts at frame 1, F draws the frame-number box, Q and
 // Escape quit with status 0. Skipped when Xvfb or xdotool is missing.
-#include <GL/gl.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -16,9 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "anim/canvas.h"
-#include "anim/palette.h"
-#include "util/gl_context.h"
+#include "util/anim_expect.h"
 #include "util/test_util.h"
 
 // Last: Xlib's macros (None, Status, ...) must not reach the headers above.
@@ -175,43 +172,16 @@ std::string skip_reason;
 // Frame 1 fills every block of a w x h area; then 999 frames repaint one block each of the
 // 64 x 48 area.
 std::string pattern_anim(int w = kW, int h = kH) {
-  std::string bytes("ANIM2", 5);
-  bytes += '\0';
+  std::vector<std::vector<vt_test::BlockFill>> frames(1);
   for (int by = 0; by < h / 8; by++)
-    for (int bx = 0; bx < w / 8; bx++) {
-      bytes += char(0xA0);
-      bytes += char(bx);
-      bytes += char(by);
-      bytes += char(16 + 5 * (by * 8 + bx));
-    }
-  bytes += char(0xFE);
-  for (int k = 1; k < 1000; k++) {
-    bytes += char(0xA0);
-    bytes += char(k % 8);
-    bytes += char((k / 8) % 6);
-    bytes += char((k * 7) % 256);
-    bytes += char(0xFE);
-  }
-  return bytes;
+    for (int bx = 0; bx < w / 8; bx++) frames[0].push_back({bx, by, 16 + 5 * (by * 8 + bx)});
+  for (int k = 1; k < 1000; k++) frames.push_back({{k % 8, (k / 8) % 6, (k * 7) % 256}});
+  return vt_test::block_fill_anim(frames);
 }
 
+// Frame 1 painted on a memory canvas, in the colours GL draws.
 std::vector<uint32_t> first_frame(const std::string& path, int w = kW, int h = kH) {
-  std::vector<unsigned char> index(size_t(w) * h, 0);
-  AnimCanvas canvas{w, h, index.data()};
-  AnimSink sink = anim_canvas_sink(&canvas);
-  AnimFile anim = anim_open(path.c_str());
-  anim_decode_frame(&anim, &sink);
-  anim_close(anim);
-  vt_test::GlContext gl(256, 2);
-  glBegin(GL_POINTS);
-  for (int i = 0; i < 256; i++) {
-    anim_color(i);
-    glVertex2f(i + 0.5f, 0.5f);
-  }
-  glEnd();
-  std::vector<uint32_t> out(index.size());
-  for (size_t i = 0; i < index.size(); i++) out[i] = gl.pixel(index[i], 0);
-  return out;
+  return vt_test::canvas_colours_after(path, w, h, 1);
 }
 
 class PlayerSdl : public ::testing::Test {

@@ -1,7 +1,6 @@
 // Playback loop, run in-process on the headless host: the speed sequences, one speed step per
 // press however long the key is held, the picture after a loop and a restart, and frame durations
 // that are endless, not a number or negative still leaving the loop answering Q.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,54 +10,20 @@
 #include <string>
 #include <vector>
 
-#include "anim/canvas.h"
-#include "anim/palette.h"
 #include "gfx/shell_state.h"
 #include "host/headless/headless_host.h"
 #include "player/playback.h"
 #include "player/player.h"
-#include "util/gl_context.h"
+#include "util/anim_expect.h"
 #include "util/test_util.h"
 
 namespace {
 
 // A version 2 file whose frame k (from 0) fills block (k, k % 4) with palette index 40 + 20k.
 std::string blocks_anim(int frames) {
-  std::string bytes("ANIM2", 5);
-  bytes += '\0';
-  for (int k = 0; k < frames; k++) {
-    bytes += char(0xA0);
-    bytes += char(k);
-    bytes += char(k % 4);
-    bytes += char(40 + 20 * k);
-    bytes += char(0xFE);
-  }
-  return bytes;
-}
-
-// Palette colours exactly as GL draws them.
-std::vector<uint32_t> gl_palette() {
-  vt_test::GlContext gl(256, 2);  // two rows: the pixel projection needs a depth range
-  glBegin(GL_POINTS);
-  for (int i = 0; i < 256; i++) {
-    anim_color(i);
-    glVertex2f(i + 0.5f, 0.5f);
-  }
-  glEnd();
-  std::vector<uint32_t> out(256);
-  for (int i = 0; i < 256; i++) out[i] = gl.pixel(i, 0);
-  return out;
-}
-
-// The picture after the first `frames` frames of path, painted on a memory canvas.
-std::vector<unsigned char> canvas_after(const std::string& path, int w, int h, int frames) {
-  std::vector<unsigned char> index(size_t(w) * h, 0);
-  AnimCanvas canvas{w, h, index.data()};
-  AnimSink sink = anim_canvas_sink(&canvas);
-  AnimFile anim = anim_open(path.c_str());
-  for (int i = 0; i < frames; i++) anim_decode_frame(&anim, &sink);
-  anim_close(anim);
-  return index;
+  std::vector<std::vector<vt_test::BlockFill>> fills;
+  for (int k = 0; k < frames; k++) fills.push_back({{k, k % 4, 40 + 20 * k}});
+  return vt_test::block_fill_anim(fills);
 }
 
 PlayerOptions options_for(char* file) {
@@ -109,12 +74,11 @@ TEST(Playback, HeldKeyStepsOnceAndTheLoopRestartsAfterTheEnd) {
   EXPECT_NEAR(o.frame_ms, 40.0 / 1.4 * 1.4, 0.001);  // one step each way
   EXPECT_EQ(headless_state().polls, 9);
 
-  std::vector<uint32_t> colour(256);
   std::vector<uint32_t> picture(64 * 48);
   for (int y = 0; y < 48; y++)
     for (int x = 0; x < 64; x++) picture[y * 64 + x] = headless_pixel(x, y);
-  colour = gl_palette();
-  std::vector<unsigned char> expect = canvas_after(path, 64, 48, 3);
+  const std::vector<uint32_t>& colour = vt_test::gl_palette_colours();
+  std::vector<unsigned char> expect = vt_test::canvas_after(path, 64, 48, 3);
   int wrong = 0;
   for (int i = 0; i < 64 * 48; i++) wrong += picture[i] != colour[expect[i]];
   EXPECT_EQ(wrong, 0);
@@ -132,8 +96,8 @@ TEST(Playback, EndlessFrameDurationStillAnswersQ) {
   player_run(&o, std::string("t").data());
   EXPECT_LT(seconds_since(start), 30.0);
   EXPECT_EQ(headless_state().polls, 3);
-  EXPECT_EQ(headless_pixel(0, 0), gl_palette()[40]);  // frame 1 is shown
-  EXPECT_EQ(headless_pixel(8, 8), 0u);                 // and held: frame 2 never came
+  EXPECT_EQ(headless_pixel(0, 0), vt_test::gl_palette_colours()[40]);  // frame 1 is shown
+  EXPECT_EQ(headless_pixel(8, 8), 0u);  // and held: frame 2 never came
 }
 
 TEST(Playback, NotANumberAndNegativeDurationsRunWithoutWaiting) {
