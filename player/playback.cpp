@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "anim/anim_file.h"
@@ -33,8 +34,10 @@ constexpr double kLongestWait = 1.0;
 bool pressed(int vk) { return (keydown[vk] & 0x80) && !(keyprev[vk] & 0x80); }
 int held(int vk) { return keydown[vk] & 0x80; }
 
-[[noreturn]] void cannot_open(const char* name) {
+// Names the file and the system's reason, so the box and the log say what to fix.
+[[noreturn]] void cannot_open(const char* name, int error) {
   std::string message = std::string("Can't open animation file '") + (name ? name : "") + "'";
+  if (error) message += std::string(": ") + strerror(error);
   gfx_fatal(message.c_str());
 }
 
@@ -63,7 +66,7 @@ void player_run(PlayerOptions* options, char* text) {
   if (!gfx_open(screen_w, screen_h, text)) return;
   overlay_register_font();
   AnimFile anim = anim_open(options->file_name);
-  if (!anim.file) cannot_open(options->file_name);
+  if (!anim.file) cannot_open(options->file_name, anim.open_errno);
   overlay_load_captions(options);
   if (!windowed) host_set_cursor_pos(0, screen_h / 2);
 
