@@ -152,3 +152,85 @@ TEST(Markup, EscapeEnd) {
   const Bytes t = "a" + glyph(256) + param(0, 0) + "b";
   EXPECT_EQ(escape_end(t.c_str()), t.c_str() + t.size());
 }
+
+namespace {
+
+constexpr int W = 320, H = 80;
+
+// Marked-up text drawn with the bundled font that holds the Greek letters.
+class MarkupDrawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(gl.ok());
+    screen_w = W;
+    screen_h = H;
+    loadfont(vt_test::source_path("assets/caption_greek.font").c_str(), "greek");
+    greek_font = cur_font;
+    ASSERT_NE(greek_font, nullptr);
+    set_blend_mode(3);
+  }
+  void TearDown() override {
+    while (fonts && font_list.count > 0) font_delete(fonts[0]);
+  }
+  // Converts text with markup (depth 2) and markup_codes, then draws it in white on black.
+  std::vector<uint32_t> draw(const std::string& text, int x = 10, int y = 30) {
+    std::vector<char> buf(text.begin(), text.end());
+    buf.resize(text.size() * 12 + 16, 0);
+    EXPECT_TRUE(markup(buf.data(), buf.size(), 2));
+    EXPECT_TRUE(markup_codes(buf.data(), buf.size()));
+    return draw_escaped(buf.data(), x, y);
+  }
+  std::vector<uint32_t> draw_escaped(const char* text, int x = 10, int y = 30) {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    font_print(x, y, 0, text, 0xFFFFFF);
+    return gl.pixels();
+  }
+  // Lowest row with ink in columns [x0, x1), or -1.
+  static int bottom_ink(const std::vector<uint32_t>& p, int x0, int x1) {
+    for (int y = H - 1; y >= 0; y--)
+      for (int x = x0; x < x1; x++)
+        if (p[size_t(y) * W + x] & 0x808080) return y;
+    return -1;
+  }
+  vt_test::GlContext gl{W, H};
+  Font* greek_font = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MarkupDrawing, GreekFontHoldsTheLetters) {
+  EXPECT_EQ(greek_font->height, 20);
+  for (int g = 256; g <= 308; g++) EXPECT_GT(greek_font->glyph_w[g], 0) << g;
+  EXPECT_EQ(greek_font->glyph_w[309], 0);
+  EXPECT_EQ(greek_font->glyph_w['A'], 14);
+  // "alpha" draws glyph 256 with ink and advances by its width: floor(12 + 0.5 + 1.82) = 14.
+  const std::vector<uint32_t> alpha = draw("alphaA");
+  const std::string escape("\x02\x01\x00", 3);
+  EXPECT_TRUE(alpha ==
+              (draw_escaped(escape.c_str()), font_print(24, 30, 0, "A", 0xFFFFFF), gl.pixels()));
+  EXPECT_GE(bottom_ink(alpha, 10, 22), 30);
+  EXPECT_FALSE(alpha == draw("aA"));
+}
+
+TEST_F(MarkupDrawing, ScriptsColoursAndTabs) {
+  const int plain = bottom_ink(draw("x2"), 24, 40);  // the digit's baseline row
+  ASSERT_GT(plain, 30);
+  // A superscript sits well above the baseline, a subscript below it; both return to the font.
+  const int sup = bottom_ink(draw("x^2"), 24, 40);
+  const int sub = bottom_ink(draw("x_2"), 24, 40);
+  EXPECT_LT(sup, plain - 4);
+  EXPECT_GT(sub, plain);
+  EXPECT_EQ(cur_font, greek_font);
+  // Colour codes colour what follows.
+  const std::vector<uint32_t> red = draw("#col=16711680#A");
+  bool any_red = false;
+  for (uint32_t v : red) {
+    EXPECT_EQ(v & 0xFFFF, 0u);
+    any_red |= (v >> 16) > 0xC0;
+  }
+  EXPECT_TRUE(any_red);
+  // A tab puts the pen at that pixel.
+  EXPECT_TRUE(draw("A#tab=200#B") == (draw_escaped("A"), font_print(200, 30, 0, "B", 0xFFFFFF),
+                                      gl.pixels()));
+}
