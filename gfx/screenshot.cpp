@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "gfx/clock.h"
 #include "gfx/shell_state.h"
@@ -100,8 +102,17 @@ void screenshot_name(double t, char* out, size_t size) {
 
 void screenshot_auto() {
   char name[32];
+  screenshot_auto_in("", name, sizeof name);
+}
+
+void screenshot_auto_in(const char* folder, char* out, size_t size) {
+  char name[32];
   screenshot_name(gfx_clock(), name, sizeof name);
-  screenshot_window(name, 1);
+  std::string path = folder ? folder : "";
+  if (!path.empty() && !strchr(host_path_separators(), path.back())) path += '/';
+  path += name;
+  if (out && size) snprintf(out, size, "%s", path.c_str());
+  screenshot_window(path.c_str(), 1);
 }
 
 void draw_pointer(float grey) {

@@ -12,6 +12,8 @@
 void save_bmp(int x, int y, int w, int h, const char* name, int convert);
 void screenshot_window(const char* name, int convert);  // the whole drawing area
 void screenshot_auto();  // "screenshot%05d.bmp" numbered from the clock in 0.3 s steps, converted
+// screenshot_auto into folder (empty: the current directory); the BMP's path goes to out.
+void screenshot_auto_in(const char* folder, char* out, size_t size);
 
 // The clock-derived screenshot name for clock reading t into out (at least 20 bytes).
 void screenshot_name(double t, char* out, size_t size);

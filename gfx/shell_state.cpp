@@ -17,6 +17,7 @@ unsigned mouse_buttons = 0;
 unsigned mouse_prev = 0;
 unsigned mouse_latch = 1;
 unsigned char alt_tab_pending = 0;
+char* dropped_file = nullptr;
 
 void gfx_shutdown() {
   // The mode is put back whenever we ran full screen, changed or not: restoring is harmless.

@@ -28,6 +28,8 @@ extern unsigned mouse_buttons;                  // button and wheel bits (MOUSE_
 extern unsigned mouse_prev;                     // mouse_buttons at the start of the latest poll
 extern unsigned mouse_latch;                    // while non-zero, button changes are not recorded
 extern unsigned char alt_tab_pending;           // Alt+Tab seen: minimise at every poll
+extern char* dropped_file;                      // last file dropped on the window (heap), null
+                                                // once the program took it (and freed it)
 
 // Restores the display mode in full screen, releases the contexts, posts a quit message and ends
 // the process with status 0. Reached from the window procedure on close and from gfx_fatal.

@@ -3,6 +3,7 @@
 // state is the shell globals, since the shell serves one window per process.
 #include "gfx/window.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "gfx/error_log.h"
@@ -167,6 +168,13 @@ int gfx_poll() {
   return 0;
 }
 
+void gfx_set_full_screen(int full_screen) {
+  if (!gfx_hwnd || (full_screen != 0) == (windowed == 0)) return;
+  windowed = full_screen ? 0 : 1;
+  host_set_full_screen(gfx_hwnd, full_screen);
+  host_show_cursor(full_screen ? 0 : 1);
+}
+
 intptr_t gfx_wndproc(HostWindow window, unsigned message, uintptr_t wparam, intptr_t lparam) {
   switch (message) {
     case HOST_WM_CLOSE:
@@ -197,6 +205,20 @@ intptr_t gfx_wndproc(HostWindow window, unsigned message, uintptr_t wparam, intp
     case HOST_WM_MOUSEWHEEL:
       mouse_buttons |= int32_t(uint32_t(wparam)) > 0 ? MOUSE_WHEEL_AWAY : MOUSE_WHEEL_TOWARDS;
       return 0;
+    case HOST_WM_DROPFILES: {
+      // Only the first file counts; a later drop replaces one the program has not taken yet.
+      int length = host_drop_file_name(wparam, nullptr, 0);
+      if (length > 0) {
+        char* name = static_cast<char*>(malloc(size_t(length) + 1));
+        if (name) {
+          host_drop_file_name(wparam, name, length + 1);
+          free(dropped_file);
+          dropped_file = name;
+        }
+      }
+      host_drop_finish(wparam);
+      return 0;
+    }
     default:
       return host_def_window_proc(window, message, wparam, lparam);
   }

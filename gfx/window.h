@@ -19,6 +19,11 @@ int gfx_poll();
 // The oldest typed character not yet taken (above 127 negative), or 0 when none waits.
 int gfx_inkey();
 
+// Switches between the framed window (0) and full screen on the display's current mode (1): no
+// display-mode change; the new size arrives as a size message, as any resize. Sets `windowed` and
+// hides the cursor in full screen as gfx_open does.
+void gfx_set_full_screen(int full_screen);
+
 // The window procedure every message of the window goes through.
 intptr_t gfx_wndproc(HostWindow window, unsigned message, uintptr_t wparam, intptr_t lparam);
 

@@ -41,6 +41,10 @@ int host_set_current_directory(const char* path);
 const char* host_start_directory();
 void host_set_start_directory(const char* dir);
 
+// The characters that separate folders in a path: "\\" on Windows, "/\\" on POSIX hosts (where a
+// backslash is kept as a separator for names written the Windows way).
+const char* host_path_separators();
+
 // Runs a program with the given argument vector (argv[0] is the program, looked up in PATH), no
 // shell involved, and waits for it. Returns its exit status, or -1 when it could not be started.
 int host_run_program(const char* const argv[]);
@@ -212,6 +216,13 @@ void host_set_topmost(HostWindow window);
 // CloseWindow: minimises (does not destroy).
 void host_minimise(HostWindow window);
 
+// SetWindowTextA: the window's title.
+void host_set_window_text(HostWindow window, const char* title);
+// Non-zero: the window becomes borderless and covers its display in the display's current mode
+// (no mode change); zero: back to a framed window at the place and size it had before. Either way
+// the host sends WM_SIZE with the new client size.
+void host_set_full_screen(HostWindow window, int full_screen);
+
 // ---- Messages ----------------------------------------------------------------------------------
 
 enum : unsigned {
@@ -235,6 +246,7 @@ enum : unsigned {
   HOST_WM_MBUTTONUP = 0x0208,
   HOST_WM_MBUTTONDBLCLK = 0x0209,
   HOST_WM_MOUSEWHEEL = 0x020A,
+  HOST_WM_DROPFILES = 0x0233,  // wparam: the drop handle, read with host_drop_file_name
 };
 // Mouse-message wparam button bits (MK_*).
 enum : unsigned { HOST_MK_LBUTTON = 0x01, HOST_MK_RBUTTON = 0x02, HOST_MK_MBUTTON = 0x10 };
@@ -261,6 +273,12 @@ intptr_t host_def_window_proc(HostWindow window, unsigned message, uintptr_t wpa
                               intptr_t lparam);
 // PostQuitMessage.
 void host_post_quit_message(int exit_code);
+
+// DragQueryFileA for the first file of a WM_DROPFILES drop: copies its name (at most size bytes
+// with the terminator, cut if longer) and returns the name's whole length, 0 for no file.
+// DragFinish releases the drop; the handle is not valid afterwards.
+int host_drop_file_name(uintptr_t drop, char* out, int size);
+void host_drop_finish(uintptr_t drop);
 
 // ---- Keyboard ----------------------------------------------------------------------------------
 

@@ -209,6 +209,9 @@ ArgAction player_examine_arg(PlayerOptions* options, const char* arg) {
   if (arg_has_prefix(arg, "-delay:")) options->first_frame_delay = float(atof(arg + 7));
   if (arg_has_prefix(arg, "-res:")) scan_resolution(arg + 5);
   if (whole_switch(arg, "-?") || whole_switch(arg, "-help")) return ARG_SHOW_HELP;
+  // The spellings users of other programs try first.
+  if (whole_switch(arg, "--help") || whole_switch(arg, "-h")) return ARG_SHOW_HELP;
+  if (whole_switch(arg, "--version")) return ARG_SHOW_VERSION;
   return ARG_CONTINUE;
 }
 
@@ -219,9 +222,21 @@ void show_help() {
   host_console_getchar();
 }
 
+void show_version() {
+#ifndef VANTOREL_VERSION
+#define VANTOREL_VERSION "0"
+#endif
+  static const char text[] = "vantorel " VANTOREL_VERSION "\n";
+  host_console_open();
+  host_console_write(text, sizeof text - 1);
+  host_console_close();
+}
+
 const char* player_base_name(const char* file_name) {
-  const char* slash = strrchr(file_name, '\\');
-  return slash ? slash + 1 : file_name;
+  const char* base = file_name;
+  for (const char* p = file_name; *p; p++)
+    if (strchr(host_path_separators(), *p)) base = p + 1;
+  return base;
 }
 
 void player_make_title(char* text, size_t size, const char* file_name) {

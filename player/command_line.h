@@ -35,15 +35,20 @@ bool arg_has_prefix(const char* arg, const char* prefix);
 // The defaults of PlayerOptions, and the shell globals screen_w = screen_h = 0, windowed = 1.
 void player_default_options(PlayerOptions* options);
 
-enum ArgAction { ARG_CONTINUE, ARG_SHOW_HELP };
+enum ArgAction { ARG_CONTINUE, ARG_SHOW_HELP, ARG_SHOW_VERSION };
 // Examines one argument: a file name, or every switch it matches, in table order. Returns
-// ARG_SHOW_HELP for "-?" and "-help"; the caller then shows the help and exits.
+// ARG_SHOW_HELP for "-?", "-help", "--help" and "-h", ARG_SHOW_VERSION for "--version"; the caller
+// then shows the text and exits.
 ArgAction player_examine_arg(PlayerOptions* options, const char* arg);
 
-// Writes the help to the console and waits for one character from standard input.
+// Writes the help to the console and waits for one character from standard input (hosts whose
+// console stays open return at once).
 void show_help();
+// Writes "vantorel VERSION" and a line feed to the console.
+void show_version();
 
-// The part of the file name after its last backslash (the whole name without one).
+// The part of the file name after its last folder separator (the whole name without one): a
+// backslash, and on POSIX hosts a slash too.
 const char* player_base_name(const char* file_name);
 // "Vantorel - " and the base name into text (size bytes with the terminator). A base name too
 // long to fit keeps its end, after "...", cut at a character boundary.

@@ -16,6 +16,7 @@
 #include "gfx/shell_state.h"
 #include "gfx/view.h"
 #include "gfx/window.h"
+#include "player/extra_keys.h"
 #include "player/overlay.h"
 #include "player/playback.h"
 #include "player/player.h"
@@ -92,9 +93,19 @@ void player_run(PlayerOptions* options, char* text) {
       holding = false;  // frame 1 comes next, with a time of its own
     }
 
+    if (extra_keys_take_drop(options, &anim, text)) {
+      // Another file plays from its first frame on a blank picture; the captions stay.
+      gfx_present_twice(0x000000);
+      glDrawBuffer(GL_FRONT);
+      overlay_restart();
+      if (holding) frame_deadline = gfx_clock() + 0.001 * options->frame_ms;
+      holding = false;
+    }
+
     int more = 1;
     // A held frame still has time on screen; frame 0 (after opening or rewinding) is always drawn.
-    if ((!options->paused && !holding) || anim.frame == 0) more = anim_next_frame(&anim);
+    if ((!options->paused && !holding) || anim.frame == 0 || extra_keys_step(options))
+      more = anim_next_frame(&anim);
 
     if (!more || pressed('R')) {
       if (options->play_once) exit(0);
@@ -107,12 +118,13 @@ void player_run(PlayerOptions* options, char* text) {
     }
 
     if (pressed('F')) options->show_frame_numbers = !options->show_frame_numbers;
-    if (pressed('P')) options->paused = !options->paused;
+    if (extra_keys_pause_pressed()) options->paused = !options->paused;  // P or Space
     if (pressed(kVkAdd) || pressed('X')) options->frame_ms = playback_faster(options->frame_ms);
     if (pressed(kVkSubtract) || pressed('Z')) options->frame_ms = playback_slower(options->frame_ms);
 
     overlay_draw(options, &anim, text);
     gfx_draw_front();
+    extra_keys_after_frame();  // S and F11 see the finished picture
 
     // Every pass that starts with frame 1 on screen lasts the delay longer (held passes already
     // carry it in their deadline).

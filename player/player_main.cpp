@@ -30,6 +30,10 @@ void player_main(const char* command_line) {
       show_help();
       exit(0);
     }
+    if (action == ARG_SHOW_VERSION) {
+      show_version();
+      exit(0);
+    }
   }
 
   // Checked only after every switch, so "-?" anywhere wins over a missing file name.

@@ -3,4 +3,5 @@
 add_executable(animtool ${CMAKE_SOURCE_DIR}/tools/animtool.cpp)
 target_link_libraries(animtool PRIVATE vt_anim PkgConfig::PNG)
 target_include_directories(animtool PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(animtool PRIVATE VANTOREL_VERSION="${PROJECT_VERSION}")
 set_target_properties(animtool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -9,13 +9,13 @@
 
 // One script line after parsing. Lines are "<poll> <action> [args]", applied at the start of the
 // given 1-based gfx_poll call; "press KEY" becomes a down at that poll and an up at the next.
-enum class ScriptKind { down, up, character, size, mouse, wheel, close, quit, snapshot, restore };
+enum class ScriptKind { down, up, character, size, mouse, wheel, close, quit, snapshot, restore, drop };
 struct ScriptAction {
   int poll;
   ScriptKind kind;
   int key;           // down, up: virtual-key code
   int a, b, c;       // size: w, h; mouse: x, y, buttons (MK_* bits); wheel: +1 up, -1 down
-  std::string text;  // character: the text; snapshot: the file
+  std::string text;  // character: the text; snapshot, drop: the file
 };
 
 // Parses a whole script into actions ordered by poll (file order within one poll). On a bad line
@@ -23,7 +23,7 @@ struct ScriptAction {
 bool headless_parse_script(const std::string& script, std::vector<ScriptAction>* actions,
                            std::string* error);
 // Virtual-key code of a script key name (a letter or digit, esc, add, subtract, alt, tab, space,
-// enter, or 0xNN; case ignored), or -1.
+// enter, left, right, period, f1 to f12, or 0xNN; case ignored), or -1.
 int headless_key_code(const std::string& name);
 
 // Writes an 8-bit RGB PNG, top row first, from an RGBA buffer stored bottom row first. Returns

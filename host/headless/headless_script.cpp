@@ -59,9 +59,14 @@ int headless_key_code(const std::string& given) {
     const char* name;
     int code;
   } named[] = {{"esc", 0x1B},  {"add", 0x6B}, {"subtract", 0x6D}, {"alt", 0x12},
-               {"tab", 0x09},  {"space", 0x20}, {"enter", 0x0D}};
+               {"tab", 0x09},  {"space", 0x20}, {"enter", 0x0D},
+               {"left", 0x25}, {"right", 0x27}, {"period", 0xBE}};
   for (const auto& n : named)
     if (name == n.name) return n.code;
+  int f;
+  if (name.size() > 1 && name[0] == 'f' && parse_int(name.substr(1), 1, 12, &f) &&
+      name[1] != '0' && name[1] != '+' && name[1] != '-')
+    return 0x6F + f;  // VK_F1 is 0x70
   int code;
   if (name.size() > 2 && name[0] == '0' && name[1] == 'x' &&
       parse_int(name, 1, 255, &code))
@@ -123,9 +128,9 @@ bool headless_parse_script(const std::string& script, std::vector<ScriptAction>*
       a.kind = act == "close" ? ScriptKind::close
                : act == "quit" ? ScriptKind::quit
                                : ScriptKind::restore;
-    } else if (act == "snapshot") {
+    } else if (act == "snapshot" || act == "drop") {
       if (args != 1) return fail("one file name expected");
-      a.kind = ScriptKind::snapshot;
+      a.kind = act == "drop" ? ScriptKind::drop : ScriptKind::snapshot;
       a.text = w[2];
     } else {
       return fail("unknown action '" + act + "'");

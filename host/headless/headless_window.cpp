@@ -17,6 +17,7 @@
 
 #include "host/headless/headless_host.h"
 #include "host/host.h"
+#include "host/posix/posix_drop.h"
 
 struct HostWindowRec;
 struct HostDCRec {
@@ -29,6 +30,9 @@ struct HostWindowRec {
   int x, y, outer_w, outer_h;
   int client_w, client_h;
   bool iconic, topmost;
+  bool full_screen;                             // made full screen by host_set_full_screen
+  uint32_t framed_style;                        // the window it was before, to go back to
+  int framed_x, framed_y, framed_w, framed_h;   // (outer width 0: none, it started full screen)
   HostWndProc procedure;
   std::vector<uint8_t> pixels;  // RGBA, bottom row first
   HostDCRec dc;
@@ -257,6 +261,7 @@ void apply(const ScriptAction& a) {
     case ScriptKind::close: post(HOST_WM_CLOSE, 0, 0); break;
     case ScriptKind::quit: s.queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, 0, 0}); break;
     case ScriptKind::snapshot: snapshot(a.text); break;
+    case ScriptKind::drop: post(HOST_WM_DROPFILES, posix_drop_make(in_start_directory(a.text).c_str()), 0); break;
     case ScriptKind::restore:
       if (s.window && s.window->iconic) {
         s.window->iconic = false;
@@ -470,6 +475,52 @@ void host_minimise(HostWindow window) {
   window->iconic = true;
   trace("minimised");
   post(HOST_WM_SIZE, 1, 0);  // SIZE_MINIMIZED, client 0 x 0
+}
+
+void host_set_window_text(HostWindow window, const char* title) {
+  if (!window) return;
+  window->title = title ? title : "";
+  if (state().trace) fprintf(stderr, "headless: title %s\n", window->title.c_str());
+}
+
+void host_set_full_screen(HostWindow window, int full_screen) {
+  Headless& s = state();
+  if (!window) return;
+  bool popup = window->style & HOST_WS_POPUP;
+  if (full_screen && !popup) {
+    window->framed_style = window->style;
+    window->framed_x = window->x, window->framed_y = window->y;
+    window->framed_w = window->outer_w, window->framed_h = window->outer_h;
+    window->style = (window->style & (HOST_WS_VISIBLE | HOST_WS_CLIPSIBLINGS | HOST_WS_CLIPCHILDREN)) |
+                    HOST_WS_POPUP;
+    window->x = 0, window->y = 0;
+    window->outer_w = s.display_w, window->outer_h = s.display_h;
+  } else if (!full_screen && popup) {
+    if (s.display_changed) host_change_display_mode(nullptr, 0);  // a window needs the desktop's mode
+    if (window->framed_w <= 0) {
+      // Started full screen: a framed window of 0.6 of the screen, in its middle.
+      window->framed_style = 0x160F0000u;
+      window->framed_w = int(s.display_w * 0.6) + 2 * kFrameWidth;
+      window->framed_h = int(s.display_h * 0.6) + kCaptionHeight + 2 * kFrameWidth;
+      window->framed_x = (s.display_w - window->framed_w) / 2;
+      window->framed_y = (s.display_h - window->framed_h) / 2;
+    }
+    window->style = window->framed_style;
+    window->x = window->framed_x, window->y = window->framed_y;
+    window->outer_w = window->framed_w, window->outer_h = window->framed_h;
+    window->topmost = false;
+  } else {
+    return;
+  }
+  window->full_screen = full_screen != 0;
+  int cw = window->outer_w, ch = window->outer_h;
+  if (!full_screen) {
+    cw -= 2 * kFrameWidth;
+    ch -= kCaptionHeight + 2 * kFrameWidth;
+  }
+  resize_buffer(window, cw, ch);
+  trace(full_screen ? "full screen %dx%d" : "windowed %dx%d", window->client_w, window->client_h);
+  post(HOST_WM_SIZE, 0, size_lparam(window->client_w, window->client_h));
 }
 
 // ---- messages -----------------------------------------------------------------------------------

@@ -27,6 +27,8 @@ int host_set_current_directory(const char* path) {
 const char* host_start_directory() { return g_start_directory.c_str(); }
 void host_set_start_directory(const char* dir) { g_start_directory = dir ? dir : ""; }
 
+const char* host_path_separators() { return "/\\"; }
+
 int host_run_program(const char* const argv[]) {
   if (!argv || !argv[0]) return -1;
   pid_t pid;

@@ -11,6 +11,7 @@
 #include <deque>
 
 #include "host/host.h"
+#include "host/posix/posix_drop.h"
 #include "host/sdl/sdl_keys.h"
 
 struct HostWindowRec;
@@ -188,6 +189,12 @@ void gather_events() {
       case SDL_KEYDOWN:
       case SDL_KEYUP: key_event(e.key); break;
       case SDL_TEXTINPUT: text_event(e.text.text); break;
+      case SDL_DROPFILE:
+        if (e.drop.file) {
+          post(HOST_WM_DROPFILES, posix_drop_make(e.drop.file), 0);
+          SDL_free(e.drop.file);
+        }
+        break;
       case SDL_MOUSEMOTION:
         mouse_keys(e.motion.state);
         post(HOST_WM_MOUSEMOVE, mouse_wparam(e.motion.state), size_lparam(e.motion.x, e.motion.y));
@@ -407,6 +414,42 @@ void host_set_topmost(HostWindow window) {
 
 void host_minimise(HostWindow window) {
   if (window) SDL_MinimizeWindow(window->sdl);
+}
+
+void host_set_window_text(HostWindow window, const char* title) {
+  if (window) SDL_SetWindowTitle(window->sdl, title ? title : "");
+}
+
+void host_set_full_screen(HostWindow window, int full_screen) {
+  SdlHost& s = host();
+  if (!window) return;
+  bool now_full = SDL_GetWindowFlags(window->sdl) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (full_screen) {
+    if (!now_full) SDL_SetWindowFullscreen(window->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  } else {
+    // Leaving a changed display mode puts the desktop's own mode back, as a window needs it.
+    if (now_full) SDL_SetWindowFullscreen(window->sdl, 0);
+    s.mode_changed = false;
+    SDL_SetWindowAlwaysOnTop(window->sdl, SDL_FALSE);
+    if (window->full_screen) {
+      // Opened full screen: there is no earlier window to go back to, so make a framed one of 0.6
+      // of the screen in its middle, as a window opened without a size would be.
+      window->full_screen = false;
+      SDL_DisplayMode mode{};
+      int display = SDL_GetWindowDisplayIndex(window->sdl);
+      SDL_SetWindowBordered(window->sdl, SDL_TRUE);
+      SDL_SetWindowResizable(window->sdl, SDL_TRUE);
+      if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) == 0)
+        SDL_SetWindowSize(window->sdl, int(mode.w * 0.6), int(mode.h * 0.6));
+      SDL_SetWindowPosition(window->sdl, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+  }
+  // The size event may come late or not at all when the size happens to stay; send the size the
+  // window has now, and the event (if any) sends it again.
+  int w = 0, h = 0;
+  SDL_GL_GetDrawableSize(window->sdl, &w, &h);
+  s.flush_after_size = true;
+  post(HOST_WM_SIZE, 0, size_lparam(w, h));
 }
 
 // ---- messages -----------------------------------------------------------------------------------
