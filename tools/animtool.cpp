@@ -14,6 +14,7 @@
 #include "anim/decode.h"
 #include "anim/encode.h"
 #include "anim/palette.h"
+#include "tools/animtool_raw.h"
 
 namespace {
 
@@ -27,10 +28,11 @@ const char* const main_help =
     "  encode   make a file from a sequence of PNG images\n"
     "  palette  write the palette as a JASC-PAL file\n"
     "\n"
-    "'animtool COMMAND --help' describes each command.\n";
+    "'animtool COMMAND --help' describes each command; 'animtool --version' prints the version.\n";
 
 const char* const render_help =
     "Usage: animtool render FILE --size WxH [--frames N] [--every] -o OUT.png\n"
+    "       animtool render FILE --raw --size WxH [--frames N] -o -\n"
     "Starts from a black WxH picture, decodes frames of FILE onto it and writes it as an 8-bit "
     "RGB\n"
     "PNG. Pixels outside the picture are dropped.\n"
@@ -38,6 +40,8 @@ const char* const render_help =
     "  --frames N   decode N frames (default: every frame of the file)\n"
     "  --every      write one PNG per frame; OUT must then hold one integer conversion such as\n"
     "               out%04d.png, which receives the frame number (1, 2, ...)\n"
+    "  --raw        write every frame as raw RGB (3 bytes a pixel, rows top first) to standard\n"
+    "               output, given as -o -, e.g. for ffmpeg -f rawvideo -pix_fmt rgb24\n"
     "  -o OUT       output PNG file (or pattern with --every)\n";
 
 const char* const info_help =
@@ -48,10 +52,13 @@ const char* const info_help =
 
 const char* const encode_help =
     "Usage: animtool encode [--version 1|2] -o OUT.anim FRAME.png...\n"
+    "       animtool encode [--version 1|2] --raw WxH -o OUT.anim -\n"
     "Quantises every PNG (any colour type; alpha is ignored) to the palette and appends it as a\n"
     "frame. All frames must have the first one's size, at most 2048x2048. OUT is replaced only\n"
     "when every frame was read.\n"
     "  --version N  file version, 1 or 2 (default 2)\n"
+    "  --raw WxH    read raw RGB frames of WxH (3 bytes a pixel, rows top first) from standard\n"
+    "               input, given as -, until it ends, e.g. from ffmpeg -f rawvideo -pix_fmt rgb24\n"
     "  -o OUT       output .anim file\n";
 
 const char* const palette_help =
@@ -75,6 +82,8 @@ struct Args {
   std::string size;
   std::string frames;
   std::string version;
+  std::string raw;         // encode: WxH of the raw frames on standard input
+  bool raw_out = false;    // render: raw frames to standard output
   bool every = false, json = false, alt = false;
 };
 
@@ -106,13 +115,17 @@ Args parse(const std::string& command, int argc, char** argv, const char* help,
       args.frames = value("frames");
     } else if (a == "--version" && accepts("version")) {
       args.version = value("version");
+    } else if (a == "--raw" && accepts("raw")) {
+      args.raw = value("raw");
+    } else if (a == "--raw" && accepts("raw_out")) {
+      args.raw_out = true;
     } else if (a == "--every" && accepts("every")) {
       args.every = true;
     } else if (a == "--json" && accepts("json")) {
       args.json = true;
     } else if (a == "--alt" && accepts("alt")) {
       args.alt = true;
-    } else if (a.size() > 1 && a[0] == '-') {
+    } else if (a.size() > 1 && a[0] == '-') {  // a lone "-" is standard input or output
       fail(command + ": unknown option " + a + " (see animtool " + command + " --help)");
     } else {
       args.positional.push_back(a);
@@ -267,7 +280,7 @@ std::string frame_file_name(const std::string& pattern, int frame) {
 }
 
 int command_render(int argc, char** argv) {
-  Args args = parse("render", argc, argv, render_help, {"o", "size", "frames", "every"});
+  Args args = parse("render", argc, argv, render_help, {"o", "size", "frames", "every", "raw_out"});
   if (args.positional.size() != 1)
     fail("render: give exactly one FILE (see animtool render --help)");
   if (args.size.empty()) fail("render: --size WxH is required (see animtool render --help)");
@@ -279,6 +292,9 @@ int command_render(int argc, char** argv) {
     fail("render: bad size '" + args.size + "' (expected WxH, each 1 to 8192, e.g. 640x480)");
   if (!args.frames.empty() && !parse_int(args.frames, 0, 1000000000, &frames))
     fail("render: bad frame count '" + args.frames + "' (expected a whole number)");
+  if (args.raw_out && args.output != "-")
+    fail("render: --raw writes to standard output: give -o -");
+  if (args.raw_out && args.every) fail("render: --raw already writes every frame; drop --every");
   if (args.every && !valid_frame_pattern(args.output))
     fail("render: " + args.output +
          ": with --every the output needs one integer conversion such as %04d");
@@ -300,6 +316,19 @@ int command_render(int argc, char** argv) {
     std::string error = write_rgb_png(out, int(width), int(height), rgb);
     if (!error.empty()) fail(out + ": " + error);
   };
+  auto write_raw = [&]() {
+    for (size_t i = 0; i < pixels.size(); i++) {
+      int c = table[pixels[i]];
+      rgb[3 * i] = (unsigned char)(c >> 16);
+      rgb[3 * i + 1] = (unsigned char)(c >> 8);
+      rgb[3 * i + 2] = (unsigned char)c;
+    }
+    if (std::fwrite(rgb.data(), 1, rgb.size(), stdout) != rgb.size())
+      fail("render: standard output: write error (" + reason(errno ? errno : EIO) + ")");
+  };
+  if (args.raw_out) raw_binary_stdio();
+  Progress progress = progress_start("render");
+  bool each = args.every || args.raw_out;
   while (frames < 0 || anim.frame < frames) {
     long start = std::ftell(anim.file);
     if (!anim_decode_frame(&anim, &sink)) break;
@@ -308,7 +337,16 @@ int command_render(int argc, char** argv) {
       anim.frame--;
       break;
     }
-    if (args.every) write(frame_file_name(args.output, anim.frame));
+    if (args.raw_out) write_raw();
+    else if (args.every) write(frame_file_name(args.output, anim.frame));
+    if (each) progress_update(&progress, anim.frame);
+  }
+  progress_end(&progress, anim.frame);
+  if (args.raw_out) {
+    if (std::fflush(stdout) != 0)
+      fail("render: standard output: write error (" + reason(errno ? errno : EIO) + ")");
+    anim_close(anim);
+    return 0;  // standard output holds the frames and nothing else
   }
   if (!args.every) write(args.output);
   std::printf("%d frame%s rendered\n", anim.frame, anim.frame == 1 ? "" : "s");
@@ -433,12 +471,39 @@ int command_info(int argc, char** argv) {
 
 // ---- encode ----------------------------------------------------------------------------------
 
+// Raw frames from standard input, through a neighbour file that replaces OUT only when the input
+// ended on a frame boundary.
+int encode_raw(const Args& args, int version) {
+  int width = 0, height = 0;
+  if (!raw_parse_size(args.raw, ANIM_MAX_SIZE, &width, &height))
+    fail("encode: bad raw size '" + args.raw + "' (expected WxH, each 1 to 2048, e.g. 640x480)");
+  if (args.positional.size() != 1 || args.positional[0] != "-")
+    fail("encode: with --raw the frames come from standard input: give - as the only input");
+  raw_binary_stdio();
+  const std::string part = args.output + ".part";
+  int frames = 0;
+  std::string error = raw_encode_stream(stdin, width, height, version, part, &frames);
+  if (!error.empty()) {
+    std::remove(part.c_str());
+    fail("encode: " + error);
+  }
+  if (std::rename(part.c_str(), args.output.c_str()) != 0) {
+    int err = errno;
+    std::remove(part.c_str());
+    fail(args.output + ": " + reason(err));
+  }
+  std::printf("%d frame%s of %dx%d written to %s (version %d)\n", frames, frames == 1 ? "" : "s",
+              width, height, args.output.c_str(), version);
+  return 0;
+}
+
 int command_encode(int argc, char** argv) {
-  Args args = parse("encode", argc, argv, encode_help, {"o", "version"});
+  Args args = parse("encode", argc, argv, encode_help, {"o", "version", "raw"});
   long version = 2;
   if (!args.version.empty() && !parse_int(args.version, 1, 2, &version))
     fail("encode: bad version '" + args.version + "' (expected 1 or 2)");
   if (args.output.empty()) fail("encode: -o OUT.anim is required (see animtool encode --help)");
+  if (!args.raw.empty()) return encode_raw(args, int(version));
   if (args.positional.empty())
     fail("encode: give at least one FRAME.png (see animtool encode --help)");
 
@@ -523,6 +588,13 @@ int main(int argc, char** argv) {
   std::string command = argv[1];
   if (is_help(command)) {
     std::fputs(main_help, stdout);
+    return 0;
+  }
+  if (command == "--version") {
+#ifndef VANTOREL_VERSION
+#define VANTOREL_VERSION "0"
+#endif
+    std::fputs("animtool " VANTOREL_VERSION "\n", stdout);
     return 0;
   }
   if (command == "render") return command_render(argc - 2, argv + 2);

@@ -22,7 +22,8 @@ struct HostDCRec {
 struct HostWindowRec {
   SDL_Window* sdl;
   HostWndProc procedure;
-  bool full_screen;  // created with the popup style
+  bool full_screen;  // created with the popup style, or made full screen since
+  int framed_x, framed_y, framed_w, framed_h;  // the framed window to go back to (w 0: none)
   HostDCRec dc;
 };
 struct HostGLRCRec {
@@ -317,7 +318,7 @@ HostWindow host_create_window(const char*, const char* title, uint32_t style, in
     fprintf(stderr, "vantorel: %s\n", SDL_GetError());
     return nullptr;
   }
-  HostWindowRec* win = new HostWindowRec{sdl, s.class_procedure, popup, HostDCRec{nullptr, 0}};
+  HostWindowRec* win = new HostWindowRec{sdl, s.class_procedure, popup, 0, 0, 0, 0, HostDCRec{nullptr, 0}};
   win->dc.window = win;
   s.window = win;
   SDL_StartTextInput();
@@ -423,31 +424,47 @@ void host_set_window_text(HostWindow window, const char* title) {
 void host_set_full_screen(HostWindow window, int full_screen) {
   SdlHost& s = host();
   if (!window) return;
-  bool now_full = SDL_GetWindowFlags(window->sdl) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP);
-  if (full_screen) {
-    if (!now_full) SDL_SetWindowFullscreen(window->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
-  } else {
+  SDL_Window* sdl = window->sdl;
+  bool now_full = SDL_GetWindowFlags(sdl) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (full_screen && !window->full_screen && !now_full) {
+    SDL_GetWindowPosition(sdl, &window->framed_x, &window->framed_y);
+    SDL_GetWindowSize(sdl, &window->framed_w, &window->framed_h);
+    int display = SDL_GetWindowDisplayIndex(sdl);
+    SDL_Rect r{0, 0, 0, 0};
+    SDL_GetDisplayBounds(display < 0 ? 0 : display, &r);
+    // Covering the display by hand as well does the job where no window manager takes the
+    // full-screen request (a bare X server); where one does, it agrees with the request.
+    SDL_SetWindowBordered(sdl, SDL_FALSE);
+    SDL_SetWindowPosition(sdl, r.x, r.y);
+    SDL_SetWindowSize(sdl, r.w, r.h);
+    SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    window->full_screen = true;
+  } else if (!full_screen && (window->full_screen || now_full)) {
     // Leaving a changed display mode puts the desktop's own mode back, as a window needs it.
-    if (now_full) SDL_SetWindowFullscreen(window->sdl, 0);
+    SDL_SetWindowFullscreen(sdl, 0);
     s.mode_changed = false;
-    SDL_SetWindowAlwaysOnTop(window->sdl, SDL_FALSE);
-    if (window->full_screen) {
-      // Opened full screen: there is no earlier window to go back to, so make a framed one of 0.6
-      // of the screen in its middle, as a window opened without a size would be.
-      window->full_screen = false;
+    SDL_SetWindowAlwaysOnTop(sdl, SDL_FALSE);
+    SDL_SetWindowBordered(sdl, SDL_TRUE);
+    SDL_SetWindowResizable(sdl, SDL_TRUE);
+    if (window->framed_w <= 0) {
+      // Opened full screen: no earlier window to go back to, so a framed one of 0.6 of the
+      // screen in its middle, as a window opened without a size would be.
       SDL_DisplayMode mode{};
-      int display = SDL_GetWindowDisplayIndex(window->sdl);
-      SDL_SetWindowBordered(window->sdl, SDL_TRUE);
-      SDL_SetWindowResizable(window->sdl, SDL_TRUE);
-      if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) == 0)
-        SDL_SetWindowSize(window->sdl, int(mode.w * 0.6), int(mode.h * 0.6));
-      SDL_SetWindowPosition(window->sdl, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+      int display = SDL_GetWindowDisplayIndex(sdl);
+      SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode);
+      window->framed_w = int(mode.w * 0.6), window->framed_h = int(mode.h * 0.6);
+      window->framed_x = window->framed_y = SDL_WINDOWPOS_CENTERED;
     }
+    SDL_SetWindowSize(sdl, window->framed_w, window->framed_h);
+    SDL_SetWindowPosition(sdl, window->framed_x, window->framed_y);
+    window->full_screen = false;
+  } else {
+    return;
   }
-  // The size event may come late or not at all when the size happens to stay; send the size the
-  // window has now, and the event (if any) sends it again.
+  // The size event may come late, or not at all where the size happens to stay: send the size
+  // the window has now; a later event sends the final one.
   int w = 0, h = 0;
-  SDL_GL_GetDrawableSize(window->sdl, &w, &h);
+  SDL_GL_GetDrawableSize(sdl, &w, &h);
   s.flush_after_size = true;
   post(HOST_WM_SIZE, 0, size_lparam(w, h));
 }
