@@ -1,7 +1,8 @@
 // The desktop player under a virtual X server: real key presses through xdotool, the window's
 // pixels read back from the server. Paused on frame 1 the window shows exactly the memory-canvas
 // render; P freezes the picture, R restarts at frame 1, F draws the frame-number box, Q and
-// Escape quit with status 0. Skipped when Xvfb or xdotool is missing.
+// Escape quit with status 0; Space pauses too, S saves what the window shows, F11 covers the screen
+// and comes back. Skipped when Xvfb or xdotool is missing.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -216,7 +218,7 @@ class PlayerSdl : public ::testing::Test {
     argv.push_back("pattern.anim");
     player = spawn(argv, server->env(), dir.path);
     vt_test::RunResult r = vt_test::run_program(
-        {"/usr/bin/env", "xdotool", "search", "--sync", "--name", anim + "$"}, "",
+        {"/usr/bin/env", "xdotool", "search", "--sync", "--name", "^Vantorel - pattern\\.anim$"}, "",
         server->env(), "", 30);
     window = strtoul(r.out.c_str(), nullptr, 10);
     ASSERT_NE(window, 0ul) << r.err;
@@ -328,6 +330,110 @@ TEST_F(PlayerSdl, ResizeRedrawsFrameOneAtTheNewSize) {
   std::vector<uint32_t> got =
       grab_until([&](const std::vector<uint32_t>& p) { return p == want; }, 96, 64);
   EXPECT_TRUE(got == want) << "frame 1 was not redrawn at 96 x 64";
+  key("q");
+  EXPECT_EQ(wait_exit(player, 30), 0);
+  player = -1;
+}
+
+// A screenshot in the folder dir (a BMP, or its PNG where a converter is installed), waited for,
+// as width, height and 0xRRGGBB top row first.
+bool read_screenshot(const std::string& dir, int* w, int* h, std::vector<uint32_t>* out) {
+  auto deadline = Clock::now() + std::chrono::seconds(30);
+  while (Clock::now() < deadline) {
+    std::string name;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+      if (entry.path().filename().string().rfind("screenshot", 0) == 0) name = entry.path();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // written whole by then
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0) {
+      vt_test::Image img;
+      if (!vt_test::read_png(name, &img)) continue;
+      *w = img.width, *h = img.height;
+      out->clear();
+      for (int y = 0; y < img.height; y++)
+        for (int x = 0; x < img.width; x++) out->push_back(img.pixel(x, y));
+      return true;
+    }
+    std::string b = name.empty() ? std::string() : vt_test::read_file(name);
+    if (b.size() < 54 || b.compare(0, 2, "BM") != 0) continue;
+    auto u32 = [&](size_t at) {
+      return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 |
+             uint32_t(uint8_t(b[at + 2])) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
+    };
+    *w = int(u32(18)), *h = int(u32(22));
+    size_t stride = (size_t(*w) * 3 + 3) / 4 * 4;
+    if (*w <= 0 || *h <= 0 || b.size() != 54 + stride * size_t(*h)) continue;
+    out->clear();
+    for (int y = *h - 1; y >= 0; y--)
+      for (int x = 0; x < *w; x++) {
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(&b[54 + stride * y + 3 * x]);
+        out->push_back(uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]);
+      }
+    return true;
+  }
+  return false;
+}
+
+TEST_F(PlayerSdl, SpacePausesAndSSavesTheWindow) {
+  start({"-fms:20", "-res:64x48"});
+  std::vector<uint32_t> first = grab_until([](const std::vector<uint32_t>& p) { return !p.empty(); });
+  grab_until([&](const std::vector<uint32_t>& p) { return p != first; });
+  key("space");
+  std::vector<uint32_t> still = still_picture();
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  EXPECT_EQ(server->grab(window), still) << "Space did not pause";
+
+  // S writes the picture on screen (the front buffer) into the folder the player started in.
+  key("s");
+  int w = 0, h = 0;
+  std::vector<uint32_t> pixels;
+  ASSERT_TRUE(read_screenshot(dir.path, &w, &h, &pixels)) << "no screenshot in " << dir.path;
+  EXPECT_EQ(w, kW);
+  EXPECT_EQ(h, kH);
+  EXPECT_TRUE(pixels == still) << "the screenshot is not what the window shows";
+
+  key("space");
+  std::vector<uint32_t> moved = grab_until([&](const std::vector<uint32_t>& p) { return p != still; });
+  EXPECT_NE(moved, still) << "Space did not resume";
+  key("q");
+  EXPECT_EQ(wait_exit(player, 30), 0);
+  player = -1;
+}
+
+TEST_F(PlayerSdl, F11CoversTheScreenWithoutAModeChangeAndComesBack) {
+  start({"-paused", "-res:64x48"});
+  std::vector<uint32_t> want = first_frame(anim);
+  grab_until([&](const std::vector<uint32_t>& p) { return p == want; });
+  auto geometry = [&]() {
+    vt_test::RunResult r = vt_test::run_program(
+        {"/usr/bin/env", "xdotool", "getwindowgeometry", std::to_string(window)}, "", server->env(),
+        "", 30);
+    size_t at = r.out.find("Geometry: ");
+    return at == std::string::npos ? std::string() : r.out.substr(at + 10, r.out.find('\n', at) - at - 10);
+  };
+  auto geometry_until = [&](const std::string& want_geometry) {
+    std::string g;
+    auto deadline = Clock::now() + std::chrono::seconds(30);
+    while (Clock::now() < deadline && (g = geometry()) != want_geometry)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return g;
+  };
+
+  key("F11");
+  EXPECT_EQ(geometry_until("800x600"), "800x600");
+  // The drawing area follows (a screenshot has its size) and frame 1 is drawn again at the top.
+  std::vector<uint32_t> big =
+      grab_until([&](const std::vector<uint32_t>& p) { return p == want; }, kW, kH);
+  EXPECT_TRUE(big == want);
+  key("s");
+  int w = 0, h = 0;
+  std::vector<uint32_t> pixels;
+  ASSERT_TRUE(read_screenshot(dir.path, &w, &h, &pixels)) << "no screenshot in " << dir.path;
+  EXPECT_EQ(w, 800);
+  EXPECT_EQ(h, 600);
+  EXPECT_EQ(pixels[0], want[0]);
+
+  key("F11");
+  EXPECT_EQ(geometry_until("64x48"), "64x48");
   key("q");
   EXPECT_EQ(wait_exit(player, 30), 0);
   player = -1;
