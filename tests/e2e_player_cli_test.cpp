@@ -34,7 +34,8 @@ TEST(PlayerCli, NoFileShowsBoxAndExitsOne) {
 
 TEST(PlayerCli, HelpWinsAndExitsZero) {
   for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-           {"-?"}, {"-HELP"}, {"-help"}, {"-once", "-Help"}, {"a.anim", "-?", "b.anim"}}) {
+           {"-?"}, {"-HELP"}, {"-help"}, {"-once", "-Help"}, {"a.anim", "-?", "b.anim"},
+           {"--help"}, {"-h"}, {"-once", "--help", "a.anim"}}) {
     vt_test::RunResult r = run(args);
     EXPECT_EQ(r.exit_code, 0) << args[0];
     EXPECT_EQ(r.out, PLAYER_HELP_TEXT) << args[0];
@@ -45,6 +46,19 @@ TEST(PlayerCli, HelpWinsAndExitsZero) {
   EXPECT_EQ(r.out.substr(0, 37), "\nvantorel [switches] input_file.anim\n");
   EXPECT_NE(r.out.find("-paused\tStart paused (press P to play))\n"), std::string::npos);
   EXPECT_EQ(r.out.substr(r.out.size() - 18), "\nQ or Escape\tQuit\n");
+}
+
+TEST(PlayerCli, VersionPrintsNameAndNumber) {
+  for (std::vector<std::string> args :
+       std::vector<std::vector<std::string>>{{"--version"}, {"a.anim", "--version", "-once"}}) {
+    vt_test::RunResult r = run(args);
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "vantorel " VANTOREL_VERSION "\n");
+    EXPECT_EQ(r.err, "");
+  }
+  vt_test::RunResult r = vt_test::run_program({vt_test::bin_path("animtool"), "--version"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "animtool " VANTOREL_VERSION "\n");
 }
 
 TEST(PlayerCli, IndependentOfTheStartingDirectory) {

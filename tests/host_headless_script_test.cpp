@@ -64,6 +64,14 @@ TEST(HeadlessScript, KeyNames) {
   EXPECT_EQ(headless_key_code("0x0"), -1);
   EXPECT_EQ(headless_key_code("ab"), -1);
   EXPECT_EQ(headless_key_code("!"), -1);
+  EXPECT_EQ(headless_key_code("Right"), 0x27);
+  EXPECT_EQ(headless_key_code("left"), 0x25);
+  EXPECT_EQ(headless_key_code("period"), 0xBE);
+  EXPECT_EQ(headless_key_code("f1"), 0x70);
+  EXPECT_EQ(headless_key_code("F11"), 0x7A);
+  EXPECT_EQ(headless_key_code("f12"), 0x7B);
+  for (const char* bad : {"f0", "f13", "f01", "f+1", "f0x1"})
+    EXPECT_EQ(headless_key_code(bad), -1) << bad;
 }
 
 TEST(HeadlessScript, BadLinesNameTheirNumber) {
@@ -77,4 +85,17 @@ TEST(HeadlessScript, BadLinesNameTheirNumber) {
     EXPECT_FALSE(headless_parse_script(std::string("1 quit\n") + line + "\n", &a, &error)) << line;
     EXPECT_EQ(error.rfind("script line 2: ", 0), 0u) << error;
   }
+}
+
+TEST(HeadlessScript, DropTakesOneFile) {
+  std::vector<ScriptAction> actions;
+  std::string error;
+  ASSERT_TRUE(headless_parse_script("4 drop clip.anim\n", &actions, &error)) << error;
+  ASSERT_EQ(actions.size(), 1u);
+  EXPECT_EQ(actions[0].kind, ScriptKind::drop);
+  EXPECT_EQ(actions[0].poll, 4);
+  EXPECT_EQ(actions[0].text, "clip.anim");
+  EXPECT_FALSE(headless_parse_script("4 drop\n", &actions, &error));
+  EXPECT_FALSE(headless_parse_script("4 drop a b\n", &actions, &error));
+  EXPECT_NE(error.find("script line 1"), std::string::npos);
 }

@@ -289,17 +289,23 @@ TEST(Switches, ResolutionPartialScans) {
 }
 
 TEST(Switches, HelpAndUnknown) {
-  for (const char* h : {"-?", "-help", "-HELP", "-Help"}) {
+  for (const char* h : {"-?", "-help", "-HELP", "-Help", "--help", "-h", "-H", "--HELP"}) {
     Parsed p;
     parse(&p, {h});
     EXPECT_TRUE(p.help) << h;
   }
-  for (const char* n : {"-?x", "-h", "-helpme", "-", "--help", "-foo"}) {
+  for (const char* n : {"-?x", "-hh", "-helpme", "-", "--help=x", "---help", "-foo", "--version2",
+                        "-version", "-v"}) {
     Parsed p;
     parse(&p, {n});
     EXPECT_FALSE(p.help) << n;
     EXPECT_EQ(p.options.file_name, nullptr) << n;
+    EXPECT_EQ(player_examine_arg(&p.options, n), ARG_CONTINUE) << n;
   }
+  PlayerOptions options;
+  player_default_options(&options);
+  EXPECT_EQ(player_examine_arg(&options, "--version"), ARG_SHOW_VERSION);
+  EXPECT_EQ(player_examine_arg(&options, "--Version"), ARG_SHOW_VERSION);
 }
 
 TEST(Switches, HugeArguments) {
@@ -352,10 +358,13 @@ std::string title_of(const std::string& file_name) {
   return text;
 }
 
-TEST(Title, BaseNameAfterLastBackslash) {
+TEST(Title, BaseNameAfterLastSeparator) {
   EXPECT_EQ(title_of("C:\\anims\\walk.anim"), "Vantorel - walk.anim");
   EXPECT_EQ(title_of("walk.anim"), "Vantorel - walk.anim");
-  EXPECT_EQ(title_of("/home/me/walk.anim"), "Vantorel - /home/me/walk.anim");  // slashes kept
+  // A slash separates folders on POSIX too.
+  EXPECT_EQ(title_of("/home/me/walk.anim"), "Vantorel - walk.anim");
+  EXPECT_EQ(title_of("/home/me\\x/a b.anim"), "Vantorel - a b.anim");
+  EXPECT_EQ(title_of("/dir/"), "Vantorel - ");
   EXPECT_EQ(title_of("dir\\"), "Vantorel - ");
   EXPECT_EQ(title_of(""), "Vantorel - ");
 }
