@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool                          # desktop player tests under a virtual X server
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
   libfreetype-dev fonts-dejavu-core           # caption font generator and its reproduction test
+  ffmpeg                                      # animtool's raw-video pipes, tested both ways
 )
 
 missing=()

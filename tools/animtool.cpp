@@ -518,6 +518,7 @@ int command_encode(int argc, char** argv) {
     }
     fail(message);
   };
+  Progress progress = progress_start("encode");
   for (const std::string& frame_path : args.positional) {
     RgbImage image;
     std::string error = read_rgb_png(frame_path, &image);
@@ -541,7 +542,9 @@ int command_encode(int argc, char** argv) {
     anim_encode_indices(&rec, index.data(), image.width);
     if (std::ferror(rec.file))
       give_up(args.output + ": write error (" + reason(errno ? errno : EIO) + ")");
+    progress_update(&progress, rec.frame);
   }
+  progress_end(&progress, rec.frame);
   int frames = rec.frame, width = rec.width, height = rec.height;
   bool bad = std::ferror(rec.file) != 0;
   bad |= std::fclose(rec.file) != 0;
