@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -296,8 +297,8 @@ HostWindow host_create_window(const char*, const char* title, uint32_t style, in
   if (!popup) {  // the outer rectangle holds the frame the shell allowed for
     cw -= 2 * kFrameWidth;
     ch -= kCaptionHeight + 2 * kFrameWidth;
-    cx += kFrameWidth;
-    cy += kCaptionHeight + kFrameWidth;
+    cx = x > INT_MAX - kFrameWidth ? INT_MAX : x + kFrameWidth;
+    cy = y > INT_MAX - kCaptionHeight - kFrameWidth ? INT_MAX : y + kCaptionHeight + kFrameWidth;
   }
   if (cw <= 0 || ch <= 0) return nullptr;
 
