@@ -283,6 +283,8 @@ intptr_t host_def_window_proc(HostWindow window, unsigned message, uintptr_t wpa
 // PostQuitMessage.
 void host_post_quit_message(int exit_code);
 
+// DragAcceptFiles: from now on files dropped on the window arrive as WM_DROPFILES.
+void host_accept_dropped_files(HostWindow window);
 // DragQueryFileA for the first file of a WM_DROPFILES drop: copies its name (at most size bytes
 // with the terminator, cut if longer) and returns the name's whole length, 0 for no file.
 // DragFinish releases the drop; the handle is not valid afterwards.

@@ -65,6 +65,7 @@ float playback_slower(float frame_ms) {
 
 void player_run(PlayerOptions* options, char* text) {
   if (!gfx_open(screen_w, screen_h, text)) return;
+  host_accept_dropped_files(gfx_hwnd);  // a file dropped on the window plays in place of this one
   overlay_register_font();
   AnimFile anim = anim_open(options->file_name);
   if (!anim.file) cannot_open(options->file_name, anim.open_errno);

@@ -34,6 +34,7 @@ struct HostWindowRec {
   int client_w, client_h;
   bool iconic, topmost;
   bool full_screen;                             // made full screen by host_set_full_screen
+  bool accepts_files;                           // host_accept_dropped_files was called
   uint32_t framed_style;                        // the window it was before, to go back to
   int framed_x, framed_y, framed_w, framed_h;   // (outer width 0: none, it started full screen)
   HostWndProc procedure;
@@ -293,7 +294,10 @@ void apply(const ScriptAction& a) {
     case ScriptKind::close: post(HOST_WM_CLOSE, 0, 0); break;
     case ScriptKind::quit: s.queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, 0, 0}); break;
     case ScriptKind::snapshot: snapshot(a.text); break;
-    case ScriptKind::drop: post(HOST_WM_DROPFILES, posix_drop_make(in_start_directory(a.text).c_str()), 0); break;
+    case ScriptKind::drop:  // a window that takes no files refuses the drop
+      if (s.window && s.window->accepts_files)
+        post(HOST_WM_DROPFILES, posix_drop_make(in_start_directory(a.text).c_str()), 0);
+      break;
     case ScriptKind::restore:
       if (s.window && s.window->iconic) {
         s.window->iconic = false;
@@ -552,6 +556,10 @@ void host_minimise(HostWindow window) {
   window->iconic = true;
   trace("minimised");
   post(HOST_WM_SIZE, 1, 0);  // SIZE_MINIMIZED, client 0 x 0
+}
+
+void host_accept_dropped_files(HostWindow window) {
+  if (window) window->accepts_files = true;
 }
 
 void host_set_window_text(HostWindow window, const char* title) {

@@ -485,6 +485,10 @@ void host_minimise(HostWindow window) {
   if (window) SDL_MinimizeWindow(window->sdl);
 }
 
+void host_accept_dropped_files(HostWindow window) {
+  if (window) SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+}
+
 void host_set_window_text(HostWindow window, const char* title) {
   if (window) SDL_SetWindowTitle(window->sdl, title ? title : "");
 }
