@@ -398,7 +398,9 @@ int main(int argc, char** argv) {
       }
       break;
     }
-    gfx_present(0);
+    // Show the frame. The scene clears its own background, so nothing more is needed (a host
+    // with a single buffer keeps the picture on show until the next frame is drawn).
+    host_swap_buffers(gfx_hdc);
     if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
   }
