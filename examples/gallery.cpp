@@ -2,7 +2,7 @@
 // procedural sky cube map sits behind lit, coloured spheres; a rounded box is built from sphere
 // octants, cylinders and slabs; textured, plain and wire boxes stand beside it; 3D text lies on a
 // tilted plane and wraps round a curved surface; a frosted, blurred part of the screen carries a
-// panel of mark-up text (scripts, colours, tabs, Greek letters).
+// panel of mark-up text (scripts, colours, tabs, Greek letters) in the caption font with Greek.
 //
 //   vantorel-gallery              in a window: arrows turn the view, B toggles the blur, Q/Escape quit
 //   vantorel-gallery-headless -o gallery.png     draws one frame off-screen and saves it as PNG
@@ -28,6 +28,7 @@
 #include "gfx3d/text3d.h"
 #include "player/caption_font_data.h"
 #include "text/font.h"
+#include "text/markup.h"
 #include "text/text_draw.h"
 #include "text/texture.h"
 
@@ -43,6 +44,17 @@ const int WIDTH = 800, HEIGHT = 600;
 const int KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27, KEY_DOWN = 0x28;
 const int KEY_ESCAPE = 0x1B;
 
+// The panel's lines in mark-up: "^" and "_" raise and lower (braces group, two levels deep),
+// Greek names become letters, "#col=n#" sets the colour (0xRRGGBB in decimal), "#tab=n#" the pen x.
+const char* const PANEL_LINES[] = {
+    "Scripts:  E = mc^2,  H_2O",
+    "Nested:  e^{x^2},  a_{i_j}",
+    "#col=16756800#Colours#col=16777215#  and#tab=690#tabs",
+    "Greek:  alpha beta gamma delta",
+    "Omega = 2 pi f,  Sigma_{k=1}^n k",
+};
+const int PANEL_LINE_COUNT = 5, PANEL_LINE_SIZE = 160;
+
 struct Gallery {
   unsigned sky = 0;           // cube map
   unsigned checker = 0;       // 2D texture of the textured boxes
@@ -50,6 +62,7 @@ struct Gallery {
   Font* panel_font = nullptr; // the font of the mark-up panel
   double yaw = -14, pitch = 12;  // degrees
   bool blur = true;
+  char panel[PANEL_LINE_COUNT][PANEL_LINE_SIZE];  // the panel's lines as font_print escapes
 };
 
 // ---- Sky ----------------------------------------------------------------------------------------
@@ -102,17 +115,27 @@ unsigned make_checker_texture() {
 Font* newest_font() { return fonts[font_list.count - 1]; }
 
 void load_fonts(Gallery* g) {
-  // The first font loaded becomes current: the caption font with its own grey colours.
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
+  // The caption font with Greek letters as glyphs 256..308, in its own grey colours.
+  loadfont(GALLERY_ASSETS "/caption_greek.font", "caption-greek");
   g->panel_font = newest_font();
   font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption-alpha", 1);
   g->text_font = newest_font();
+}
+
+// Converted once: a line too long for its buffer would stay as written.
+void convert_panel(Gallery* g) {
+  for (int i = 0; i < PANEL_LINE_COUNT; i++) {
+    snprintf(g->panel[i], PANEL_LINE_SIZE, "%s", PANEL_LINES[i]);
+    markup(g->panel[i], PANEL_LINE_SIZE, 2);
+    markup_codes(g->panel[i], PANEL_LINE_SIZE);
+  }
 }
 
 void set_up(Gallery* g) {
   g->sky = make_cubemap(sky_colour, 256, 2);
   g->checker = make_checker_texture();
   load_fonts(g);
+  convert_panel(g);
 
   GLfloat light_dir[] = {0.5f, 0.8f, 0.6f, 0.0f};
   GLfloat ambient[] = {0.25f, 0.25f, 0.28f, 1}, diffuse[] = {0.85f, 0.85f, 0.8f, 1};
@@ -291,7 +314,7 @@ void draw_title(const Gallery& g) {
   end2d();
 }
 
-// The right-hand part of the screen, blurred in place, darkened and written on.
+// The lower right of the screen, blurred in place, darkened and written on in mark-up.
 void draw_frosted_panel(const Gallery& g) {
   const int x = 520, y = 330, w = 260, h = 250;
   if (g.blur) {
@@ -312,7 +335,9 @@ void draw_frosted_panel(const Gallery& g) {
 
   font_select(g.panel_font);
   set_blend_mode(3);
-  font_print(x + 12, y + 10, 0, g.blur ? "Blurred: screen_blur(8)" : "Blur off (B)", 0xFFFFFF);
+  font_print(x + 12, y + 8, 0, g.blur ? "Blurred: screen_blur(8)" : "Blur off (B)", 0xB0B0D0);
+  for (int i = 0; i < PANEL_LINE_COUNT; i++)
+    font_print(x + 12, y + 38 + 30 * i, 0, g.panel[i], 0xFFFFFF);
 }
 
 void draw_scene(const Gallery& g) {
