@@ -1,6 +1,7 @@
 // The gallery program off-screen: "-o FILE" writes one 800x600 picture whose parts are where the
-// scene puts them (sky, a lit red sphere, the title, the frosted panel); under a script, B turns
-// the blur off (the panel's background gets sharp) and the arrows turn the view; Q ends it.
+// scene puts them (sky, a lit red sphere, the title, the frosted panel and its mark-up text); under
+// a script, B turns the blur off (the panel's background gets sharp) and the arrows turn the view;
+// Q ends it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -64,6 +65,20 @@ TEST_F(Gallery, WritesTheScene) {
       if (red(im.pixel(x, y)) > 235 && green(im.pixel(x, y)) > 235) title++;
   EXPECT_GT(title, 300);
   EXPECT_LT(panel_roughness(im), 1.5);
+
+  // The mark-up panel: "Colours" in orange, and Greek letters after "Greek:" (drawn only when the
+  // font with Greek glyphs is loaded).
+  int orange = 0, greek = 0;
+  for (int y = 428; y < 448; y++)
+    for (int x = 530; x < 612; x++) {
+      uint32_t p = im.pixel(x, y);
+      if (red(p) > 160 && green(p) > 80 && green(p) < red(p) - 30 && blue(p) < 110) orange++;
+    }
+  for (int y = 458; y < 478; y++)
+    for (int x = 588; x < 660; x++)
+      if (red(im.pixel(x, y)) > 200 && blue(im.pixel(x, y)) > 200) greek++;
+  EXPECT_GT(orange, 60);
+  EXPECT_GT(greek, 40);
 }
 
 TEST_F(Gallery, KeysToggleTheBlurTurnTheViewAndQuit) {
