@@ -10,7 +10,9 @@
 double gfx_wait_until(double deadline, double limit);
 
 // Seconds before a deadline at which sleeping stops and the busy wait takes over: the largest
-// lateness of the recent sleeps with some headroom, kept between the two bounds below.
+// lateness of the recent sleeps with some headroom, kept between the two bounds below. Lateness
+// past the upper bound comes from waiting for a processor on a busy machine, which a busy wait
+// would suffer as well, so spinning longer would buy nothing.
 extern double pacing_spin_margin;
 constexpr double kPacingMinMargin = 0.0001;
-constexpr double kPacingMaxMargin = 0.002;
+constexpr double kPacingMaxMargin = 0.001;
