@@ -34,7 +34,8 @@ report() {
   rate=$(awk -v n="$frames" -v s="$start" -v e="$end" 'BEGIN { printf "%.2f", (n + 1) / (e - s) }')
   awk -v n="$frames" -v s="$start" -v e="$end" -v r="$rate" -v f="$fps" \
     'BEGIN { printf "%d frames in %.2f s: %s frames per second achieved (%d asked)\n", n, e - s, r, f }'
-  if awk -v r="$rate" -v f="$fps" 'BEGIN { exit !(r < 0.98 * f) }'; then
+  # The time includes opening the window and reading the file, a few tenths of a second.
+  if awk -v r="$rate" -v f="$fps" 'BEGIN { exit !(r < 0.95 * f) }'; then
     echo "Below the $fps frames per second asked, because:"
     if [ "$software" = 1 ]; then
       echo "- OpenGL runs on Mesa's software renderer here (no GPU): the processor draws every pixel;"
