@@ -124,7 +124,7 @@ uint32_t read_u32(const uint8_t* p) {
 // drawn every frame; what the rest would have selected, a colour or a size, is then not applied).
 void print_text(int x, int y, int wrap, const uint8_t* t, size_t len, uint32_t colour,
                 bool stop_below = false) {
-  if (len == 0 || t[0] == 0 || !cur_font) return;
+  if (len == 0 || t[0] == 0 || !cur_font || !cur_font->desc.base) return;
 
   const FontDesc d0 = cur_font->desc;
   FontDesc d = d0;
