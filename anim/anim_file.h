@@ -2,7 +2,8 @@
 // A file is version 2 exactly when it starts with "ANIM2" and a zero byte; every other file is
 // version 1 data read from its first byte. A path that cannot be opened (a folder included) leaves
 // `file` null and the system's reason in `open_errno`; every operation then treats the file as
-// empty. The header is read without seeking back, so pipes and FIFOs decode exactly like files.
+// empty. A stream that cannot seek back (a pipe, a FIFO) keeps the bytes read to tell the version
+// for the decoder, so it decodes exactly like a file.
 #pragma once
 
 #include <cstdio>

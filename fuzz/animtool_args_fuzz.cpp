@@ -27,7 +27,8 @@ void check_pattern(const std::string& pattern) {
     if (name.size() < p.before.size() + p.after.size() ||
         name.compare(name.size() - p.after.size(), p.after.size(), p.after) != 0)
       abort();
-    std::string number = name.substr(p.before.size(), name.size() - p.before.size() - p.after.size());
+    std::string number =
+        name.substr(p.before.size(), name.size() - p.before.size() - p.after.size());
     if (number.empty() || number.size() > 10000 + 11) abort();
     for (char c : number)
       if (!std::strchr("0123456789-+ ", c)) abort();

@@ -321,7 +321,8 @@ TEST(E2eAnimtool, FailedWritesLeaveTheOldFileAndNoOther) {
   ASSERT_EQ(animtool({"palette", "-o", dir.file("keep.pal")}).exit_code, 0);
   EXPECT_EQ(vt_test::read_file(dir.file("x.anim.part")), "mine");
   size_t files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path)) files += !entry.path().empty();
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path))
+    files += !entry.path().empty();
   EXPECT_EQ(files, 6u);  // e.anim, keep.png, keep.pal, a.png, x.anim.part, x.anim
 }
 

@@ -226,8 +226,9 @@ void print_text(int x, int y, int wrap, const uint8_t* t, size_t len, uint32_t c
     const float t0 = f->glyph_y[c] * inv_h, t1 = t0 + f->height * inv_h;
     const float w = f->glyph_w[c] * d.xscale, h = f->height * d.yscale;
     const float top = float(pen_y);
-    const bool outside = std::fmin(pen_x, pen_x + w) >= right || std::fmax(pen_x, pen_x + w) <= left ||
-                         std::fmin(top, top + h) >= bottom || std::fmax(top, top + h) <= top_edge;
+    const bool outside =
+        std::fmin(pen_x, pen_x + w) >= right || std::fmax(pen_x, pen_x + w) <= left ||
+        std::fmin(top, top + h) >= bottom || std::fmax(top, top + h) <= top_edge;
     if (outside) {
       pen_x = next_x;
       continue;
