@@ -82,6 +82,13 @@ Args parse(const std::string& command, int argc, char** argv, const char* help,
   return args;
 }
 
+// Writes an 8-bit RGB PNG through a temporary beside it, so a failed write leaves the old file.
+std::string write_rgb_png(const std::string& path, int width, int height,
+                          const std::vector<unsigned char>& rgb) {
+  return replace_file(
+      path, [&](const std::string& temp) { return png_write_rgb(temp, width, height, rgb); });
+}
+
 AnimFile open_for_reading(const std::string& path) {
   AnimFile anim = anim_open(path.c_str());
   if (!anim.file) fail(path + ": " + reason(anim.open_errno));
@@ -120,10 +127,7 @@ int command_render(int argc, char** argv) {
       rgb[3 * i + 1] = (unsigned char)(c >> 8);
       rgb[3 * i + 2] = (unsigned char)c;
     }
-    // A failed write leaves the picture that was there before.
-    std::string error = replace_file(out, [&](const std::string& temp) {
-      return png_write_rgb(temp, int(width), int(height), rgb);
-    });
+    std::string error = write_rgb_png(out, int(width), int(height), rgb);
     if (!error.empty()) fail(out + ": " + error);
   };
   while (frames < 0 || anim.frame < frames) {
