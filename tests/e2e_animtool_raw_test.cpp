@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -118,8 +119,7 @@ TEST(AnimtoolRaw, CutLastFrameIsNamedAndLeavesNoFile) {
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.err,
             "animtool: encode: standard input: frame 2 is short (4608 of 9216 bytes for 64x48)\n");
-  EXPECT_FALSE(vt_test::file_exists(dir.file("cut.anim")));
-  EXPECT_FALSE(vt_test::file_exists(dir.file("cut.anim.part")));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path)) << "a file was left behind";
 
   // An old file of that name stays as it was.
   ASSERT_TRUE(vt_test::write_file(dir.file("cut.anim"), "old"));

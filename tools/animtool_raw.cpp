@@ -23,18 +23,6 @@ namespace {
 constexpr double kQuietSeconds = 1.0;     // runs shorter than this show nothing
 constexpr double kUpdateSeconds = 0.25;  // between two updates of the line
 
-bool parse_side(const std::string& s, int max_side, int* out) {
-  if (s.empty() || s.size() > 5) return false;
-  int v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
-  }
-  if (v < 1 || v > max_side) return false;
-  *out = v;
-  return true;
-}
-
 // Reads up to size bytes, across short reads of pipes; returns the bytes read.
 size_t read_full(FILE* in, unsigned char* data, size_t size) {
   size_t got = 0;
@@ -51,13 +39,6 @@ double seconds(std::chrono::steady_clock::duration d) {
 }
 
 }  // namespace
-
-bool raw_parse_size(const std::string& text, int max_side, int* width, int* height) {
-  size_t x = text.find_first_of("xX");
-  if (x == std::string::npos) return false;
-  return parse_side(text.substr(0, x), max_side, width) &&
-         parse_side(text.substr(x + 1), max_side, height);
-}
 
 void raw_binary_stdio() {
 #ifdef _WIN32

@@ -7,15 +7,13 @@
 #include <cstdio>
 #include <string>
 
-// "WxH" with each side from 1 to max_side; false when it does not read so.
-bool raw_parse_size(const std::string& text, int max_side, int* width, int* height);
-
 // Standard input and output carry bytes unchanged (no text-mode translation where there is one).
 void raw_binary_stdio();
 
 // Encodes the frames read from `in` until it ends into a new ANIM file at path (created or
-// truncated), width x height, version 1 or 2. Returns "" or the reason; a short last frame is an
-// error that names it. *frames receives the number of frames written.
+// truncated), width x height, version 1 or 2. Returns "" or the reason: input errors (a short last
+// frame, named; no frames at all) begin with "standard input", output errors do not. *frames
+// receives the number of frames written.
 std::string raw_encode_stream(FILE* in, int width, int height, int version,
                               const std::string& path, int* frames);
 
