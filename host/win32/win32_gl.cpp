@@ -1,0 +1,82 @@
+// Win32 OpenGL context: the pixel format of the window's own device context, the WGL rendering
+// context, buffer swaps and extension look-up. The shell calls extensions with the C calling
+// convention, so WGL functions that use the system's convention are handed out through a wrapper.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "host/host.h"
+
+namespace {
+
+HDC to_hdc(HostDC dc) { return reinterpret_cast<HDC>(dc); }
+
+PIXELFORMATDESCRIPTOR to_descriptor(const HostPixelFormat& f) {
+  PIXELFORMATDESCRIPTOR pfd;
+  ZeroMemory(&pfd, sizeof pfd);
+  pfd.nSize = sizeof pfd;
+  pfd.nVersion = f.version;
+  pfd.dwFlags = f.flags;
+  pfd.iPixelType = f.pixel_type;
+  pfd.cColorBits = f.colour_bits;
+  pfd.cAlphaBits = f.alpha_bits;
+  pfd.cAccumBits = f.accum_bits;
+  pfd.cDepthBits = f.depth_bits;
+  pfd.cStencilBits = f.stencil_bits;
+  pfd.cAuxBuffers = f.aux_buffers;
+  pfd.iLayerType = f.layer_type;
+  return pfd;
+}
+
+using SwapIntervalProc = BOOL(WINAPI*)(int);
+SwapIntervalProc g_swap_interval = nullptr;
+
+int swap_interval(int interval) { return g_swap_interval && g_swap_interval(interval); }
+
+}  // namespace
+
+int host_choose_pixel_format(HostDC dc, const HostPixelFormat* format) {
+  if (!dc || !format) return 0;
+  PIXELFORMATDESCRIPTOR pfd = to_descriptor(*format);
+  return ChoosePixelFormat(to_hdc(dc), &pfd);
+}
+
+int host_set_pixel_format(HostDC dc, int format_number, const HostPixelFormat* format) {
+  if (!dc || !format) return 0;
+  PIXELFORMATDESCRIPTOR pfd = to_descriptor(*format);
+  return SetPixelFormat(to_hdc(dc), format_number, &pfd) != 0;
+}
+
+HostGLRC host_create_context(HostDC dc) {
+  if (!dc) return nullptr;
+  HGLRC context = wglCreateContext(to_hdc(dc));
+  if (!context) fprintf(stderr, "vantorel: wglCreateContext failed (error %lu)\n", GetLastError());
+  return reinterpret_cast<HostGLRC>(context);
+}
+
+int host_make_current(HostDC dc, HostGLRC context) {
+  // Releasing needs no device context; the shutdown path may have none.
+  if (!context) return wglMakeCurrent(nullptr, nullptr) != 0;
+  if (!dc) return 0;
+  return wglMakeCurrent(to_hdc(dc), reinterpret_cast<HGLRC>(context)) != 0;
+}
+
+int host_delete_context(HostGLRC context) {
+  return context && wglDeleteContext(reinterpret_cast<HGLRC>(context));
+}
+
+int host_swap_buffers(HostDC dc) { return dc && SwapBuffers(to_hdc(dc)); }
+
+void* host_gl_proc_address(const char* name) {
+  if (!name) return nullptr;
+  PROC proc = wglGetProcAddress(name);
+  // Some drivers return small numbers instead of null for names they do not know.
+  intptr_t value = reinterpret_cast<intptr_t>(proc);
+  if (value >= -1 && value <= 3) return nullptr;
+  if (strcmp(name, "wglSwapIntervalEXT") == 0) {
+    g_swap_interval = reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void*>(proc));
+    return reinterpret_cast<void*>(&swap_interval);
+  }
+  return reinterpret_cast<void*>(proc);
+}
