@@ -15,3 +15,39 @@ endfunction()
 add_executable(vantorel WIN32 player/player_entry_win32.cpp)
 vt_link_win32(vantorel)
 set_target_properties(vantorel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# --- tests under wine (64-bit only: this machine runs no 32-bit Windows programs) -----------------
+# GoogleTest is built from the sources Debian ships; each program is one CTest test run through
+# CMAKE_CROSSCOMPILING_EMULATOR, so a program that fails to start fails its test.
+if(VANTOREL_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+  enable_testing()
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+  add_library(vt_test_util_win32 STATIC ${CMAKE_SOURCE_DIR}/tests/win32/test_util_win32.cpp)
+  target_include_directories(vt_test_util_win32 PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(vt_test_util_win32 PUBLIC gtest)
+  target_compile_definitions(vt_test_util_win32 PUBLIC
+    VANTOREL_BIN_DIR="${CMAKE_BINARY_DIR}" VANTOREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+
+  # Unit tests that need neither a window, nor other programs, nor PNG files, nor POSIX calls.
+  set(VT_WIN32_UNIT_TESTS anim_anim_file anim_decode anim_encode anim_palette support_dyn_array
+      gfx_clock gfx_shell_state)
+  set(VT_WIN32_TESTS)
+  foreach(name IN LISTS VT_WIN32_UNIT_TESTS)
+    list(APPEND VT_WIN32_TESTS ${CMAKE_SOURCE_DIR}/tests/${name}_test.cpp)
+  endforeach()
+  file(GLOB win32_test_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
+  list(APPEND VT_WIN32_TESTS ${win32_test_src})
+  foreach(src IN LISTS VT_WIN32_TESTS)
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE vt_test_util_win32 gtest_main)
+    vt_link_win32(${name})
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS win64
+                         FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
+  endforeach()
+endif()
