@@ -1,6 +1,8 @@
 # Windows programs, cross-built with MinGW-w64: the Win32 host backend, the player with its WinMain
 # entry, animtool, and (64-bit only) the tests that run under wine. Included by the top-level
 # CMakeLists.txt in place of the POSIX hosts.
+math(EXPR VT_WINDOWS_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
+
 file(GLOB host_win32_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/win32/*.cpp)
 add_library(vt_host_win32 STATIC ${host_win32_src})
 target_include_directories(vt_host_win32 PUBLIC ${CMAKE_SOURCE_DIR})
@@ -62,3 +64,24 @@ if(VANTOREL_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 8)
                    ${CMAKE_SOURCE_DIR} ${VANTOREL_LINUX_BUILD})
   set_tests_properties(e2e_player_win32 PROPERTIES TIMEOUT 300 LABELS win64 RESOURCE_LOCK x_display)
 endif()
+
+# animtool with the system's image codecs instead of libpng.
+add_executable(animtool ${CMAKE_SOURCE_DIR}/tools/animtool.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_win32.cpp)
+target_link_libraries(animtool PRIVATE vt_anim windowscodecs ole32 uuid)
+target_include_directories(animtool PRIVATE ${CMAKE_SOURCE_DIR})
+set_target_properties(animtool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The download: both programs, the demo with its captions and a short README (CR LF line ends).
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/vantorel-win${VT_WINDOWS_BITS}.zip
+  COMMAND ${CMAKE_COMMAND} -E rm -f vantorel-win${VT_WINDOWS_BITS}.zip
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt README.txt
+  COMMAND zip -q -X -j vantorel-win${VT_WINDOWS_BITS}.zip $<TARGET_FILE:vantorel>
+          $<TARGET_FILE:animtool> ${CMAKE_SOURCE_DIR}/assets/demo.anim
+          ${CMAKE_SOURCE_DIR}/assets/demo_captions.txt
+  COMMAND zip -q -X -j -l vantorel-win${VT_WINDOWS_BITS}.zip README.txt
+  DEPENDS vantorel animtool ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt
+          ${CMAKE_SOURCE_DIR}/assets/demo.anim ${CMAKE_SOURCE_DIR}/assets/demo_captions.txt
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "Packing vantorel-win${VT_WINDOWS_BITS}.zip")
+add_custom_target(windows_zip DEPENDS ${CMAKE_BINARY_DIR}/vantorel-win${VT_WINDOWS_BITS}.zip)

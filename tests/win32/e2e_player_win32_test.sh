@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The real Windows player under wine, on the virtual X server that scripts/windows-test.sh starts:
+# The real Windows programs under wine, on the virtual X server that scripts/windows-test.sh starts:
 #   e2e_player_win32_test.sh BUILD_DIR SOURCE_DIR [LINUX_BUILD_DIR]
 # A demo run with a relative file name from another folder, full screen at the screen's own size
-# (the display mode is changed and put back), the help text on standard output, and the
-# missing-file box with its exact text, closed with the Return key, ending with status 1.
+# (the display mode is changed and put back), the help text on standard output, the missing-file
+# box with its exact text, closed with the Return key, ending with status 1; animtool's PNG files
+# through the system's codecs, checked against the Linux animtool when its build is given.
 set -uo pipefail
 
 build=$1
@@ -68,5 +69,25 @@ commandline usage."
 grep -qF "MSGBOX_OnInit L\"$text\"" "$trace" || fail "box text differs: $(grep MSGBOX_OnInit "$trace")"
 rm -f "$trace"
 
-[ $failures -eq 0 ] && echo "all player checks passed"
+# 5. animtool: render, encode over an existing file, a PNG that is not one. Encoding the rendered
+#    PNG on Linux gives the same bytes only if both sides read and write the same pixels.
+work=$(mktemp -d)
+tool="$build/animtool.exe"
+(cd "$work" &&
+  wine "$tool" render "$source/assets/demo.anim" --size 96x72 --frames 5 -o r.png </dev/null >/dev/null &&
+  wine "$tool" encode -o e.anim r.png </dev/null >/dev/null &&
+  wine "$tool" encode -o e.anim r.png </dev/null >/dev/null) || fail "animtool render/encode failed"
+echo "not a picture" >"$work/bad.png"
+message=$(cd "$work" && wine "$tool" encode -o x.anim bad.png 2>&1 </dev/null)
+status=$?
+[ $status -eq 1 ] && [ "${message%$'\r'}" = "animtool: bad.png: not a PNG file" ] ||
+  fail "bad PNG: status $status, message '$message'"
+[ ! -e "$work/x.anim" ] || fail "a failed encode left x.anim behind"
+if [ -n "$linux_build" ] && [ -x "$linux_build/animtool" ]; then
+  "$linux_build/animtool" encode -o "$work/linux.anim" "$work/r.png" >/dev/null &&
+    cmp -s "$work/linux.anim" "$work/e.anim" || fail "Windows and Linux animtool disagree"
+fi
+rm -rf "$work"
+
+[ $failures -eq 0 ] && echo "all checks passed"
 exit $((failures > 0))
