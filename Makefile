@@ -42,7 +42,7 @@ test-asan: deps
 
 # Windows programs cross-built with MinGW-w64: 64-bit in $(WIN64) with the download zip, 32-bit in
 # $(WIN32B) (built only: this machine runs no 32-bit Windows programs).
-WIN_FLAGS = $(CMAKE_FLAGS) -DVANTOREL_BENCH=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine
+WIN_FLAGS = $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DVANTOREL_BENCH=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine
 windows: deps
 	cmake -S . -B $(WIN64) $(WIN_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
 	cmake --build $(WIN64) -j $(JOBS) --target vantorel animtool windows_zip

@@ -1,7 +1,8 @@
 // The Win32 host under a real window (wine on a virtual X server in the test run): the shell opens
 // its window and OpenGL context through gfx_open, the first frames of the demo animation are drawn
 // through the GL decode path into the front buffer, and every pixel read back must equal the
-// memory canvas's picture in the colours GL gives the palette.
+// memory canvas's picture in the colours GL gives the palette. The renderer's limits are known
+// before the window exists.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -41,6 +42,12 @@ void pump_messages() {
 }
 
 TEST(HostWin32Window, FrontBufferFramesMatchTheCanvas) {
+  // Asked before any window exists, through a hidden probe window of its own.
+  int max_w = 0, max_h = 0;
+  ASSERT_TRUE(host_max_drawing_area(&max_w, &max_h));
+  EXPECT_GE(max_w, 2048);
+  EXPECT_GE(max_h, 2048);
+
   windowed = 1;
   ASSERT_EQ(gfx_open(kWidth, kHeight, "Vantorel - window test"), 1);
   pump_messages();  // the first WM_SIZE arrives through the queue
