@@ -35,7 +35,7 @@ if(VANTOREL_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 8)
     VANTOREL_BIN_DIR="${CMAKE_BINARY_DIR}" VANTOREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 
   # Unit tests that need neither a window, nor other programs, nor PNG files, nor POSIX calls.
-  set(VT_WIN32_UNIT_TESTS anim_anim_file anim_decode anim_encode anim_palette support_dyn_array
+  set(VT_WIN32_UNIT_TESTS anim_decode anim_encode anim_palette support_dyn_array
       gfx_clock gfx_shell_state)
   set(VT_WIN32_TESTS)
   foreach(name IN LISTS VT_WIN32_UNIT_TESTS)
@@ -66,7 +66,8 @@ if(VANTOREL_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 8)
 endif()
 
 # animtool with the system's image codecs instead of libpng.
-add_executable(animtool ${CMAKE_SOURCE_DIR}/tools/animtool.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_win32.cpp)
+add_executable(animtool ${CMAKE_SOURCE_DIR}/tools/animtool.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_args.cpp
+               ${CMAKE_SOURCE_DIR}/tools/animtool_io_win32.cpp)
 target_link_libraries(animtool PRIVATE vt_anim windowscodecs ole32 uuid)
 target_include_directories(animtool PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(animtool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

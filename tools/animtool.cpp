@@ -12,7 +12,8 @@
 #include "anim/decode.h"
 #include "anim/encode.h"
 #include "anim/palette.h"
-#include "tools/animtool_platform.h"
+#include "tools/animtool_args.h"
+#include "tools/animtool_io.h"
 
 namespace {
 
@@ -68,66 +69,24 @@ std::string reason(int err) { return std::strerror(err); }
 
 bool is_help(const std::string& a) { return a == "--help" || a == "-h"; }
 
-struct Args {
-  std::vector<std::string> positional;
-  std::string output;
-  std::string size;
-  std::string frames;
-  std::string version;
-  bool every = false, json = false, alt = false;
-};
-
-// Reads the options a command accepts ("o", "size", "frames", "version" take a value).
+// Reads the options a command accepts; --help prints the command's help and exits.
 Args parse(const std::string& command, int argc, char** argv, const char* help,
            std::initializer_list<const char*> accepted) {
   Args args;
-  auto accepts = [&](const char* name) {
-    for (const char* a : accepted)
-      if (std::strcmp(a, name) == 0) return true;
-    return false;
-  };
-  for (int i = 0; i < argc; i++) {
-    std::string a = argv[i];
-    auto value = [&](const char* name) {
-      if (i + 1 >= argc)
-        fail(command + ": " + a + " needs a value (see animtool " + command + " --help)");
-      (void)name;
-      return std::string(argv[++i]);
-    };
-    if (is_help(a)) {
-      std::fputs(help, stdout);
-      std::exit(0);
-    } else if ((a == "-o" || a == "--output") && accepts("o")) {
-      args.output = value("o");
-    } else if (a == "--size" && accepts("size")) {
-      args.size = value("size");
-    } else if (a == "--frames" && accepts("frames")) {
-      args.frames = value("frames");
-    } else if (a == "--version" && accepts("version")) {
-      args.version = value("version");
-    } else if (a == "--every" && accepts("every")) {
-      args.every = true;
-    } else if (a == "--json" && accepts("json")) {
-      args.json = true;
-    } else if (a == "--alt" && accepts("alt")) {
-      args.alt = true;
-    } else if (a.size() > 1 && a[0] == '-') {
-      fail(command + ": unknown option " + a + " (see animtool " + command + " --help)");
-    } else {
-      args.positional.push_back(a);
-    }
+  std::string error;
+  if (!animtool_parse_args(command, argc, argv, accepted, &args, &error)) fail(error);
+  if (args.help) {
+    std::fputs(help, stdout);
+    std::exit(0);
   }
   return args;
 }
 
-bool parse_int(const std::string& s, long low, long high, long* out) {
-  if (s.empty() || s.size() > 9) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  long v = std::strtol(s.c_str(), nullptr, 10);
-  if (v < low || v > high) return false;
-  *out = v;
-  return true;
+// Writes an 8-bit RGB PNG through a temporary beside it, so a failed write leaves the old file.
+std::string write_rgb_png(const std::string& path, int width, int height,
+                          const std::vector<unsigned char>& rgb) {
+  return replace_file(
+      path, [&](const std::string& temp) { return png_write_rgb(temp, width, height, rgb); });
 }
 
 AnimFile open_for_reading(const std::string& path) {
@@ -138,38 +97,6 @@ AnimFile open_for_reading(const std::string& path) {
 
 // ---- render ----------------------------------------------------------------------------------
 
-// Checks that pattern holds exactly one integer conversion (%d, %i or %u with optional flags,
-// width and precision) and nothing else that printf would expand, except "%%".
-bool valid_frame_pattern(const std::string& pattern) {
-  int conversions = 0;
-  for (size_t i = 0; i < pattern.size(); i++) {
-    if (pattern[i] != '%') continue;
-    if (i + 1 < pattern.size() && pattern[i + 1] == '%') {
-      i++;
-      continue;
-    }
-    size_t j = i + 1;
-    while (j < pattern.size() && std::strchr("0-+ #", pattern[j])) j++;
-    size_t digits = 0;
-    while (j < pattern.size() && pattern[j] >= '0' && pattern[j] <= '9') j++, digits++;
-    if (j < pattern.size() && pattern[j] == '.') {
-      j++;
-      while (j < pattern.size() && pattern[j] >= '0' && pattern[j] <= '9') j++, digits++;
-    }
-    if (digits > 4 || j >= pattern.size() || !std::strchr("diu", pattern[j])) return false;
-    conversions++;
-    i = j;
-  }
-  return conversions == 1;
-}
-
-std::string frame_file_name(const std::string& pattern, int frame) {
-  int n = std::snprintf(nullptr, 0, pattern.c_str(), frame);
-  std::vector<char> buffer(size_t(n) + 1);
-  std::snprintf(buffer.data(), buffer.size(), pattern.c_str(), frame);
-  return std::string(buffer.data());
-}
-
 int command_render(int argc, char** argv) {
   Args args = parse("render", argc, argv, render_help, {"o", "size", "frames", "every"});
   if (args.positional.size() != 1)
@@ -177,13 +104,12 @@ int command_render(int argc, char** argv) {
   if (args.size.empty()) fail("render: --size WxH is required (see animtool render --help)");
   if (args.output.empty()) fail("render: -o OUT.png is required (see animtool render --help)");
   long width = 0, height = 0, frames = -1;
-  size_t x = args.size.find_first_of("xX");
-  if (x == std::string::npos || !parse_int(args.size.substr(0, x), 1, 8192, &width) ||
-      !parse_int(args.size.substr(x + 1), 1, 8192, &height))
+  if (!parse_size(args.size, 8192, &width, &height))
     fail("render: bad size '" + args.size + "' (expected WxH, each 1 to 8192, e.g. 640x480)");
   if (!args.frames.empty() && !parse_int(args.frames, 0, 1000000000, &frames))
     fail("render: bad frame count '" + args.frames + "' (expected a whole number)");
-  if (args.every && !valid_frame_pattern(args.output))
+  FramePattern pattern;
+  if (args.every && !parse_frame_pattern(args.output, &pattern))
     fail("render: " + args.output +
          ": with --every the output needs one integer conversion such as %04d");
 
@@ -205,14 +131,14 @@ int command_render(int argc, char** argv) {
     if (!error.empty()) fail(out + ": " + error);
   };
   while (frames < 0 || anim.frame < frames) {
-    long start = std::ftell(anim.file);
+    long long start = anim.offset;
     if (!anim_decode_frame(&anim, &sink)) break;
     // The call after a file's last frame reads nothing and is no frame of the file.
-    if (std::ftell(anim.file) == start && std::feof(anim.file)) {
+    if (anim.offset == start && anim_at_end(&anim)) {
       anim.frame--;
       break;
     }
-    if (args.every) write(frame_file_name(args.output, anim.frame));
+    if (args.every) write(frame_file_name(pattern, anim.frame));
   }
   if (!args.every) write(args.output);
   std::printf("%d frame%s rendered\n", anim.frame, anim.frame == 1 ? "" : "s");
@@ -260,14 +186,29 @@ std::string json_string(const std::string& s) {
   return out + "\"";
 }
 
+// One frame's line of the report.
+void print_frame(FILE* out, bool json, long frame, const FrameInfo& f) {
+  if (json) {
+    std::fprintf(out, "%s\n  {\"frame\": %ld, \"pixels\": %ld, \"bytes\": %ld, \"box\": ",
+                 frame > 1 ? "," : "", frame, f.pixels, f.bytes);
+    if (f.pixels)
+      std::fprintf(out, "[%d, %d, %d, %d]}", f.x0, f.y0, f.x1, f.y1);
+    else
+      std::fprintf(out, "null}");
+  } else {
+    std::fprintf(out, "frame %ld: pixels %ld, bytes %ld, box ", frame, f.pixels, f.bytes);
+    if (f.pixels)
+      std::fprintf(out, "%d,%d-%d,%d\n", f.x0, f.y0, f.x1, f.y1);
+    else
+      std::fprintf(out, "none\n");
+  }
+}
+
 int command_info(int argc, char** argv) {
   Args args = parse("info", argc, argv, info_help, {"json"});
   if (args.positional.size() != 1) fail("info: give exactly one FILE (see animtool info --help)");
   const std::string& path = args.positional[0];
   AnimFile anim = open_for_reading(path);
-  std::fseek(anim.file, 0, SEEK_END);
-  long file_size = std::ftell(anim.file);
-  anim_rewind(&anim);
 
   InfoSink info;
   AnimSink sink = {};
@@ -280,24 +221,31 @@ int command_info(int argc, char** argv) {
     InfoSink* s = static_cast<InfoSink*>(u);
     s->codes[code < 0x40 ? 11 : code >= 0xB0 ? 12 : code >> 4]++;
   };
-  std::vector<FrameInfo> frames;
+  // The totals head the report but are known only at the end: the frame lines wait in a
+  // temporary file meanwhile, so memory stays flat whatever the length, and pipes work too.
+  FILE* spool = std::tmpfile();
+  if (!spool) fail("info: cannot make a temporary file (" + reason(errno ? errno : EIO) + ")");
+  long frames = 0;
   for (;;) {
-    long start = std::ftell(anim.file);
+    long long start = anim.offset;
     info.frame = FrameInfo();
     if (!anim_decode_frame(&anim, &sink)) break;
-    info.frame.bytes = std::ftell(anim.file) - start;
+    info.frame.bytes = long(anim.offset - start);
     // The call after the last frame of a file reads nothing; it is no frame of the file.
-    if (info.frame.bytes == 0 && std::feof(anim.file)) break;
-    frames.push_back(info.frame);
+    if (info.frame.bytes == 0 && anim_at_end(&anim)) break;
+    print_frame(spool, args.json, ++frames, info.frame);
   }
+  long long file_size = anim.offset;
   anim_close(anim);
+  if (std::ferror(spool) || std::fflush(spool) != 0)
+    fail("info: temporary file: write error (" + reason(errno ? errno : EIO) + ")");
 
   const char* names[] = {"points", "kind4", "kind5",  "kind6",  "kind7",
                          "kind8",  "kind9", "kind10", "skipped"};
   const int slots[] = {11, 4, 5, 6, 7, 8, 9, 10, 12};
   if (args.json) {
-    std::printf("{\"file\": %s, \"version\": %d, \"bytes\": %ld, \"frames\": %zu",
-                json_string(path).c_str(), anim.version, file_size, frames.size());
+    std::printf("{\"file\": %s, \"version\": %d, \"bytes\": %lld, \"frames\": %ld",
+                json_string(path).c_str(), anim.version, file_size, frames);
     if (anim.version == 2) {
       std::printf(", \"codes\": {");
       for (int i = 0; i < 9; i++)
@@ -305,33 +253,21 @@ int command_info(int argc, char** argv) {
       std::printf("}");
     }
     std::printf(", \"frame_list\": [");
-    for (size_t i = 0; i < frames.size(); i++) {
-      const FrameInfo& f = frames[i];
-      std::printf("%s\n  {\"frame\": %zu, \"pixels\": %ld, \"bytes\": %ld, \"box\": ", i ? "," : "",
-                  i + 1, f.pixels, f.bytes);
-      if (f.pixels)
-        std::printf("[%d, %d, %d, %d]}", f.x0, f.y0, f.x1, f.y1);
-      else
-        std::printf("null}");
+  } else {
+    std::printf("file: %s\nversion: %d\nbytes: %lld\nframes: %ld\n", path.c_str(), anim.version,
+                file_size, frames);
+    if (anim.version == 2) {
+      std::printf("codes:");
+      for (int i = 0; i < 9; i++) std::printf(" %s %ld", names[i], info.codes[slots[i]]);
+      std::printf("\n");
     }
-    std::printf("]}\n");
-    return 0;
   }
-  std::printf("file: %s\nversion: %d\nbytes: %ld\nframes: %zu\n", path.c_str(), anim.version,
-              file_size, frames.size());
-  if (anim.version == 2) {
-    std::printf("codes:");
-    for (int i = 0; i < 9; i++) std::printf(" %s %ld", names[i], info.codes[slots[i]]);
-    std::printf("\n");
-  }
-  for (size_t i = 0; i < frames.size(); i++) {
-    const FrameInfo& f = frames[i];
-    std::printf("frame %zu: pixels %ld, bytes %ld, box ", i + 1, f.pixels, f.bytes);
-    if (f.pixels)
-      std::printf("%d,%d-%d,%d\n", f.x0, f.y0, f.x1, f.y1);
-    else
-      std::printf("none\n");
-  }
+  std::rewind(spool);
+  char chunk[65536];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, spool)) > 0;)
+    std::fwrite(chunk, 1, n, stdout);
+  std::fclose(spool);
+  if (args.json) std::printf("]}\n");
   return 0;
 }
 
@@ -346,28 +282,26 @@ int command_encode(int argc, char** argv) {
   if (args.positional.empty())
     fail("encode: give at least one FRAME.png (see animtool encode --help)");
 
-  // Frames go to a neighbour file that replaces OUT only once every frame is in.
-  const std::string part = args.output + ".part";
+  // Frames go to a temporary file of our own beside OUT that replaces it only once every frame
+  // is in.
+  int temp_error = 0;
+  const std::string part = temp_beside(args.output, &temp_error);
+  if (part.empty()) fail(args.output + ": " + reason(temp_error));
   AnimFile rec = {};
   std::vector<unsigned char> index;
   auto give_up = [&](const std::string& message) {
-    if (rec.file) {
-      anim_close(rec);
-      std::remove(part.c_str());
-    }
+    if (rec.file) anim_close(rec);
+    std::remove(part.c_str());
     fail(message);
   };
   for (const std::string& frame_path : args.positional) {
     RgbImage image;
-    std::string error = read_rgb_png(frame_path, &image);
+    // Sizes beyond what an animation holds are refused from the PNG header, before decoding.
+    std::string error = png_read_rgb_file(frame_path, ANIM_MAX_SIZE, &image);
     if (!error.empty()) give_up(frame_path + ": " + error);
     if (!rec.file) {
-      if (image.width > ANIM_MAX_SIZE || image.height > ANIM_MAX_SIZE)
-        give_up(frame_path + ": " + std::to_string(image.width) + "x" +
-                std::to_string(image.height) +
-                " is larger than an animation can hold (2048x2048 at most)");
       rec = anim_writer_open_size(part.c_str(), int(version), image.width, image.height);
-      if (!rec.file) fail(args.output + ": " + reason(rec.open_errno));
+      if (!rec.file) give_up(args.output + ": " + reason(rec.open_errno));
       index.resize(size_t(image.width) * image.height);
     } else if (image.width != rec.width || image.height != rec.height) {
       give_up(frame_path + ": size " + std::to_string(image.width) + "x" +
@@ -390,8 +324,7 @@ int command_encode(int argc, char** argv) {
     std::remove(part.c_str());
     fail(args.output + ": write error (" + reason(errno ? errno : EIO) + ")");
   }
-  if (!animtool_replace_file(part, args.output)) {
-    int err = errno;
+  if (int err = move_over(part, args.output)) {
     std::remove(part.c_str());
     fail(args.output + ": " + reason(err));
   }
@@ -411,9 +344,12 @@ int command_palette(int argc, char** argv) {
     alt_palette(r, g, b);
   else
     anim_palette(r, g, b);
-  errno = 0;
-  if (!save_jasc_pal(r, g, b, args.output.c_str()))
-    fail(args.output + ": " + reason(errno ? errno : EIO));
+  // A failed write leaves the file that was there before.
+  std::string error = replace_file(args.output, [&](const std::string& temp) {
+    errno = 0;
+    return save_jasc_pal(r, g, b, temp.c_str()) ? std::string() : reason(errno ? errno : EIO);
+  });
+  if (!error.empty()) fail(args.output + ": " + error);
   return 0;
 }
 
