@@ -57,8 +57,14 @@ if [ -z "$box" ]; then
   fail "the missing-file box did not appear"
   kill $player 2>/dev/null
 else
-  sleep 1  # the box takes the focus once it is mapped
-  xdotool key Return
+  # The box takes the focus once wine has activated it; a press that came too early is repeated.
+  for attempt in 1 2 3 4 5; do
+    sleep 1
+    xdotool windowfocus "$box" 2>/dev/null
+    xdotool key Return
+    sleep 1
+    kill -0 $player 2>/dev/null || break
+  done
 fi
 wait $player
 status=$?
