@@ -1,8 +1,15 @@
-// Win32 counters and dates: QueryPerformanceCounter and GetTickCount for the clock,
-// FileTimeToSystemTime, and GetDateFormatA / GetTimeFormatA in the user's default locale.
+// Win32 counters and dates: QueryPerformanceCounter and GetTickCount for the clock, a waitable
+// timer to sleep until a counter reading, FileTimeToSystemTime, and GetDateFormatA /
+// GetTimeFormatA in the user's default locale.
 #include <windows.h>
 
+#include <cmath>
+
 #include "host/host.h"
+
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
 
 namespace {
 SYSTEMTIME to_system_time(const HostSystemTime& t) {
@@ -46,6 +53,42 @@ int host_perf_counter(int64_t* count) {
 }
 
 uint32_t host_tick_count() { return GetTickCount(); }
+
+namespace {
+// A high-resolution timer where the system has one (Windows 10 1803 on); otherwise an ordinary
+// one, whose waits end on the scheduler's tick. Null when neither can be made: then Sleep.
+HANDLE sleep_timer() {
+  static HANDLE timer = [] {
+    HANDLE t = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                      TIMER_ALL_ACCESS);
+    if (!t) t = CreateWaitableTimerW(nullptr, TRUE, nullptr);
+    return t;
+  }();
+  return timer;
+}
+}  // namespace
+
+void host_sleep_until(int64_t count) {
+  LARGE_INTEGER frequency;
+  if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0) return;
+  constexpr double kLongestWaitSeconds = 3600.0;  // a far deadline is slept towards in steps
+  for (;;) {
+    LARGE_INTEGER now;
+    if (!QueryPerformanceCounter(&now) || now.QuadPart >= count) return;
+    double seconds = double(count - now.QuadPart) / double(frequency.QuadPart);
+    if (seconds > kLongestWaitSeconds) seconds = kLongestWaitSeconds;
+    // Rounded up to the timer's unit, so that the wait never ends before the deadline.
+    int64_t hundred_ns = int64_t(std::ceil(seconds * 1e7));
+    HANDLE timer = sleep_timer();
+    LARGE_INTEGER due;
+    due.QuadPart = -hundred_ns;  // negative: relative to now
+    if (timer && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
+      WaitForSingleObject(timer, INFINITE);
+    } else {
+      Sleep(DWORD(std::ceil(seconds * 1000.0)));
+    }
+  }
+}
 
 // ---- Dates -------------------------------------------------------------------------------------
 

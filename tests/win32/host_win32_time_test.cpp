@@ -1,5 +1,5 @@
-// The Win32 counters and dates: the performance counter runs forwards at its stated rate, file
-// times convert to calendar fields, and the locale's date and time pictures honour the buffer
+// The Win32 counters and dates: the performance counter runs forwards, sleeping until a reading
+// never returns before it, file times convert to calendar fields, and the locale's date and time pictures honour the buffer
 // size contract (0 and an empty string when the text does not fit).
 #include <gtest/gtest.h>
 
@@ -21,6 +21,20 @@ TEST(HostWin32Time, CountersRunForwards) {
   }
   ASSERT_TRUE(host_perf_counter(&second));
   EXPECT_GT(second, first);
+}
+
+TEST(HostWin32Time, SleepUntilNeverWakesBeforeTheDeadline) {
+  int64_t frequency = 0, start = 0, now = 0;
+  ASSERT_TRUE(host_perf_frequency(&frequency));
+  ASSERT_TRUE(host_perf_counter(&start));
+  for (int divisor : {50, 333, 2000}) {
+    int64_t deadline = start + frequency / divisor;
+    host_sleep_until(deadline);
+    ASSERT_TRUE(host_perf_counter(&now));
+    EXPECT_GE(now, deadline) << "1/" << divisor << " s";
+    start = now;
+  }
+  host_sleep_until(0);  // long past: returns at once
 }
 
 TEST(HostWin32Time, FileTimesAndPictures) {
