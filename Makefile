@@ -3,11 +3,13 @@
 BUILD   ?= build
 ASAN    ?= build-asan
 FUZZB   ?= build-fuzz
+WIN64   ?= build-win64
+WIN32B  ?= build-win32
 JOBS    ?= $(shell nproc)
 WERROR  ?= 0
 CMAKE_FLAGS = -DVANTOREL_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF)
 
-.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean
+.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows
 
 all: build
 
@@ -33,8 +35,9 @@ demo: deps $(BUILD)/CMakeCache.txt
 gallery: build
 	@scripts/gallery.sh $(BUILD)
 
-# Every test: the normal build's full suite, then the unit tests again under ASan and UBSan.
-test: test-unit test-asan
+# Every test: the normal build's full suite, then the unit tests again under ASan and UBSan, then
+# the Windows build's tests under wine.
+test: test-unit test-asan test-windows
 
 test-unit: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -43,6 +46,20 @@ test-asan: deps
 	cmake -S . -B $(ASAN) $(CMAKE_FLAGS) -DVANTOREL_SANITIZE=ON -DVANTOREL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) -L unit
+
+# Windows programs cross-built with MinGW-w64: 64-bit in $(WIN64) with the download zip, 32-bit in
+# $(WIN32B) (built only: this machine runs no 32-bit Windows programs).
+WIN_FLAGS = $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DVANTOREL_BENCH=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine
+windows: deps
+	cmake -S . -B $(WIN64) $(WIN_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
+	cmake --build $(WIN64) -j $(JOBS) --target vantorel animtool windows_zip
+	cmake -S . -B $(WIN32B) $(WIN_FLAGS) -DVANTOREL_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
+	cmake --build $(WIN32B) -j $(JOBS) --target vantorel animtool
+
+test-windows: windows build
+	cmake -S . -B $(WIN64) -DVANTOREL_LINUX_BUILD=$(abspath $(BUILD))
+	cmake --build $(WIN64) -j $(JOBS)
+	scripts/windows-test.sh $(WIN64)
 
 # Runs every fuzz target for FUZZ_SECONDS each (default 30).
 FUZZ_SECONDS ?= 30
@@ -55,4 +72,4 @@ bench: build
 	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b"; done; true
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(FUZZB)
+	rm -rf $(BUILD) $(ASAN) $(FUZZB) $(WIN64) $(WIN32B)

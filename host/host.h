@@ -4,6 +4,7 @@
 //   host/posix/     process, directory, console, counters, dates (shared by the POSIX backends)
 //   host/headless/  OSMesa context, scripted input, PNG snapshots (tests, machines without display)
 //   host/sdl/       a real window through SDL2 with a desktop OpenGL context
+//   host/win32/     the real Win32 calls on Windows (window, WGL, messages, console, counters, dates)
 // Messages keep their Win32 codes and the key arrays their virtual-key codes, so the shell reads
 // the same on every host.
 #pragma once
