@@ -26,7 +26,8 @@ build: configure
 demo: build
 	@scripts/demo.sh $(BUILD)
 
-# Every test: the normal build's full suite, then the unit tests again under ASan and UBSan.
+# Every test: the normal build's full suite, then the unit and end-to-end tests again under ASan
+# and UBSan with leak detection on (only the off-screen renderer's own blocks are let go).
 test: test-unit test-asan
 
 test-unit: build
@@ -35,7 +36,9 @@ test-unit: build
 test-asan: deps
 	cmake -S . -B $(ASAN) $(CMAKE_FLAGS) -DVANTOREL_SANITIZE=ON -DVANTOREL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(ASAN) -j $(JOBS)
-	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) -L unit
+	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 \
+	  LSAN_OPTIONS="suppressions='$(CURDIR)/scripts/lsan-suppressions.txt':print_suppressions=0" \
+	  ctest --output-on-failure -j $(JOBS) -L 'unit|e2e'
 
 # Runs every fuzz target for FUZZ_SECONDS each (default 30).
 FUZZ_SECONDS ?= 30
