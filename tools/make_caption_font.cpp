@@ -471,8 +471,6 @@ int main(int argc, char** argv) {
   if (FT_Init_FreeType(&lib) || FT_New_Face(lib, argv[1], 0, &face)) fail("cannot open the font");
   if (FT_Set_Pixel_Sizes(face, 0, PIXEL_SIZE)) fail("cannot set the size");
   std::vector<Glyph> glyphs = build(face);
-  FT_Done_Face(face);
-  FT_Done_FreeType(lib);  // the glyphs are copied out; the leak check at exit stays quiet
   if (getenv("CAPTION_FONT_DEBUG"))
     for (int c = 33; c < 256; c++)
       if (has_shape(c)) fprintf(stderr, "%d:%dx%d%s", c, glyphs[size_t(c)].w, glyphs[size_t(c)].h, c % 10 ? " " : "\n");
@@ -486,5 +484,7 @@ int main(int argc, char** argv) {
     const std::vector<uint8_t> bytes = records(all);
     write_file(greek_out, bytes.data(), bytes.size());
   }
+  FT_Done_Face(face);
+  FT_Done_FreeType(lib);  // the glyphs are copied out; the leak check at exit stays quiet
   return 0;
 }
