@@ -191,11 +191,14 @@ std::vector<uint32_t> first_frame(const std::string& path, int w = kW, int h = k
 // the GL driver that SDL unloads at exit) keeps blocks the check can only show as unknown modules.
 // The headless player, running the same portable code, is leak-checked; memory errors and
 // undefined behaviour are still caught here.
+std::string no_leak_check() {
+  const char* asan = getenv("ASAN_OPTIONS");
+  return std::string("ASAN_OPTIONS=") + (asan && *asan ? std::string(asan) + ":" : "") +
+         "detect_leaks=0";
+}
 std::vector<std::string> player_env() {
   std::vector<std::string> env = server->env();
-  const char* asan = getenv("ASAN_OPTIONS");
-  env.push_back(std::string("ASAN_OPTIONS=") + (asan && *asan ? std::string(asan) + ":" : "") +
-                "detect_leaks=0");
+  env.push_back(no_leak_check());
   return env;
 }
 
@@ -348,6 +351,46 @@ TEST_F(PlayerSdl, ResizeRedrawsFrameOneAtTheNewSize) {
   player = -1;
 }
 
+TEST_F(PlayerSdl, FullScreenAtAnotherSizeShowsThePictureOnTheUnchangedDisplay) {
+  // The virtual screen is 800 x 600 and cannot change its mode: the picture is shown in a
+  // 64 x 48 full-screen popup at the top-left corner.
+  start({"-paused", "-fullscreen", "-res:64x48"});
+  std::vector<uint32_t> want = first_frame(anim);
+  std::vector<uint32_t> got = grab_until([&](const std::vector<uint32_t>& p) { return p == want; });
+  EXPECT_TRUE(got == want) << "the full-screen popup never showed frame 1";
+  key("q");
+  EXPECT_EQ(wait_exit(player, 30), 0);
+  player = -1;
+}
+
+TEST_F(PlayerSdl, DrawingAreaBeyondTheRendererIsRefusedNamingTheSize) {
+  vt_test::RunResult r = vt_test::run_program(
+      {vt_test::bin_path("vantorel"), "-once", "-res:20000x300", "pattern.anim"}, dir.path,
+      player_env(), "", 60);
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_NE(r.err.find("Oh sod it: Drawing area 20000x300 is larger than the renderer can hold"),
+            std::string::npos)
+      << r.err;
+}
+
+// Without a display SDL would pick its invisible offscreen driver and play for ever; the window
+// cannot be made, which is reported (the box falls back to standard error), -once or not.
+TEST(PlayerSdlNoDisplay, WindowCreationErrorWithoutADisplay) {
+  if (!vt_test::file_exists(vt_test::bin_path("vantorel")))
+    GTEST_SKIP() << "the desktop player was not built (SDL2 missing)";
+  TempDir dir;
+  ASSERT_TRUE(vt_test::write_file(dir.file("a.anim"), pattern_anim()));
+  for (const char* driver : {"", "offscreen", "dummy"}) {
+    std::vector<std::string> argv{"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
+    if (*driver) argv.push_back(std::string("SDL_VIDEODRIVER=") + driver);
+    argv.insert(argv.end(), {vt_test::bin_path("vantorel"), "-once", "-fms:1", "a.anim"});
+    vt_test::RunResult r = vt_test::run_program(argv, dir.path, {no_leak_check()}, "", 30);
+    EXPECT_EQ(r.exit_code, 0) << driver;
+    EXPECT_NE(r.err.find("Oh sod it: Window Creation Error.\n"), std::string::npos)
+        << driver << ": " << r.err;
+  }
+}
+
 namespace {
 
 // The rest of Xlib and XRandR that the tests below use, reached at run time like Xlib above.
@@ -362,6 +405,8 @@ struct XExtras {
   void (*free_resources)(XRRScreenResources*) = nullptr;
   RRMode (*create_mode)(Display*, Window, XRRModeInfo*) = nullptr;
   void (*add_output_mode)(Display*, RROutput, RRMode) = nullptr;
+  void (*delete_output_mode)(Display*, RROutput, RRMode) = nullptr;
+  void (*destroy_mode)(Display*, RRMode) = nullptr;
 
   bool load() {
     void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
@@ -377,7 +422,9 @@ struct XExtras {
            get(randr, "XRRGetScreenResources", &get_resources) &&
            get(randr, "XRRFreeScreenResources", &free_resources) &&
            get(randr, "XRRCreateMode", &create_mode) &&
-           get(randr, "XRRAddOutputMode", &add_output_mode);
+           get(randr, "XRRAddOutputMode", &add_output_mode) &&
+           get(randr, "XRRDeleteOutputMode", &delete_output_mode) &&
+           get(randr, "XRRDestroyMode", &destroy_mode);
   }
 };
 
@@ -390,6 +437,14 @@ class PlayerSdlDesktop : public PlayerSdl {
     dpy = server->dpy;
     root = DefaultRootWindow(dpy);
   }
+  void TearDown() override {
+    PlayerSdl::TearDown();
+    if (mode_id) {
+      x.delete_output_mode(dpy, mode_output, mode_id);
+      x.destroy_mode(dpy, mode_id);
+      x.sync(dpy, False);
+    }
+  }
 
   // The screen's size as a new client sees it, "W H".
   std::string display_size() {
@@ -399,11 +454,9 @@ class PlayerSdlDesktop : public PlayerSdl {
     return r.out;
   }
 
-  // Xvfb offers only its own size. A 640 x 480 mode on its output, which lives as long as our
-  // connection, lets the player really change the display mode.
+  // Xvfb offers only its own size. A 640 x 480 mode on its output, for this test only, lets the
+  // player really change the display mode.
   void add_mode_640x480() {
-    static bool added = false;
-    if (added) return;
     XRRScreenResources* res = x.get_resources(dpy, root);
     ASSERT_TRUE(res && res->noutput > 0);
     XRRModeInfo mode = {};
@@ -419,11 +472,11 @@ class PlayerSdlDesktop : public PlayerSdl {
     mode.vTotal = 525;
     mode.name = name;
     mode.nameLength = 7;
-    RRMode id = x.create_mode(dpy, root, &mode);
-    x.add_output_mode(dpy, res->outputs[0], id);
+    mode_output = res->outputs[0];
+    mode_id = x.create_mode(dpy, root, &mode);
+    x.add_output_mode(dpy, mode_output, mode_id);
     x.free_resources(res);
     x.sync(dpy, False);
-    added = true;
   }
 
   // What the close button of a title bar sends.
@@ -468,6 +521,8 @@ class PlayerSdlDesktop : public PlayerSdl {
   XExtras x;
   Display* dpy = nullptr;
   Window root = 0;
+  RROutput mode_output = 0;
+  RRMode mode_id = 0;
 };
 
 }  // namespace
