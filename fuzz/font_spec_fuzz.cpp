@@ -77,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Drawing costs the off-screen renderer tens of milliseconds a call: a few glyphs show whether
   // the variant draws, measuring takes the whole text.
-  if (!text.empty()) font_print_len(2, 2, 40, text.data(), text.size() < 8 ? text.size() : 8, 0xFFFFFF);
+  if (!text.empty())
+    font_print_len(2, 2, 40, text.data(), text.size() < 8 ? text.size() : 8, 0xFFFFFF);
   int w = text_width_len(text.data(), text.size());
   int fit = text_fit_len(text.data(), text.size(), w / 2);
   check(w >= 0 && fit >= 0 && size_t(fit) <= text.size());
