@@ -3,18 +3,20 @@
 BUILD   ?= build
 ASAN    ?= build-asan
 FUZZB   ?= build-fuzz
+WIN64   ?= build-win64
+WIN32B  ?= build-win32
 JOBS    ?= $(shell nproc)
 WERROR  ?= 0
 CMAKE_FLAGS = -DVANTOREL_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF)
 
-.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean
+.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
-$(BUILD)/CMakeCache.txt:
+$(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 
 configure: deps
@@ -23,7 +25,9 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+# Only the two players, and CMake only on the first run (the build re-runs it when its files change).
+demo: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target demo-programs
 	@scripts/demo.sh $(BUILD)
 
 # The 3D gallery: in a window with a display, otherwise a picture at $(BUILD)/gallery.png.
@@ -32,8 +36,9 @@ gallery: build
 	@scripts/gallery.sh $(BUILD)
 
 # Every test: the normal build's full suite, then the unit and end-to-end tests again under ASan
-# and UBSan with leak detection on (only the off-screen renderer's own blocks are let go).
-test: test-unit test-asan
+# and UBSan with leak detection on (only the off-screen renderer's own blocks are let go), then the
+# Windows build's tests under wine.
+test: test-unit test-asan test-windows
 
 test-unit: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -44,6 +49,20 @@ test-asan: deps
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 \
 	  LSAN_OPTIONS="suppressions='$(CURDIR)/scripts/lsan-suppressions.txt':print_suppressions=0" \
 	  ctest --output-on-failure -j $(JOBS) -L 'unit|e2e'
+
+# Windows programs cross-built with MinGW-w64: 64-bit in $(WIN64) with the download zip, 32-bit in
+# $(WIN32B) (built only: this machine runs no 32-bit Windows programs).
+WIN_FLAGS = $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DVANTOREL_BENCH=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine
+windows: deps
+	cmake -S . -B $(WIN64) $(WIN_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
+	cmake --build $(WIN64) -j $(JOBS) --target vantorel animtool windows_zip
+	cmake -S . -B $(WIN32B) $(WIN_FLAGS) -DVANTOREL_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
+	cmake --build $(WIN32B) -j $(JOBS) --target vantorel animtool
+
+test-windows: windows build
+	cmake -S . -B $(WIN64) -DVANTOREL_LINUX_BUILD=$(abspath $(BUILD))
+	cmake --build $(WIN64) -j $(JOBS)
+	scripts/windows-test.sh $(WIN64)
 
 # Runs every fuzz target for FUZZ_SECONDS each (default 30).
 FUZZ_SECONDS ?= 30
@@ -56,4 +75,4 @@ bench: build
 	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b"; done; true
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(FUZZB)
+	rm -rf $(BUILD) $(ASAN) $(FUZZB) $(WIN64) $(WIN32B)

@@ -4,6 +4,7 @@
 //   host/posix/     process, directory, console, counters, dates (shared by the POSIX backends)
 //   host/headless/  OSMesa context, scripted input, PNG snapshots (tests, machines without display)
 //   host/sdl/       a real window through SDL2 with a desktop OpenGL context
+//   host/win32/     the real Win32 calls on Windows (window, WGL, messages, console, counters, dates)
 // Messages keep their Win32 codes and the key arrays their virtual-key codes, so the shell reads
 // the same on every host.
 #pragma once
@@ -73,6 +74,12 @@ int host_perf_counter(int64_t* count);
 
 // Milliseconds since the host started, wrapping at 2^32.
 uint32_t host_tick_count();
+
+// Sleeps until host_perf_counter reaches count (returns at once when it already has), with the
+// host's finest timer: clock_nanosleep on the monotonic clock with an absolute deadline on POSIX.
+// Never wakes early on purpose, but may wake late by the host's timer and scheduling latency;
+// callers that need the exact moment sleep to shortly before it and read the counter after.
+void host_sleep_until(int64_t count);
 
 // ---- Dates -------------------------------------------------------------------------------------
 

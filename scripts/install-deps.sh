@@ -12,6 +12,8 @@ packages=(
   xvfb xauth xdotool                          # desktop player tests under a virtual X server
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
   libfreetype-dev fonts-dejavu-core           # caption font generator and its reproduction test
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest zip  # Windows cross builds
+  wine wine64                                 # Windows tests (64-bit only: never wine32 or i386)
 )
 
 missing=()

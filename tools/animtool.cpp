@@ -324,8 +324,7 @@ int command_encode(int argc, char** argv) {
     std::remove(part.c_str());
     fail(args.output + ": write error (" + reason(errno ? errno : EIO) + ")");
   }
-  if (std::rename(part.c_str(), args.output.c_str()) != 0) {
-    int err = errno;
+  if (int err = move_over(part, args.output)) {
     std::remove(part.c_str());
     fail(args.output + ": " + reason(err));
   }

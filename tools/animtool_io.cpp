@@ -173,13 +173,19 @@ std::string temp_beside(const std::string& target, int* error) {
   return "";
 }
 
+int move_over(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
 std::string replace_file(const std::string& target,
                          const std::function<std::string(const std::string& path)>& write) {
   int err = 0;
   std::string temp = temp_beside(target, &err);
   if (temp.empty()) return reason(err);
   std::string error = write(temp);
-  if (error.empty() && std::rename(temp.c_str(), target.c_str()) != 0) error = reason(errno);
+  if (error.empty()) {
+    if (int moved = move_over(temp, target)) error = reason(moved);
+  }
   if (!error.empty()) std::remove(temp.c_str());
   return error;
 }

@@ -28,6 +28,10 @@ std::string png_write_rgb(const std::string& path, int width, int height,
 // cannot); an existing file is never taken over.
 std::string temp_beside(const std::string& target, int* error);
 
+// Moves the finished file from over to, replacing a file already there (which rename does not do
+// on Windows). Returns 0 or the errno value of the failure.
+int move_over(const std::string& from, const std::string& to);
+
 // Writes target through a temporary beside it: write fills the file it is given and returns "" or
 // the reason of a failure. Only a complete file replaces target; otherwise the temporary is
 // removed and target is left as it was. Returns "" or the reason.

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The real Windows programs under wine, on the virtual X server that scripts/windows-test.sh starts:
+#   e2e_player_win32_test.sh BUILD_DIR SOURCE_DIR [LINUX_BUILD_DIR]
+# A demo run with a relative file name from another folder, full screen at the screen's own size
+# (the display mode is changed and put back), the help text on standard output, the missing-file
+# box with its exact text, closed with the Return key, ending with status 1; animtool's PNG files
+# through the system's codecs, checked against the Linux animtool when its build is given.
+set -uo pipefail
+
+build=$1
+source=$2
+linux_build=${3:-}
+exe="$build/vantorel.exe"
+log="$build/graphics_error.log"
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+[ -f "$exe" ] || { echo "FAIL: $exe missing" >&2; exit 1; }
+
+# 1. Played once from the assets folder with a relative name; the player itself moves to its own
+#    folder, so the name only works when the entry made it absolute.
+rm -f "$log"
+(cd "$source/assets" && timeout 120 wine "$exe" -once -fms:0 -res:160x120 demo.anim </dev/null)
+status=$?
+[ $status -eq 0 ] || fail "windowed -once run exited with $status"
+[ ! -s "$log" ] || fail "windowed run logged: $(cat "$log")"
+
+# 2. Full screen at the screen's size: the mode change succeeds, is restored, and nothing is logged.
+rm -f "$log"
+geometry_before=$(xdotool getdisplaygeometry)
+timeout 120 wine "$exe" -fullscreen -once -fms:0 -res:${geometry_before/ /x} "$source/assets/demo.anim" </dev/null
+status=$?
+[ $status -eq 0 ] || fail "full-screen -once run exited with $status"
+[ ! -s "$log" ] || fail "full-screen run logged: $(cat "$log")"
+[ "$(xdotool getdisplaygeometry)" = "$geometry_before" ] || fail "display mode not restored"
+
+# 3. The help text reaches standard output, the same text as on Linux.
+help=$(timeout 60 wine "$exe" -? </dev/null)
+status=$?
+[ $status -eq 0 ] || fail "-? exited with $status"
+if [ -n "$linux_build" ] && [ -x "$linux_build/vantorel-headless" ]; then
+  expected=$("$linux_build/vantorel-headless" -? </dev/null)
+  [ "$help" = "$expected" ] || fail "help text differs from the Linux player's"
+else
+  grep -qx 'vantorel \[switches\] input_file.anim' <<<"$help" || fail "help text missing"
+fi
+
+# 4. No file name: the box shows the exact text (wine traces the text it puts in the box), Return
+#    closes it, and the exit status is 1.
+trace=$(mktemp)
+WINEDEBUG=-all,trace+msgbox timeout 120 wine "$exe" </dev/null 2>"$trace" &
+player=$!
+box=$(timeout 60 xdotool search --sync --onlyvisible --name '^Vantorel Error$' | head -1)
+if [ -z "$box" ]; then
+  fail "the missing-file box did not appear"
+  kill $player 2>/dev/null
+else
+  # The box takes the focus once wine has activated it; a press that came too early is repeated.
+  for attempt in 1 2 3 4 5; do
+    sleep 1
+    xdotool windowfocus "$box" 2>/dev/null
+    xdotool key Return
+    sleep 1
+    kill -0 $player 2>/dev/null || break
+  done
+fi
+wait $player
+status=$?
+[ $status -eq 1 ] || fail "missing-file run exited with $status"
+text="No file specified!  You must give a filename at the commandline, or drag .anim files onto \
+vantorel.exe or associate .anim files to open with Vantorel.  Run 'vantorel -?' to see \
+commandline usage."
+grep -qF "MSGBOX_OnInit L\"$text\"" "$trace" || fail "box text differs: $(grep MSGBOX_OnInit "$trace")"
+rm -f "$trace"
+
+# 5. animtool: render, encode over an existing file, a PNG that is not one. Encoding the rendered
+#    PNG on Linux gives the same bytes only if both sides read and write the same pixels.
+work=$(mktemp -d)
+tool="$build/animtool.exe"
+(cd "$work" &&
+  wine "$tool" render "$source/assets/demo.anim" --size 96x72 --frames 5 -o r.png </dev/null >/dev/null &&
+  wine "$tool" encode -o e.anim r.png </dev/null >/dev/null &&
+  wine "$tool" encode -o e.anim r.png </dev/null >/dev/null) || fail "animtool render/encode failed"
+echo "not a picture" >"$work/bad.png"
+message=$(cd "$work" && wine "$tool" encode -o x.anim bad.png 2>&1 </dev/null)
+status=$?
+[ $status -eq 1 ] && [ "${message%$'\r'}" = "animtool: bad.png: not a PNG file" ] ||
+  fail "bad PNG: status $status, message '$message'"
+[ ! -e "$work/x.anim" ] || fail "a failed encode left x.anim behind"
+if [ -n "$linux_build" ] && [ -x "$linux_build/animtool" ]; then
+  "$linux_build/animtool" encode -o "$work/linux.anim" "$work/r.png" >/dev/null &&
+    cmp -s "$work/linux.anim" "$work/e.anim" || fail "Windows and Linux animtool disagree"
+fi
+rm -rf "$work"
+
+[ $failures -eq 0 ] && echo "all checks passed"
+exit $((failures > 0))
