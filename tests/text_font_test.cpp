@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <cstring>
@@ -13,6 +15,7 @@
 
 #include "player/caption_font_data.h"
 #include "text/font.h"
+#include "text/texture.h"
 #include "util/gl_context.h"
 #include "util/test_util.h"
 
@@ -305,6 +308,34 @@ TEST_F(FontTest, DigitsAreSharpenedInTheReducedLevels) {
       EXPECT_EQ(brightest, 255) << "glyph " << c << " level " << level;
     }
   }
+}
+
+// The lift is (k / 255.9)^0.4 of the plain reduction scaled to the cell's brightest byte: rebuild
+// the plain level 1, sharpen it again and compare every digit byte with that curve.
+TEST_F(FontTest, SharpeningLiftsByThePowerPointFour) {
+  Font* f = load_caption();
+  glBindTexture(GL_TEXTURE_2D, f->tex);
+  tex_rebuild_mips();
+  int w, h;
+  std::vector<uint8_t> plain = level_texels(f, 1, &w, &h);
+  font_sharpen_mips(f);
+  std::vector<uint8_t> sharp = level_texels(f, 1, &w, &h);
+  int lifted = 0;
+  for (int c = '0'; c <= '9'; c++) {
+    int top = f->glyph_y[c] >> 1, bottom = (f->glyph_y[c] + f->height) >> 1;
+    int x0 = f->glyph_x[c] >> 1, bytes = (f->glyph_w[c] >> 1) * 4;
+    float m = 0.001f;
+    for (int r = top; r < bottom; r++)
+      for (int b = 0; b < bytes; b++) m = std::max(m, float(plain[(x0 + r * w) * 4 + b]));
+    for (int r = top; r < bottom; r++)
+      for (int b = 0; b < bytes; b++) {
+        size_t at = size_t(x0 + r * w) * 4 + b;
+        int k = int(255.4f * float(plain[at]) / m);
+        ASSERT_EQ(sharp[at], uint8_t(255.9 * std::pow(k / 255.9, 0.4))) << "glyph " << c;
+        lifted += k > 20 && k < 235;
+      }
+  }
+  EXPECT_GT(lifted, 50);  // enough grey bytes for the curve's exponent to show
 }
 
 TEST_F(FontTest, LoadfontReadsAFile) {

@@ -1,0 +1,89 @@
+// Fuzz target for font specifier strings ("caption:bold:size=24px" and the like): the input up to
+// its first line feed is a specifier, parsed, looked up, derived and made current, and the rest is
+// measured (its first bytes drawn) with the font it selected. Two loaded fonts in an OSMesa
+// context; the variants a run derives are deleted again, so memory stays flat across runs.
+#include <GL/gl.h>
+#include <GL/osmesa.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gfx/shell_state.h"
+#include "player/caption_font_data.h"
+#include "text/font.h"
+#include "text/font_variants.h"
+#include "text/text_draw.h"
+
+namespace {
+
+constexpr int SIZE = 64;
+Font* caption_font = nullptr;
+uint32_t loaded = 0;
+
+void check(bool ok) {
+  if (!ok) abort();
+}
+
+bool registered(const Font* f) {
+  for (uint32_t i = 0; i < font_list.count; i++)
+    if (fonts[i] == f) return true;
+  return false;
+}
+
+}  // namespace
+
+extern "C" const char* __lsan_default_suppressions() { return "leak:libOSMesa\n"; }
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  static std::vector<uint8_t> buffer(SIZE * SIZE * 4);
+  OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
+  if (!context || !OSMesaMakeCurrent(context, buffer.data(), GL_UNSIGNED_BYTE, SIZE, SIZE)) abort();
+  screen_w = SIZE;
+  screen_h = SIZE;
+  glViewport(0, 0, SIZE, SIZE);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, SIZE, SIZE, 0, SIZE / 2, -(SIZE / 2));
+  glMatrixMode(GL_MODELVIEW);
+  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
+  caption_font = cur_font;
+  // A second, tiny font: three glyphs of 2 x 3 pixels.
+  static const uint8_t tiny[] = {2, 3, 1, 2, 3, 4, 5, 6, 2, 3, 9, 9, 9, 9, 9, 9, 1, 3, 7, 7, 7};
+  font_load_mem(tiny, sizeof tiny, "tiny", 1);
+  loaded = font_list.count;
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > 4096) return 0;
+  std::string input(reinterpret_cast<const char*>(data), size);
+  size_t cut = input.find('\n');
+  std::string spec = input.substr(0, cut);  // up to its first zero byte, as a C string reads it
+  std::string text = cut == std::string::npos ? "" : input.substr(cut + 1);
+
+  font_select(caption_font);
+  cur_desc = caption_font->desc;
+
+  FontDesc d = font_parse_spec(spec.c_str());
+  check(d.base != nullptr && registered(d.base));
+  Font* got = font_get(spec.c_str());
+  check(got == nullptr || registered(got));
+  font_exists(spec.c_str());
+  font_use(spec.c_str());
+  check(cur_font != nullptr && registered(cur_font));
+
+  // Drawing costs the off-screen renderer tens of milliseconds a call: a few glyphs show whether
+  // the variant draws, measuring takes the whole text.
+  if (!text.empty())
+    font_print_len(2, 2, 40, text.data(), text.size() < 8 ? text.size() : 8, 0xFFFFFF);
+  int w = text_width_len(text.data(), text.size());
+  int fit = text_fit_len(text.data(), text.size(), w / 2);
+  check(w >= 0 && fit >= 0 && size_t(fit) <= text.size());
+
+  while (font_list.count > loaded) font_delete(fonts[font_list.count - 1]);
+  check(registered(caption_font) && glIsTexture(caption_font->tex));  // variants share the atlas
+  return 0;
+}
