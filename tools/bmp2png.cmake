@@ -1,0 +1,4 @@
+# bmp2png: converts the player's BMP screenshots to PNG (the screenshot code runs it after saving).
+add_executable(bmp2png ${CMAKE_SOURCE_DIR}/tools/bmp2png.cpp)
+target_link_libraries(bmp2png PRIVATE PkgConfig::PNG)
+set_target_properties(bmp2png PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
