@@ -12,6 +12,9 @@ packages=(
   xvfb xauth xdotool                          # desktop player tests under a virtual X server
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
   libfreetype-dev fonts-dejavu-core           # caption font generator and its reproduction test
+  desktop-file-utils shared-mime-info         # install tests: desktop entry, MIME type
+  xdg-utils libglib2.0-bin                    #   and xdg-mime's file-type query (through gio)
+  mandoc groff-base dpkg-dev                  # manual page lint, .deb dependencies (shlibdeps)
 )
 
 missing=()
