@@ -111,7 +111,7 @@ TEST(E2eInstall, InstallsUnderPrefixThumbnailerRunsUninstallRemovesAll) {
   EXPECT_FALSE(vt_test::file_exists(dest.file("installed_files.txt")));
 }
 
-TEST(E2eInstall, DesktopEntryAndMimeTypeRecogniseTheFiles) {
+TEST(E2eInstall, MimeTypeRecognisesTheFilesAndThePlayerOpensThem) {
   const std::string desktop = vt_test::source_path("packaging/vantorel.desktop");
   RunResult valid = run({tool("desktop-file-validate"), desktop});
   EXPECT_EQ(valid.exit_code, 0);
@@ -154,6 +154,13 @@ TEST(E2eInstall, DesktopEntryAndMimeTypeRecogniseTheFiles) {
     EXPECT_EQ(q.exit_code, 0) << q.err;
     EXPECT_EQ(q.out == std::string(kMimeType) + "\n", c.ours) << c.name << ": " << q.out;
   }
+
+  // With the menu entry registered, the player is what opens the type.
+  std::filesystem::create_directories(data.path + "/applications");
+  std::filesystem::copy_file(desktop, data.path + "/applications/vantorel.desktop");
+  ASSERT_EQ(run({tool("update-desktop-database"), data.path + "/applications"}).exit_code, 0);
+  RunResult opener = run({tool("xdg-mime"), "query", "default", kMimeType}, env);
+  EXPECT_EQ(opener.out, "vantorel.desktop\n") << opener.err;
 }
 
 // Plain text of a manual page, without the overstriking of bold and underlined words.
