@@ -64,8 +64,7 @@ TEST(E2eAnimtoolThumbnail, ExtentInInfoAndAsTheRenderSize) {
     return bytes({int(v & 0xFF), int(v >> 8 & 0xFF), int(v >> 16 & 0xFF), int(v >> 24)});
   };
   ASSERT_TRUE(vt_test::write_file(dir.file("v1.anim"), record(-1, 50, 9) + record(5, 7, 9)));
-  EXPECT_NE(animtool({"info", dir.file("v1.anim")}).out.find("\nextent: 6x8\n"),
-            std::string::npos);
+  EXPECT_NE(animtool({"info", dir.file("v1.anim")}).out.find("\nextent: 6x8\n"), std::string::npos);
 
   // Nothing visible: info says 0x0, render and thumbnail need a size they cannot find.
   ASSERT_TRUE(vt_test::write_file(dir.file("empty.anim"), ""));

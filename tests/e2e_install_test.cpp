@@ -73,8 +73,8 @@ std::string entry(const std::string& text, const std::string& key) {
 TEST(E2eInstall, InstallsUnderPrefixThumbnailerRunsUninstallRemovesAll) {
   TempDir dest;
   const std::string prefix = "/opt/vt";
-  RunResult inst = run({VT_CMAKE, "--install", VANTOREL_BIN_DIR, "--prefix", prefix},
-                       {"DESTDIR=" + dest.path});
+  RunResult inst =
+      run({VT_CMAKE, "--install", VANTOREL_BIN_DIR, "--prefix", prefix}, {"DESTDIR=" + dest.path});
   ASSERT_EQ(inst.exit_code, 0) << inst.out << inst.err;
   const std::string root = dest.path + prefix;
   EXPECT_EQ(files_under(dest.path + "/opt/vt"), kInstalled);
@@ -87,8 +87,8 @@ TEST(E2eInstall, InstallsUnderPrefixThumbnailerRunsUninstallRemovesAll) {
   }
 
   // What a file manager does with the thumbnailer entry: substitute and run.
-  std::string exec = entry(vt_test::read_file(root + "/share/thumbnailers/vantorel.thumbnailer"),
-                           "Exec");
+  std::string exec =
+      entry(vt_test::read_file(root + "/share/thumbnailers/vantorel.thumbnailer"), "Exec");
   ASSERT_EQ(exec, "animtool thumbnail %i %o --size %s");
   RunResult thumb = run({root + "/bin/animtool", "thumbnail", root + "/share/vantorel/demo.anim",
                          dest.file("thumb.png"), "--size", "128"});
@@ -104,7 +104,8 @@ TEST(E2eInstall, InstallsUnderPrefixThumbnailerRunsUninstallRemovesAll) {
   for (std::string line; std::getline(lines, line);)
     if (line.rfind("-- Installing: ", 0) == 0) record += line.substr(15) + "\n";
   ASSERT_TRUE(vt_test::write_file(dest.file("installed_files.txt"), record));
-  RunResult un = run({vt_test::source_path("scripts/uninstall.sh"), dest.file("installed_files.txt")});
+  RunResult un =
+      run({vt_test::source_path("scripts/uninstall.sh"), dest.file("installed_files.txt")});
   ASSERT_EQ(un.exit_code, 0) << un.err;
   EXPECT_EQ(files_under(dest.path + "/opt"), std::set<std::string>{});
   EXPECT_FALSE(vt_test::file_exists(root + "/share/vantorel"));
@@ -119,9 +120,9 @@ TEST(E2eInstall, MimeTypeRecognisesTheFilesAndThePlayerOpensThem) {
   std::string text = vt_test::read_file(desktop);
   EXPECT_EQ(entry(text, "Exec"), "vantorel %f");
   EXPECT_EQ(entry(text, "MimeType"), std::string(kMimeType) + ";");
-  EXPECT_EQ(entry(vt_test::read_file(vt_test::source_path("packaging/vantorel.thumbnailer")),
-                  "MimeType"),
-            std::string(kMimeType) + ";");
+  EXPECT_EQ(
+      entry(vt_test::read_file(vt_test::source_path("packaging/vantorel.thumbnailer")), "MimeType"),
+      std::string(kMimeType) + ";");
 
   // A data folder holding only our type, queried the way GNOME's file manager does (gio).
   TempDir data;
@@ -140,14 +141,14 @@ TEST(E2eInstall, MimeTypeRecognisesTheFilesAndThePlayerOpensThem) {
     bool ours;
   } cases[] = {
       {"demo.anim", demo, true},
-      {"old.anim", v1, true},                                  // version 1: the name tells
-      {"renamed.bin", demo.substr(0, 4096), true},             // version 2: the header tells
+      {"old.anim", v1, true},                       // version 1: the name tells
+      {"renamed.bin", demo.substr(0, 4096), true},  // version 2: the header tells
       {"old.bin", v1, false},
-      {"near.bin", std::string("ANIM2\x01", 6) + v1, false},   // no zero after ANIM2
+      {"near.bin", std::string("ANIM2\x01", 6) + v1, false},  // no zero after ANIM2
   };
   const std::vector<std::string> env = {"XDG_DATA_HOME=" + data.path + "/home",
-                                        "XDG_DATA_DIRS=" + data.path,
-                                        "XDG_CURRENT_DESKTOP=GNOME", "HOME=" + data.path + "/home"};
+                                        "XDG_DATA_DIRS=" + data.path, "XDG_CURRENT_DESKTOP=GNOME",
+                                        "HOME=" + data.path + "/home"};
   for (const Case& c : cases) {
     ASSERT_TRUE(vt_test::write_file(data.file(c.name), c.bytes));
     RunResult q = run({tool("xdg-mime"), "query", "filetype", data.file(c.name)}, env);
@@ -198,15 +199,15 @@ TEST(E2eInstall, ManualPagesLintCleanAndDocumentEverySwitchAndKey) {
     }
   }
   EXPECT_EQ(switches, 11);
-  for (const char* item : {"--help", "-h", "--version", "Keypad +", "Keypad -", "Escape", "Space",
-                           "Right arrow", "F11", "dropped", "EXIT STATUS", "ENVIRONMENT",
-                           "graphics_error.log", "bmp2png"})
+  for (const char* item :
+       {"--help", "-h", "--version", "Keypad +", "Keypad -", "Escape", "Space", "Right arrow",
+        "F11", "dropped", "EXIT STATUS", "ENVIRONMENT", "graphics_error.log", "bmp2png"})
     EXPECT_NE(page.find(item), std::string::npos) << item;
 
   std::string tool_page = page_text(vt_test::source_path("man/animtool.1"));
-  for (const char* item : {"info", "render", "encode", "thumbnail", "palette", "--json", "--size",
-                           "--frames", "--every", "--raw", "--version", "--alt", "extent",
-                           "EXIT STATUS"})
+  for (const char* item :
+       {"info", "render", "encode", "thumbnail", "palette", "--json", "--size", "--frames",
+        "--every", "--raw", "--version", "--alt", "extent", "EXIT STATUS"})
     EXPECT_NE(tool_page.find(item), std::string::npos) << item;
 }
 

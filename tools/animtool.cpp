@@ -585,13 +585,15 @@ std::vector<unsigned char> shrink_rgb(const std::vector<unsigned char>& rgb, int
     for (int o = 0; o < to_w; o++)
       for (const Tap& t : across[size_t(o)])
         for (int c = 0; c < 3; c++)
-          rows[(size_t(y) * to_w + o) * 3 + c] += t.weight * rgb[(size_t(y) * w + t.source) * 3 + c];
+          rows[(size_t(y) * to_w + o) * 3 + c] +=
+              t.weight * rgb[(size_t(y) * w + t.source) * 3 + c];
   std::vector<unsigned char> out(size_t(to_w) * to_h * 3);
   for (int o = 0; o < to_h; o++)
     for (int x = 0; x < to_w; x++)
       for (int c = 0; c < 3; c++) {
         float sum = 0.0f;
-        for (const Tap& t : down[size_t(o)]) sum += t.weight * rows[(size_t(t.source) * to_w + x) * 3 + c];
+        for (const Tap& t : down[size_t(o)])
+          sum += t.weight * rows[(size_t(t.source) * to_w + x) * 3 + c];
         out[(size_t(o) * to_w + x) * 3 + c] = (unsigned char)std::min(255.0f, sum + 0.5f);
       }
   return out;

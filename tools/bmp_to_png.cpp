@@ -39,7 +39,8 @@ std::string bmp_read_header(FILE* f, long file_size, Bmp* bmp) {
   int32_t width = int32_t(get_u32(h + 18)), height = int32_t(get_u32(h + 22));
   uint16_t planes = get_u16(h + 26), bits = get_u16(h + 28);
   uint32_t compression = get_u32(h + 30);
-  if (bits != 24) return "only 24-bit BMPs are supported (this one has " + std::to_string(bits) + ")";
+  if (bits != 24)
+    return "only 24-bit BMPs are supported (this one has " + std::to_string(bits) + ")";
   if (compression != 0) return "compressed BMPs are not supported";
   if (planes != 1) return "bad BMP header (planes)";
   if (width <= 0 || height == 0 || height == INT32_MIN) return "bad BMP size";
@@ -97,4 +98,3 @@ std::string bmp_write_png(FILE* f, const Bmp& bmp, int level, FILE* out) {
   png_destroy_write_struct(&png, &info);
   return "";
 }
-
