@@ -121,11 +121,20 @@ TEST(CaptionFont, GeneratorReproducesTheData) {
   if (!vt_test::file_exists(tool) || !vt_test::file_exists(ttf))
     GTEST_SKIP() << "make_caption_font or DejaVu Sans not available";
   vt_test::TempDir dir;
-  vt_test::RunResult r = vt_test::run_program({tool, ttf, dir.file("out.cpp")});
+  vt_test::RunResult r =
+      vt_test::run_program({tool, ttf, dir.file("out.cpp"), "--greek", dir.file("greek.font")});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_TRUE(vt_test::read_file(dir.file("out.cpp")) ==
               vt_test::read_file(vt_test::source_path("player/caption_font_data.cpp")))
       << "player/caption_font_data.cpp differs from what tools/make_caption_font.cpp makes";
+  // The Greek font file: the caption records, then glyphs 256..308.
+  const std::string greek = vt_test::read_file(dir.file("greek.font"));
+  EXPECT_TRUE(greek == vt_test::read_file(vt_test::source_path("assets/caption_greek.font")))
+      << "assets/caption_greek.font differs from what tools/make_caption_font.cpp makes";
+  ASSERT_GT(greek.size(), size_t(CAPTION_FONT_SIZE));
+  EXPECT_EQ(greek.compare(0, CAPTION_FONT_SIZE,
+                          std::string(reinterpret_cast<const char*>(caption_font_data), CAPTION_FONT_SIZE)),
+            0);
 }
 
 // Grey of palette index v as the loader turns it into a texel.

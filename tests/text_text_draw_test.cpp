@@ -206,6 +206,10 @@ TEST_F(TextDraw, GlyphEscapes) {
                       font_print(5, 5, 0, "A\nB", 0xFFFFFF));
   EXPECT_SAME_PICTURE(font_print(5, 5, 0, "A\x02\x7f\xff\x02\x02\x01" "B", 0xFFFFFF),
                       font_print(5, 5, 0, "AB", 0xFFFFFF));
+  // Greek glyphs 256 and 308, which this font lacks: no ink and no advance.
+  EXPECT_SAME_PICTURE(
+      font_print(5, 5, 0, std::string("A\x02\x01\x00\x02\x01\x34" "B", 8).c_str(), 0xFFFFFF),
+      font_print(5, 5, 0, "AB", 0xFFFFFF));
 }
 
 TEST_F(TextDraw, SizeAndRaiseEscapes) {

@@ -116,7 +116,9 @@ void print_text(int x, int y, int wrap, const uint8_t* t, size_t len, uint32_t c
       if (len - i < 3) break;  // cut off by the end of the text
       c = t[i + 1] * 256 + t[i + 2];
       i += 3;
-      if (c >= FONT_GLYPHS) continue;  // no such glyph: nothing to draw or advance
+      // No such glyph (beyond the tables, or a symbol the font lacks, such as Greek in a font
+      // without it): nothing to draw and no advance.
+      if (c >= FONT_GLYPHS || (c >= 256 && d.base->glyph_w[c] == 0)) continue;
     } else if (c == 0x05) {
       if (len - i < 6) break;
       const uint8_t kind = t[i + 1];

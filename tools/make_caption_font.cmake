@@ -1,6 +1,7 @@
-# make_caption_font: renders the embedded font "caption" (player/caption_font_data.cpp) from
-# DejaVu Sans through FreeType. Built only where FreeType is found; `cmake --build . --target
-# caption_font` regenerates the committed data file, and a test checks that it still matches.
+# make_caption_font: renders the embedded font "caption" (player/caption_font_data.cpp) and the
+# same font with Greek letters as glyphs 256..308 (assets/caption_greek.font) from DejaVu Sans
+# through FreeType. Built only where FreeType is found; `cmake --build . --target
+# caption_font` regenerates both committed files, and a test checks that they still match.
 pkg_check_modules(FREETYPE IMPORTED_TARGET freetype2)
 if(FREETYPE_FOUND)
   add_executable(make_caption_font tools/make_caption_font.cpp)
@@ -10,7 +11,8 @@ if(FREETYPE_FOUND)
   if(DEJAVU_SANS_TTF)
     add_custom_target(caption_font
       COMMAND make_caption_font ${DEJAVU_SANS_TTF} ${CMAKE_SOURCE_DIR}/player/caption_font_data.cpp
-      COMMENT "Regenerating player/caption_font_data.cpp from ${DEJAVU_SANS_TTF}")
+              --greek ${CMAKE_SOURCE_DIR}/assets/caption_greek.font
+      COMMENT "Regenerating player/caption_font_data.cpp and assets/caption_greek.font from ${DEJAVU_SANS_TTF}")
   endif()
 else()
   message(STATUS "FreeType not found: make_caption_font is not built")
