@@ -32,6 +32,13 @@ bool extension_listed(const char* name) {
   return list && strstr(list, name) != nullptr;
 }
 
+// Window-system extensions (swap control) are the host's to name: drivers other than Windows'
+// never put them in the OpenGL string.
+bool window_extension_listed(const char* name) {
+  const char* list = host_window_system_extensions();
+  return extension_listed(name) || (list && strstr(list, name) != nullptr);
+}
+
 // Shared by both perspective calls; fit keeps at least the vertical extent of a 4:3 window.
 void load_perspective(float fov_degrees, float near_z, float far_z, bool fit) {
   glMatrixMode(GL_PROJECTION);
@@ -132,7 +139,7 @@ void gfx_anisotropy() {
 }
 
 void gfx_swap_interval(int interval) {
-  if (has_swap_control == -1) has_swap_control = extension_listed("WGL_EXT_swap_control") ? 1 : 0;
+  if (has_swap_control == -1) has_swap_control = window_extension_listed("WGL_EXT_swap_control") ? 1 : 0;
   if (has_swap_control != 1) return;
   if (!swap_interval_fn)
     swap_interval_fn = reinterpret_cast<int (*)(int)>(host_gl_proc_address("wglSwapIntervalEXT"));

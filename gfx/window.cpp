@@ -3,6 +3,8 @@
 // state is the shell globals, since the shell serves one window per process.
 #include "gfx/window.h"
 
+#include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "gfx/error_log.h"
@@ -48,12 +50,20 @@ void mouse_update(uintptr_t wparam, intptr_t lparam) {
 
 }  // namespace
 
+namespace {
+// Sizes and positions are worked out wide and brought back into the int range, so that no
+// request, however large, overflows on the way to being refused.
+int clamp_int(long long value) {
+  return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : int(value);
+}
+}  // namespace
+
 int gfx_centre_on_pointer(int pointer, int outer, int origin, int span) {
-  int pos = pointer - outer / 2;
-  int far_limit = origin + span - outer;
+  long long pos = (long long)pointer - outer / 2;
+  long long far_limit = (long long)origin + span - outer;
   if (pos > far_limit) pos = far_limit;
   if (pos < origin) pos = origin;
-  return pos;
+  return clamp_int(pos);
 }
 
 WindowPlacement gfx_place_window(int width, int height, bool is_windowed) {
@@ -80,8 +90,9 @@ WindowPlacement gfx_place_window(int width, int height, bool is_windowed) {
   p.outer_w = p.client_w;
   p.outer_h = p.client_h;
   if (is_windowed) {
-    p.outer_w += 2 * host_system_metric(HOST_SM_CXFRAME);
-    p.outer_h += host_system_metric(HOST_SM_CYCAPTION) + 2 * host_system_metric(HOST_SM_CYFRAME);
+    p.outer_w = clamp_int((long long)p.client_w + 2LL * host_system_metric(HOST_SM_CXFRAME));
+    p.outer_h = clamp_int((long long)p.client_h + host_system_metric(HOST_SM_CYCAPTION) +
+                          2LL * host_system_metric(HOST_SM_CYFRAME));
     int px = 0, py = 0;
     host_cursor_pos(&px, &py);
     p.x = gfx_centre_on_pointer(px, p.outer_w, host_system_metric(HOST_SM_XVIRTUALSCREEN),
@@ -98,6 +109,16 @@ int gfx_open(int width, int height, const char* title) {
   screen_h = p.client_h;
   // A negative size (other than the width -1 request) cannot be a window; it fails like a zero one.
   if (screen_w <= 0 || screen_h <= 0) return 0;
+
+  // A drawing area the renderer cannot hold is refused before anything is made for it.
+  int max_w = 0, max_h = 0;
+  if (host_max_drawing_area(&max_w, &max_h) && (screen_w > max_w || screen_h > max_h)) {
+    char message[160];
+    snprintf(message, sizeof message,
+             "Drawing area %dx%d is larger than the renderer can hold (%dx%d at most).", screen_w,
+             screen_h, max_w, max_h);
+    gfx_fatal(message);
+  }
 
   memset(keydown, 0, sizeof keydown);
   memset(keyprev, 0, sizeof keyprev);

@@ -194,6 +194,15 @@ int host_swap_buffers(HostDC dc);
 // wglGetProcAddress: an OpenGL or window-system extension function, or null.
 void* host_gl_proc_address(const char* name);
 
+// The window-system extensions of the current context's platform, blank-separated, under the
+// names a Win32 driver lists them (swap control as "WGL_EXT_swap_control"), for the shell to look
+// in beside the OpenGL extension string. Empty when the host offers none.
+const char* host_window_system_extensions();
+
+// The largest drawing area the renderer can hold (its maximum viewport and buffer sizes), asked
+// before any window or buffer exists. Returns 0 when the host cannot tell.
+int host_max_drawing_area(int* width, int* height);
+
 // DEVMODE fields the shell sets for a display-mode change; everything else is zero.
 struct HostDisplayMode {
   uint16_t size;    // 156

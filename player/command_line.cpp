@@ -1,6 +1,7 @@
 // The player's command line: the splitter, the program's folder, the switch table, the help text
 // and the window title. The splitter's rules are the player's own (quotes open only at the start
-// of an argument, no escapes), so arguments are taken exactly as a Windows command line gives them.
+// of an argument), so arguments are taken exactly as a Windows command line gives them; the one
+// escape, backslashes before a quote inside quotes, lets any argument at all be passed quoted.
 #include "player/command_line.h"
 
 #include <climits>
@@ -50,18 +51,55 @@ char* copy_text(const char* text, size_t length) {
   return copy;
 }
 
-// Finds the argument at or after p. Returns false at the end of the line; otherwise gives its text
-// (quotes excluded) and where scanning resumes.
-bool scan_arg(const char* p, const char** text, size_t* length, const char** next) {
+// Inside quotes, a run of n backslashes right before a quote stands for n / 2 backslashes; when n
+// is odd the quote is part of the text, else it closes. Other backslashes are plain characters.
+// Without this no argument holding both a blank and a quote could be passed at all (a name from
+// a POSIX shell may hold anything). Gives the end of the quoted text (the closing quote or the
+// line's end) and, when out is given, writes the text there; returns the text's length.
+size_t quoted_text(const char* p, const char** end, char* out) {
+  size_t length = 0;
+  for (;;) {
+    size_t slashes = 0;
+    while (p[slashes] == '\\') slashes++;
+    if (p[slashes] == '"') {
+      if (out) memset(out + length, '\\', slashes / 2);
+      length += slashes / 2;
+      p += slashes;
+      if (slashes % 2 == 0) break;
+      if (out) out[length] = '"';
+      length++;
+      p++;
+    } else if (slashes) {
+      if (out) memset(out + length, '\\', slashes);
+      length += slashes;
+      p += slashes;
+    } else if (*p) {
+      if (out) out[length] = *p;
+      length++;
+      p++;
+    } else {
+      break;
+    }
+  }
+  *end = p;
+  return length;
+}
+
+// Finds the argument at or after p. Returns false at the end of the line; otherwise gives where
+// its text starts (after an opening quote), whether it is quoted, its length in the line (plain)
+// and where scanning resumes.
+bool scan_arg(const char* p, const char** text, size_t* length, const char** next,
+              bool* quoted = nullptr) {
   while (*p && is_arg_space(*p)) p++;
   if (!*p) return false;
+  if (quoted) *quoted = *p == '"';
   if (*p == '"') {
-    // Quoted: everything up to the next quote, whitespace included; unterminated runs to the end.
-    // Scanning resumes after the closing quote, so a character right after it starts a new one.
+    // Quoted: everything up to the closing quote, whitespace included; unterminated runs to the
+    // end. Scanning resumes after the closing quote, so a character right after it starts a new
+    // argument.
     const char* start = ++p;
-    while (*p && *p != '"') p++;
+    *length = quoted_text(start, &p, nullptr);
     *text = start;
-    *length = size_t(p - start);
     *next = *p ? p + 1 : p;
   } else {
     // Plain: up to whitespace; a double quote inside is an ordinary character.
@@ -151,20 +189,34 @@ int count_args(const char* command_line) {
   return count;
 }
 
+namespace {
+char* copy_arg(const char* text, size_t length, bool quoted) {
+  if (!quoted) return copy_text(text, length);
+  char* copy = static_cast<char*>(malloc(length + 1));
+  if (!copy) abort();
+  const char* end;
+  quoted_text(text, &end, copy);
+  copy[length] = 0;
+  return copy;
+}
+}  // namespace
+
 char* next_arg(const char** cursor) {
   const char* text;
   size_t length;
-  if (!scan_arg(*cursor, &text, &length, cursor)) return nullptr;
-  return copy_text(text, length);
+  bool quoted;
+  if (!scan_arg(*cursor, &text, &length, cursor, &quoted)) return nullptr;
+  return copy_arg(text, length, quoted);
 }
 
 char* get_arg(const char* command_line, int n) {
   if (n < 0) return nullptr;
   const char* text;
   size_t length;
+  bool quoted;
   const char* p = command_line;
-  for (int i = 0; scan_arg(p, &text, &length, &p); i++)
-    if (i == n) return copy_text(text, length);
+  for (int i = 0; scan_arg(p, &text, &length, &p, &quoted); i++)
+    if (i == n) return copy_arg(text, length, quoted);
   return nullptr;
 }
 

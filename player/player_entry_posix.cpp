@@ -1,5 +1,6 @@
 // Process entry on POSIX: records the starting directory, builds the Windows-style command line
 // from the real executable path and the arguments, and runs player_main on it.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -7,6 +8,7 @@
 
 #include "gfx/shell_state.h"
 #include "host/host.h"
+#include "player/command_line.h"
 #include "player/player.h"
 #include "player/posix_command_line.h"
 
@@ -21,8 +23,18 @@ int main(int argc, char** argv) {
   std::string exe_path = exe ? exe : posix_absolute_path(argc > 0 ? argv[0] : "", start_dir);
   free(exe);
 
-  std::string line =
-      posix_command_line(exe_path.c_str(), argc > 1 ? argc - 1 : 0, argv + (argc > 0), start_dir);
+  // The player cuts a caption file's name at the first blank, so a start folder whose path holds
+  // one is named for it through a descriptor kept open for the whole run (/proc/self/fd/N).
+  std::string caption_dir;
+  bool blank = false;
+  for (char c : start_dir) blank = blank || is_arg_space(c);
+  if (blank) {
+    int fd = open(start_dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) caption_dir = "/proc/self/fd/" + std::to_string(fd);
+  }
+
+  std::string line = posix_command_line(exe_path.c_str(), argc > 1 ? argc - 1 : 0,
+                                        argv + (argc > 0), start_dir, caption_dir);
   host_set_command_line(line.c_str());
 
   gfx_instance = host_instance();

@@ -1,11 +1,13 @@
 // The real headless player on the command line: exit statuses, the help on standard output byte
 // for byte, the missing-file box on standard error, and huge or hostile command lines.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
 
 #include "player/command_line.h"
+#include "util/anim_expect.h"
 #include "util/test_util.h"
 
 namespace {
@@ -55,6 +57,32 @@ TEST(PlayerCli, IndependentOfTheStartingDirectory) {
   r = run({"-?"}, dir.path);
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, PLAYER_HELP_TEXT);
+}
+
+// The arguments reach the player exactly as given: a name holding blanks, quotes and backslashes
+// before a quote opens that very file, and a relative caption file is found in a starting folder
+// whose path holds a blank.
+TEST(PlayerCli, NamesAreOpenedExactlyAsGiven) {
+  vt_test::TempDir dir;
+  std::string folder = dir.file("my dir");
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  const std::string name = "x \"y\\\" z\\\\.anim";  // x "y\" z\\.anim
+  ASSERT_TRUE(vt_test::write_file(folder + "/" + name, vt_test::block_fill_anim({{{0, 0, 200}}})));
+  ASSERT_TRUE(vt_test::write_file(folder + "/caps.txt", "1,1000,HELLO\n"));
+  vt_test::Image with, without;
+  for (bool caption : {true, false}) {
+    std::string shot = caption ? "with.png" : "without.png";
+    ASSERT_TRUE(vt_test::write_file(folder + "/script.txt", "3 snapshot " + shot + "\n3 quit\n"));
+    std::vector<std::string> argv{vt_test::bin_path("vantorel-headless"), "-res:160x120",
+                                  "-paused"};
+    if (caption) argv.push_back("-captionfile:caps.txt");
+    argv.push_back(name);
+    vt_test::RunResult r = vt_test::run_program(argv, folder, {"VANTOREL_SCRIPT=script.txt"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.err, "");
+    ASSERT_TRUE(vt_test::read_png(folder + "/" + shot, caption ? &with : &without));
+  }
+  EXPECT_NE(with.rgb, without.rgb) << "the caption was not drawn";
 }
 
 TEST(PlayerCli, HugeCommandLines) {

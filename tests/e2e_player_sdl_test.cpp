@@ -332,3 +332,43 @@ TEST_F(PlayerSdl, ResizeRedrawsFrameOneAtTheNewSize) {
   EXPECT_EQ(wait_exit(player, 30), 0);
   player = -1;
 }
+
+TEST_F(PlayerSdl, FullScreenAtAnotherSizeShowsThePictureOnTheUnchangedDisplay) {
+  // The virtual screen is 800 x 600 and cannot change its mode: the picture is shown in a
+  // 64 x 48 full-screen popup at the top-left corner.
+  start({"-paused", "-fullscreen", "-res:64x48"});
+  std::vector<uint32_t> want = first_frame(anim);
+  std::vector<uint32_t> got = grab_until([&](const std::vector<uint32_t>& p) { return p == want; });
+  EXPECT_TRUE(got == want) << "the full-screen popup never showed frame 1";
+  key("q");
+  EXPECT_EQ(wait_exit(player, 30), 0);
+  player = -1;
+}
+
+TEST_F(PlayerSdl, DrawingAreaBeyondTheRendererIsRefusedNamingTheSize) {
+  vt_test::RunResult r = vt_test::run_program(
+      {vt_test::bin_path("vantorel"), "-once", "-res:20000x300", "pattern.anim"}, dir.path,
+      server->env(), "", 60);
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_NE(r.err.find("Oh sod it: Drawing area 20000x300 is larger than the renderer can hold"),
+            std::string::npos)
+      << r.err;
+}
+
+// Without a display SDL would pick its invisible offscreen driver and play for ever; the window
+// cannot be made, which is reported (the box falls back to standard error), -once or not.
+TEST(PlayerSdlNoDisplay, WindowCreationErrorWithoutADisplay) {
+  if (!vt_test::file_exists(vt_test::bin_path("vantorel")))
+    GTEST_SKIP() << "the desktop player was not built (SDL2 missing)";
+  TempDir dir;
+  ASSERT_TRUE(vt_test::write_file(dir.file("a.anim"), pattern_anim()));
+  for (const char* driver : {"", "offscreen", "dummy"}) {
+    std::vector<std::string> argv{"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
+    if (*driver) argv.push_back(std::string("SDL_VIDEODRIVER=") + driver);
+    argv.insert(argv.end(), {vt_test::bin_path("vantorel"), "-once", "-fms:1", "a.anim"});
+    vt_test::RunResult r = vt_test::run_program(argv, dir.path, {}, "", 30);
+    EXPECT_EQ(r.exit_code, 0) << driver;
+    EXPECT_NE(r.err.find("Oh sod it: Window Creation Error.\n"), std::string::npos)
+        << driver << ": " << r.err;
+  }
+}

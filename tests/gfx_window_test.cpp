@@ -142,6 +142,22 @@ TEST(Window, ZeroOrNegativeSizesCreateNothing) {
   EXPECT_EQ(screen_h, 0);
 }
 
+// The renderer holds 16384 x 16384 at most (OSMesa's limit): larger areas, however they come
+// about, are fatal and named, and the outer-size arithmetic of a huge request does not overflow.
+TEST(Window, AreasBeyondTheRendererAreFatalAndNamed) {
+  fresh_shell(1);
+  WindowPlacement p = gfx_place_window(2147483647, 2147483647, true);
+  EXPECT_EQ(p.outer_w, 2147483647);
+  EXPECT_EQ(p.outer_h, 2147483647);
+  EXPECT_EXIT(gfx_open(16385, 100, "x"), ::testing::ExitedWithCode(0),
+              "Oh sod it: Drawing area 16385x100 is larger than the renderer can hold");
+  fresh_shell(0);
+  EXPECT_EXIT(gfx_open(2147483647, 480, "x"), ::testing::ExitedWithCode(0),
+              "Drawing area 2147483647x480 is larger");
+  fresh_shell(1, "", "40000x40000");
+  EXPECT_EXIT(gfx_open(0, 0, "x"), ::testing::ExitedWithCode(0), "Drawing area 24000x24000 is");
+}
+
 TEST(Window, SecondOpenIsFatal) {
   fresh_shell(1);
   ASSERT_EQ(gfx_open(64, 48, "x"), 1);

@@ -62,6 +62,14 @@ TEST(Splitter, CharacterAfterClosingQuoteStartsNewArgument) {
   EXPECT_EQ(split("\"p\"x"), (Args{"p", "x"}));
 }
 
+// Inside quotes only: 2n backslashes before a quote give n and close, 2n + 1 give n and a quote.
+TEST(Splitter, BackslashesBeforeAQuoteInsideQuotes) {
+  EXPECT_EQ(split("p \"a\\\"b c\""), (Args{"p", "a\"b c"}));
+  EXPECT_EQ(split("p \"a\\\\\" b"), (Args{"p", "a\\", "b"}));
+  EXPECT_EQ(split("p \"a\\\\\\\"\" \"C:\\dir\\x\""), (Args{"p", "a\\\"", "C:\\dir\\x"}));
+  EXPECT_EQ(split("p a\\\"b \\\""), (Args{"p", "a\\\"b", "\\\""}));  // plain: no escapes
+}
+
 TEST(Splitter, UnterminatedQuoteRunsToTheEnd) {
   EXPECT_EQ(split("prog \"abc  def"), (Args{"prog", "abc  def"}));
   EXPECT_EQ(split("prog \""), (Args{"prog", ""}));  // a lone quote: one empty argument

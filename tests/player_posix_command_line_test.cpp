@@ -34,6 +34,15 @@ TEST(PosixCommandLine, QuotesEmptyAndWhitespaceArguments) {
   EXPECT_EQ(build("/v", {"-delay:\t1"}, "/"), "/v \"-delay:\t1\"");
 }
 
+TEST(PosixCommandLine, AnyArgumentComesBackFromTheSplitter) {
+  std::vector<const char*> args{"x \"y\".anim", "\"q", "a\\\" b\\", "-captionfile:c\\\"d", "e\"f"};
+  std::vector<std::string> want{"/v", "/d/x \"y\".anim", "/d/\"q", "/d/a\\\" b\\",
+                                "-captionfile:/caps/c\\\"d", "/d/e\"f"};
+  EXPECT_EQ(split(posix_command_line("/v", int(args.size()), args.data(), "/d", "/caps")), want);
+  EXPECT_EQ(build("/v", {"e\"f", "\"q"}, "/"), "/v /e\"f /\"q");  // plain where it can be
+  EXPECT_EQ(build("/v", {"\"q"}, ""), "/v \"\\\"q\"");  // a leading quote cannot stand plain
+}
+
 TEST(PosixCommandLine, RelativeNamesBecomeAbsolute) {
   EXPECT_EQ(build("/v", {"a.anim", "/abs/b.anim", "../c.anim"}, "/home/u"),
             "/v /home/u/a.anim /abs/b.anim /home/u/../c.anim");

@@ -30,6 +30,11 @@ int headless_key_code(const std::string& name);
 // non-zero on success.
 int headless_write_png(const char* path, const uint8_t* rgba_bottom_up, int width, int height);
 
+// VANTOREL_SCREEN "WxH" and VANTOREL_DESKTOP "WxH+X+Y" (X and Y signed): true with the values
+// when the text holds them with a positive size; numbers beyond the int range are refused.
+bool headless_parse_screen(const char* text, int* width, int* height);
+bool headless_parse_desktop(const char* text, int* width, int* height, int* x, int* y);
+
 // ---- for tests ----------------------------------------------------------------------------------
 
 struct HeadlessState {

@@ -7,12 +7,15 @@
 #include <GL/glext.h>
 #include <GL/osmesa.h>
 
+#include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <deque>
 #include <fstream>
+#include <new>
 #include <sstream>
 
 #include "host/headless/headless_host.h"
@@ -86,18 +89,36 @@ void trace(const char* format, int a = 0, int b = 0) {
   fputc('\n', stderr);
 }
 
+// One "%d" as sscanf reads it (blanks, sign, digits), but a number beyond the int range is a
+// failure rather than undefined.
+bool scan_int(const char** p, int* out) {
+  const char* q = *p;
+  while (isspace(static_cast<unsigned char>(*q))) q++;
+  bool negative = false;
+  if (*q == '+' || *q == '-') negative = *q++ == '-';
+  if (*q < '0' || *q > '9') return false;
+  long long value = 0;
+  for (; *q >= '0' && *q <= '9'; q++) {
+    value = value * 10 + (*q - '0');
+    if (value > (long long)INT_MAX + 1) return false;
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX || value < INT_MIN) return false;
+  *out = int(value);
+  *p = q;
+  return true;
+}
+
 void read_environment(Headless& s) {
-  const char* screen = getenv("VANTOREL_SCREEN");
   int w, hh;
-  if (screen && sscanf(screen, "%dx%d", &w, &hh) == 2 && w > 0 && hh > 0) {
+  if (headless_parse_screen(getenv("VANTOREL_SCREEN"), &w, &hh)) {
     s.screen_w = w;
     s.screen_h = hh;
   }
   s.display_w = s.screen_w;
   s.display_h = s.screen_h;
-  const char* desktop = getenv("VANTOREL_DESKTOP");
   int x, y;
-  s.desktop_given = desktop && sscanf(desktop, "%dx%d%d%d", &w, &hh, &x, &y) == 4 && w > 0 && hh > 0;
+  s.desktop_given = headless_parse_desktop(getenv("VANTOREL_DESKTOP"), &w, &hh, &x, &y);
   if (s.desktop_given) {
     s.desktop_x = x;
     s.desktop_y = y;
@@ -145,9 +166,15 @@ void bind_buffer(HostWindowRec* win) {
 
 // New drawing buffer of w x h; the old picture stays anchored at the top-left corner, as a real
 // window keeps its content when it grows or shrinks.
-void resize_buffer(HostWindowRec* win, int w, int hh) {
+// Returns false, keeping the old buffer, when the new one cannot be had.
+bool resize_buffer(HostWindowRec* win, int w, int hh) {
   int bw = w > 0 ? w : 1, bh = hh > 0 ? hh : 1;  // GL needs at least one pixel
-  std::vector<uint8_t> fresh(size_t(bw) * size_t(bh) * 4, 0);
+  std::vector<uint8_t> fresh;
+  try {
+    fresh.assign(size_t(bw) * size_t(bh) * 4, 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   if (state().current) glFinish();
   int old_w = win->client_w > 0 ? win->client_w : 1, old_h = win->client_h > 0 ? win->client_h : 1;
   if (!win->pixels.empty()) {
@@ -161,7 +188,7 @@ void resize_buffer(HostWindowRec* win, int w, int hh) {
   win->pixels.swap(fresh);
   win->client_w = bw;
   win->client_h = bh;
-  if (!state().current) return;
+  if (!state().current) return true;
   bind_buffer(win);
   // The driver keeps its own copy of the picture and starts the new size empty: draw the kept
   // picture back in, touching no state the program set.
@@ -188,6 +215,7 @@ void resize_buffer(HostWindowRec* win, int w, int hh) {
   glPopClientAttrib();
   glPopAttrib();
   glFinish();
+  return true;
 }
 
 // Relative names mean the folder the user started in, not the player's own folder.
@@ -234,12 +262,16 @@ void apply(const ScriptAction& a) {
     case ScriptKind::character:
       for (unsigned char c : a.text) post(HOST_WM_CHAR, c, 1);
       break;
-    case ScriptKind::size:
-      if (s.window) {
-        resize_buffer(s.window, a.a, a.b);
-        post(HOST_WM_SIZE, 0, size_lparam(a.a, a.b));
+    case ScriptKind::size: {
+      // Like a window system, sizes beyond what the renderer holds are cut to its limits.
+      int max_w = 0, max_h = 0, w = a.a, hh = a.b;
+      if (host_max_drawing_area(&max_w, &max_h)) {
+        if (w > max_w) w = max_w;
+        if (hh > max_h) hh = max_h;
       }
+      if (s.window && resize_buffer(s.window, w, hh)) post(HOST_WM_SIZE, 0, size_lparam(w, hh));
       break;
+    }
     case ScriptKind::mouse: {
       s.keys[0x01] = (a.c & HOST_MK_LBUTTON) ? 0x80 : 0;
       s.keys[0x02] = (a.c & HOST_MK_RBUTTON) ? 0x80 : 0;
@@ -373,8 +405,17 @@ HostWindow host_create_window(const char* class_name, const char* title, uint32_
     ch -= kCaptionHeight + 2 * kFrameWidth;
   }
   win->client_w = 0, win->client_h = 0;
+  int max_w = 0, max_h = 0;
+  if (host_max_drawing_area(&max_w, &max_h) && (cw > max_w || ch > max_h)) {
+    delete win;
+    return nullptr;
+  }
   s.window = win;
-  resize_buffer(win, cw, ch);
+  if (!resize_buffer(win, cw, ch)) {
+    s.window = nullptr;
+    delete win;
+    return nullptr;
+  }
   trace("window %dx%d", win->client_w, win->client_h);
   post(HOST_WM_SIZE, 0, size_lparam(cw > 0 ? cw : 0, ch > 0 ? ch : 0));
   return win;
@@ -437,6 +478,42 @@ int host_swap_buffers(HostDC dc) {
 
 void* host_gl_proc_address(const char* name) {
   return name ? reinterpret_cast<void*>(OSMesaGetProcAddress(name)) : nullptr;
+}
+
+const char* host_window_system_extensions() { return ""; }  // OSMesa has no swap to control
+
+int host_max_drawing_area(int* width, int* height) {
+  static int max_w = -1, max_h = -1;
+  if (max_w < 0) {
+    GLint w = 0, hh = 0;
+    OSMesaGetIntegerv(OSMESA_MAX_WIDTH, &w);
+    OSMesaGetIntegerv(OSMESA_MAX_HEIGHT, &hh);
+    // The viewport limit needs a current context: a one-pixel one when there is none yet.
+    static uint8_t pixel[4];
+    OSMesaContext probe = nullptr;
+    if (!OSMesaGetCurrentContext()) {
+      probe = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
+      if (probe && !OSMesaMakeCurrent(probe, pixel, GL_UNSIGNED_BYTE, 1, 1)) {
+        OSMesaDestroyContext(probe);
+        probe = nullptr;
+      }
+    }
+    if (OSMesaGetCurrentContext()) {
+      GLint viewport[2] = {0, 0};
+      glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+      if (viewport[0] > 0 && (w <= 0 || viewport[0] < w)) w = viewport[0];
+      if (viewport[1] > 0 && (hh <= 0 || viewport[1] < hh)) hh = viewport[1];
+    }
+    if (probe) {
+      OSMesaMakeCurrent(nullptr, nullptr, GL_UNSIGNED_BYTE, 0, 0);
+      OSMesaDestroyContext(probe);
+    }
+    max_w = w > 0 ? w : 0;
+    max_h = hh > 0 ? hh : 0;
+  }
+  if (width) *width = max_w;
+  if (height) *height = max_h;
+  return max_w > 0 && max_h > 0;
 }
 
 int host_change_display_mode(const HostDisplayMode* mode, unsigned) {
@@ -536,6 +613,27 @@ void host_post_quit_message(int exit_code) {
 }
 
 void host_keyboard_state(unsigned char keys[256]) { memcpy(keys, state().keys, 256); }
+
+// ---- environment --------------------------------------------------------------------------------
+
+bool headless_parse_screen(const char* text, int* width, int* height) {
+  int w, hh;
+  if (!text || !scan_int(&text, &w) || *text++ != 'x' || !scan_int(&text, &hh)) return false;
+  if (w <= 0 || hh <= 0) return false;
+  *width = w;
+  *height = hh;
+  return true;
+}
+
+bool headless_parse_desktop(const char* text, int* width, int* height, int* x, int* y) {
+  int w, hh, dx, dy;
+  if (!text || !scan_int(&text, &w) || *text++ != 'x' || !scan_int(&text, &hh) ||
+      !scan_int(&text, &dx) || !scan_int(&text, &dy))
+    return false;
+  if (w <= 0 || hh <= 0) return false;
+  *width = w, *height = hh, *x = dx, *y = dy;
+  return true;
+}
 
 // ---- for tests ----------------------------------------------------------------------------------
 

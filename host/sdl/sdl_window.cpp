@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,6 +37,10 @@ constexpr int kFrameWidth = 4;
 constexpr int kCaptionHeight = 24;
 constexpr int kWheelDelta = 120;
 constexpr unsigned kSizeMinimised = 1;
+// Without a display there is no screen to measure; a nominal one lets the shell go on to its
+// window, whose creation then fails and is reported.
+constexpr int kNoDisplayW = 640, kNoDisplayH = 480;
+constexpr GLenum kMaxRenderbufferSize = 0x84E8;  // GL_MAX_RENDERBUFFER_SIZE
 
 struct SdlHost {
   bool tried = false, ready = false;
@@ -56,6 +61,7 @@ SdlHost& host() {
 }
 
 // Video starts on first use. Without a display every window call fails, which the shell reports.
+// SDL's offscreen and dummy drivers count as no display: a window there is never seen.
 bool video() {
   SdlHost& s = host();
   if (!s.tried) {
@@ -63,6 +69,12 @@ bool video() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     s.ready = SDL_Init(SDL_INIT_VIDEO) == 0;
     if (!s.ready) fprintf(stderr, "vantorel: no display: %s\n", SDL_GetError());
+    const char* driver = s.ready ? SDL_GetCurrentVideoDriver() : nullptr;
+    if (driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0)) {
+      fprintf(stderr, "vantorel: no display (SDL's \"%s\" video driver shows nothing)\n", driver);
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      s.ready = false;
+    }
     // Every end of the process (the loop, -once, close, fatal errors) gives the desktop its own
     // display mode back, as a temporary full-screen mode is on Windows.
     if (s.ready) atexit(SDL_Quit);
@@ -184,7 +196,10 @@ void gather_events() {
   while (SDL_PollEvent(&e)) {
     switch (e.type) {
       case SDL_QUIT: s.queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, 0, 0}); break;
-      case SDL_WINDOWEVENT: window_event(e.window); break;
+      case SDL_WINDOWEVENT:
+        // Only the player's window speaks; the limits probe's window is gone before it matters.
+        if (s.window && e.window.windowID == SDL_GetWindowID(s.window->sdl)) window_event(e.window);
+        break;
       case SDL_KEYDOWN:
       case SDL_KEYUP: key_event(e.key); break;
       case SDL_TEXTINPUT: text_event(e.text.text); break;
@@ -224,7 +239,11 @@ void gather_events() {
 // ---- screen and pointer -------------------------------------------------------------------------
 
 int host_system_metric(int index) {
-  if (!video()) return 0;
+  if (!video()) {
+    if (index == HOST_SM_CXSCREEN || index == HOST_SM_CXVIRTUALSCREEN) return kNoDisplayW;
+    if (index == HOST_SM_CYSCREEN || index == HOST_SM_CYVIRTUALSCREEN) return kNoDisplayH;
+    return 0;
+  }
   SDL_DisplayMode mode{};
   SDL_Rect all = desktop_bounds();
   switch (index) {
@@ -278,8 +297,8 @@ HostWindow host_create_window(const char*, const char* title, uint32_t style, in
   if (!popup) {  // the outer rectangle holds the frame the shell allowed for
     cw -= 2 * kFrameWidth;
     ch -= kCaptionHeight + 2 * kFrameWidth;
-    cx += kFrameWidth;
-    cy += kCaptionHeight + kFrameWidth;
+    cx = x > INT_MAX - kFrameWidth ? INT_MAX : x + kFrameWidth;
+    cy = y > INT_MAX - kCaptionHeight - kFrameWidth ? INT_MAX : y + kCaptionHeight + kFrameWidth;
   }
   if (cw <= 0 || ch <= 0) return nullptr;
 
@@ -374,6 +393,52 @@ void* host_gl_proc_address(const char* name) {
   return video() ? SDL_GL_GetProcAddress(name) : nullptr;
 }
 
+const char* host_window_system_extensions() {
+  // Swap control is whatever SDL reaches (GLX or EGL): setting the interval in force tells.
+  if (!video() || !SDL_GL_GetCurrentContext()) return "";
+  return SDL_GL_SetSwapInterval(SDL_GL_GetSwapInterval()) == 0 ? "WGL_EXT_swap_control" : "";
+}
+
+namespace {
+// The viewport and renderbuffer limits of the current context; 0 where GL does not say.
+void gl_limits(int* width, int* height) {
+  GLint viewport[2] = {0, 0}, buffer = 0;
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+  glGetIntegerv(kMaxRenderbufferSize, &buffer);
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  *width = viewport[0];
+  *height = viewport[1];
+  if (buffer > 0 && (*width == 0 || buffer < *width)) *width = buffer;
+  if (buffer > 0 && (*height == 0 || buffer < *height)) *height = buffer;
+}
+}  // namespace
+
+int host_max_drawing_area(int* width, int* height) {
+  static int max_w = -1, max_h = -1;
+  if (max_w < 0) {
+    max_w = max_h = 0;
+    SdlHost& s = host();
+    if (s.window && SDL_GL_GetCurrentContext()) {
+      gl_limits(&max_w, &max_h);
+    } else if (video()) {
+      // Asked before the window exists: a hidden one-pixel window with the same kind of context.
+      SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+      SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+      SDL_GLContext context = probe ? SDL_GL_CreateContext(probe) : nullptr;
+      if (context) {
+        gl_limits(&max_w, &max_h);
+        SDL_GL_MakeCurrent(probe, nullptr);
+        SDL_GL_DeleteContext(context);
+      }
+      if (probe) SDL_DestroyWindow(probe);
+    }
+  }
+  if (width) *width = max_w;
+  if (height) *height = max_h;
+  return max_w > 0 && max_h > 0;
+}
+
 int host_change_display_mode(const HostDisplayMode* mode, unsigned) {
   SdlHost& s = host();
   HostWindowRec* win = s.window;
@@ -388,9 +453,12 @@ int host_change_display_mode(const HostDisplayMode* mode, unsigned) {
   SDL_DisplayMode want{}, got{};
   want.w = int(mode->pels_width);
   want.h = int(mode->pels_height);
-  if (!SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &want, &got)) return -2;  // BADMODE
-  got.w = want.w;  // keep the asked size; depth and refresh come from the closest mode
-  got.h = want.h;
+  // Only a mode the display has, as Windows changes only to a listed mode (DISP_CHANGE_BADMODE
+  // otherwise). Forcing another size leaves a black screen where no mode can change (Xvfb);
+  // refused, the popup stays at the asked size on the unchanged display and shows the picture.
+  if (!SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &want, &got) || got.w != want.w ||
+      got.h != want.h)
+    return -2;
   if (SDL_SetWindowDisplayMode(win->sdl, &got) != 0) return -1;
   if (SDL_SetWindowFullscreen(win->sdl, SDL_WINDOW_FULLSCREEN) != 0) return -1;
   s.mode_changed = true;
