@@ -26,6 +26,11 @@ build: configure
 demo: build
 	@scripts/demo.sh $(BUILD)
 
+# The 3D gallery: in a window with a display, otherwise a picture at $(BUILD)/gallery.png.
+.PHONY: gallery
+gallery: build
+	@scripts/gallery.sh $(BUILD)
+
 # Every test: the normal build's full suite, then the unit tests again under ASan and UBSan.
 test: test-unit test-asan
 

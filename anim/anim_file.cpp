@@ -1,38 +1,66 @@
 // The ANIM container: header detection, rewinding, closing and opening a recorder of a given size.
 #include "anim/anim_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+FILE* anim_fopen_read(const char* path) {
+  FILE* f = path ? std::fopen(path, "rb") : nullptr;
+  if (!f) return nullptr;
+  // Linux opens a folder for reading and only its reads fail; that must not pass for an empty file.
+  struct stat info;
+  if (fstat(fileno(f), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(f);
+    errno = EISDIR;
+    return nullptr;
+  }
+  return f;
+}
+
 AnimFile anim_open(const char* path) {
   AnimFile anim = {};
   anim.version = 1;
-  anim.file = std::fopen(path, "rb");
+  errno = 0;
+  anim.file = anim_fopen_read(path);
   if (!anim.file) {
     anim.open_errno = errno ? errno : ENOENT;
     return anim;
   }
-  unsigned char head[10] = {};
+  unsigned char head[ANIM_HEADER_SIZE];
   size_t got = std::fread(head, 1, sizeof head, anim.file);
-  if (got >= ANIM_HEADER_SIZE && std::memcmp(head, "ANIM2", ANIM_HEADER_SIZE) == 0) {
+  if (got == ANIM_HEADER_SIZE && std::memcmp(head, "ANIM2", ANIM_HEADER_SIZE) == 0) {
     anim.version = 2;
-    std::fseek(anim.file, ANIM_HEADER_SIZE, SEEK_SET);
-  } else {
-    std::rewind(anim.file);
+    anim.offset = ANIM_HEADER_SIZE;  // the stream is already at the first frame
+  } else if (std::fseek(anim.file, 0, SEEK_SET) != 0) {
+    // A pipe cannot go back: the decoder takes the peeked bytes first.
+    std::memcpy(anim.peeked, head, got);
+    anim.peeked_len = int(got);
   }
   return anim;
 }
 
-void anim_rewind(AnimFile* anim) {
+int anim_rewind(AnimFile* anim) {
   if (anim->file) {
-    if (anim->version == 1)
-      std::rewind(anim->file);
-    else
-      std::fseek(anim->file, ANIM_HEADER_SIZE, SEEK_SET);
+    long first = anim->version == 1 ? 0 : ANIM_HEADER_SIZE;
+    if (std::fseek(anim->file, first, SEEK_SET) == 0) {
+      anim->offset = first;
+      anim->peeked_len = anim->peeked_used = 0;
+    } else if (anim->offset != first || anim->peeked_used != 0) {
+      return 0;  // a pipe past the start of its first frame
+    }
     std::clearerr(anim->file);
   }
   anim->frame = 0;
+  return 1;
+}
+
+bool anim_at_end(const AnimFile* anim) {
+  if (!anim->file) return true;
+  if (anim->peeked_used < anim->peeked_len) return false;
+  return std::feof(anim->file) || std::ferror(anim->file);
 }
 
 void anim_close(AnimFile anim) {

@@ -1,7 +1,9 @@
 // AnimFile: one ANIM file open for playing or for recording, and opening, rewinding and closing it.
 // A file is version 2 exactly when it starts with "ANIM2" and a zero byte; every other file is
-// version 1 data read from its first byte. A path that cannot be opened leaves `file` null and the
-// system's reason in `open_errno`; every operation then treats the file as empty.
+// version 1 data read from its first byte. A path that cannot be opened (a folder included) leaves
+// `file` null and the system's reason in `open_errno`; every operation then treats the file as
+// empty. A stream that cannot seek back (a pipe, a FIFO) keeps the bytes read to tell the version
+// for the decoder, so it decodes exactly like a file.
 #pragma once
 
 #include <cstdio>
@@ -16,14 +18,27 @@ struct AnimFile {
   int width, height;        // recording size; 0 when reading
   unsigned char** columns;  // recording: `width` columns of `height` indices (y = 0 top); else null
   int open_errno;           // errno of the failed open (EINVAL: size or version refused); else 0
+  // Reading a stream that cannot seek back: the bytes looked at to tell the version, which still
+  // belong to the first frame of a version 1 file, and how many of them the decoder has taken.
+  unsigned char peeked[ANIM_HEADER_SIZE];
+  int peeked_len, peeked_used;
+  long long offset;  // reading: bytes of the file taken so far, header included
 };
+
+// fopen(path, "rb"), except that a folder is refused as it is on Windows: null, errno EISDIR.
+FILE* anim_fopen_read(const char* path);
 
 // Opens path for reading ("rb") and positions the stream at the first frame.
 AnimFile anim_open(const char* path);
 
 // Back to the first frame (offset 0 for version 1, 6 otherwise), end-of-file state cleared,
-// frame 0.
-void anim_rewind(AnimFile* anim);
+// frame 0. Returns 0, changing nothing, when the stream cannot go back (a pipe past its first
+// frame); 1 otherwise.
+int anim_rewind(AnimFile* anim);
+
+// True when the next anim_decode_frame returns 0: the stream is at its end or failed (or never
+// opened) and no peeked byte is left.
+bool anim_at_end(const AnimFile* anim);
 
 // Closes the stream and frees the columns of a recorder.
 void anim_close(AnimFile anim);

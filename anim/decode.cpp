@@ -22,10 +22,25 @@ inline size_t read_bytes(unsigned char* out, size_t n, FILE* f) { return std::fr
 // delivered, which also keeps pixel coordinates well inside int.
 constexpr int64_t FAR_AWAY = int64_t(1) << 24;
 
-int decode_version1(FILE* f, const AnimSink* sink) {
+// Fills a version 1 record, first from the bytes anim_open peeked at on a pipe, then from the
+// stream. Returns the bytes taken.
+size_t read_record(AnimFile* anim, unsigned char* rec) {
+  size_t have = 0;
+  while (have < 4 && anim->peeked_used < anim->peeked_len)
+    rec[have++] = anim->peeked[anim->peeked_used++];
+  if (have < 4) have += read_bytes(rec + have, 4 - have, anim->file);
+  return have;
+}
+
+// Returns the bytes of the file the frame took.
+long long decode_version1(AnimFile* anim, const AnimSink* sink) {
+  long long used = 0;
   int previous_x = 0;
   unsigned char rec[4];
-  while (read_bytes(rec, 4, f) == 4) {
+  for (;;) {
+    size_t got = read_record(anim, rec);
+    used += got;
+    if (got != 4) break;
     uint32_t word =
         uint32_t(rec[0]) | uint32_t(rec[1]) << 8 | uint32_t(rec[2]) << 16 | uint32_t(rec[3]) << 24;
     int x = int(word >> 20);
@@ -35,7 +50,7 @@ int decode_version1(FILE* f, const AnimSink* sink) {
     if (x < previous_x) break;  // this record was the frame's last
     previous_x = x;
   }
-  return 1;
+  return used;
 }
 
 // Unpacks 64 n-bit slots (n = 1, 2, 4 or 3) of packed rows through a local palette.
@@ -57,16 +72,26 @@ void unpack_slots(const unsigned char* packed, int bits, const unsigned char* pa
   }
 }
 
-int decode_version2(FILE* f, const AnimSink* sink) {
+// Counts every byte it takes into *used (operands cut off by the end: the bytes that came).
+void decode_version2(FILE* f, const AnimSink* sink, long long* used_out) {
+  long long used = 0;
+  // Reads n operand bytes, counting them; false when the file ends first.
+  auto take = [&](unsigned char* out, size_t n) {
+    size_t got = read_bytes(out, n, f);
+    used += got;
+    return got == n;
+  };
   int64_t bx = -100, by = -100;
   unsigned char ops[1 + 2 * 255];
   unsigned char index[64];
   for (;;) {
     int code = read_byte(f);
-    if (code == EOF || code == 254) return 1;
+    if (code == EOF) break;
+    used++;
+    if (code == 254) break;
     if (sink->code) sink->code(sink->user, code);
     if (code < 0x40) {  // single point
-      if (read_bytes(ops, 3, f) != 3) return 1;
+      if (!take(ops, 3)) break;
       int x = code * 32 + (ops[0] >> 3), y = (ops[0] & 7) * 256 + ops[1];
       sink->pixel(sink->user, x, y, ops[2]);
       bx = x >> 3;
@@ -76,7 +101,7 @@ int decode_version2(FILE* f, const AnimSink* sink) {
     if (code >= 0xB0) continue;  // no meaning: skipped
     int kind = code >> 4, move = code & 15;
     if (move == 0) {
-      if (read_bytes(ops, 2, f) != 2) return 1;
+      if (!take(ops, 2)) break;
       bx = ops[0];
       by = ops[1];
     } else if (move <= 5) {
@@ -89,28 +114,29 @@ int decode_version2(FILE* f, const AnimSink* sink) {
     int x0 = visible ? int(bx * 8) : 0, y0 = visible ? int(by * 8) : 0;
     switch (kind) {
       case 4:
-        if (read_bytes(index, 64, f) != 64) return 1;
+        if (!take(index, 64)) goto done;
         break;
       case 5:
-        if (read_bytes(ops, 48, f) != 48) return 1;
+        if (!take(ops, 48)) goto done;
         unpack_slots(ops + 16, 4, ops, index);
         break;
       case 6:
-        if (read_bytes(ops, 20, f) != 20) return 1;
+        if (!take(ops, 20)) goto done;
         unpack_slots(ops + 4, 2, ops, index);
         break;
       case 7:
-        if (read_bytes(ops, 10, f) != 10) return 1;
+        if (!take(ops, 10)) goto done;
         unpack_slots(ops + 2, 1, ops, index);
         break;
       case 8:
-        if (read_bytes(ops, 32, f) != 32) return 1;
+        if (!take(ops, 32)) goto done;
         unpack_slots(ops + 8, 3, ops, index);
         break;
       case 9: {
         int n = read_byte(f);
-        if (n == EOF) return 1;
-        if (read_bytes(ops, size_t(2 * n), f) != size_t(2 * n)) return 1;
+        if (n == EOF) goto done;
+        used++;
+        if (!take(ops, size_t(2 * n))) goto done;
         if (visible)
           for (int i = 0; i < n; i++) {
             int p = ops[2 * i];
@@ -120,7 +146,8 @@ int decode_version2(FILE* f, const AnimSink* sink) {
       }
       default: {  // 10: one colour
         int c = read_byte(f);
-        if (c == EOF) return 1;
+        if (c == EOF) goto done;
+        used++;
         if (!visible) continue;
         if (sink->fill) {
           sink->fill(sink->user, x0, y0, c);
@@ -132,17 +159,20 @@ int decode_version2(FILE* f, const AnimSink* sink) {
     }
     if (visible) sink->block(sink->user, x0, y0, index);
   }
+done:
+  *used_out = used;
 }
 
 }  // namespace
 
 int anim_decode_frame(AnimFile* anim, const AnimSink* sink) {
-  FILE* f = anim->file;
-  if (!f || std::feof(f) || std::ferror(f)) return 0;
+  if (anim_at_end(anim)) return 0;
+  long long used = 0;
   if (anim->version == 1)
-    decode_version1(f, sink);
+    used = decode_version1(anim, sink);
   else
-    decode_version2(f, sink);
+    decode_version2(anim->file, sink, &used);
+  anim->offset += used;
   anim->frame++;
   return 1;
 }

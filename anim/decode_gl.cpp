@@ -35,7 +35,7 @@ void plot_block(void*, int x, int y, const unsigned char* index) {
 }
 
 int next_frame_points(AnimFile* anim) {
-  if (!anim->file || std::feof(anim->file) || std::ferror(anim->file)) return 0;
+  if (anim_at_end(anim)) return 0;
   AnimSink sink = {nullptr, plot_pixel, plot_block, nullptr, nullptr};
   glBegin(GL_POINTS);
   int more = anim_decode_frame(anim, &sink);

@@ -15,12 +15,13 @@ struct Caption {
 };
 
 // One line of an open stream as a new heap string without its terminator (line feed, carriage
-// return, CR LF or NUL), or null at the end of the file. The last line needs no terminator.
+// return, CR LF or NUL), or null at the end of the file or after a read error. The last line
+// needs no terminator. Reads each byte once, without seeking, so any readable stream works.
 char* file_getline(FILE* f);
 
 // Reads a caption file into a list of Caption in file order. Lines without a comma are skipped;
 // a line with one comma gives a caption with an empty text; a file that cannot be opened gives an
-// empty list.
+// empty list. Frame numbers beyond the 32-bit range are held at its limits.
 DynArray load_captions(const char* path);
 
 // Draws the caption for frame number `frame`, if one shows, in the "caption" font at 5 % of the

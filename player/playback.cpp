@@ -87,7 +87,7 @@ void player_run(PlayerOptions* options, char* text) {
       glClear(GL_DEPTH_BUFFER_BIT);  // the picture stays; the next frames paint over it
       known_w = screen_w;
       known_h = screen_h;
-      anim_rewind(&anim);
+      anim_rewind(&anim);  // a pipe cannot start again: it plays on over the old picture
       if (holding) frame_deadline = gfx_clock() + 0.001 * options->frame_ms;
       holding = false;  // frame 1 comes next, with a time of its own
     }
@@ -97,8 +97,8 @@ void player_run(PlayerOptions* options, char* text) {
     if ((!options->paused && !holding) || anim.frame == 0) more = anim_next_frame(&anim);
 
     if (!more || pressed('R')) {
-      if (options->play_once) exit(0);
-      anim_rewind(&anim);
+      // A pipe cannot start again, so it ends its one round like -once.
+      if (options->play_once || !anim_rewind(&anim)) exit(0);
       gfx_present_twice(0x000000);
       glDrawBuffer(GL_FRONT);
       overlay_restart();

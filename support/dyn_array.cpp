@@ -119,7 +119,11 @@ DynArray read_elements(FILE* stream, uint32_t count, uint32_t elem_size, uint32_
   uint32_t capacity = umax(min_capacity, umax(uint32_t(wanted), count));
   uint64_t buffer_bytes = uint64_t(capacity) * elem_size;
   uint64_t data_bytes = uint64_t(count) * elem_size;
-  if (buffer_bytes > ARRAY_READ_MAX_BYTES) return read_failed(ok);
+  // The elements are checked against the bytes that really arrive (below); only the slack that a
+  // stored min_capacity asks for on top of them is capped here.
+  uint64_t needed_bytes = uint64_t(umax(uint32_t(wanted), count)) * elem_size;
+  if (buffer_bytes > needed_bytes && buffer_bytes > ARRAY_READ_MAX_BYTES) return read_failed(ok);
+  if (buffer_bytes > SIZE_MAX / 2) return read_failed(ok);  // more than this process can address
 
   size_t size = size_t(data_bytes < READ_CHUNK ? data_bytes : READ_CHUNK);
   uint8_t* buffer = alloc_bytes(size);
@@ -128,7 +132,10 @@ DynArray read_elements(FILE* stream, uint32_t count, uint32_t elem_size, uint32_
     if (have == size) {
       size = size_t(data_bytes - size < size ? data_bytes : size * 2);
       void* bigger = realloc(buffer, size);
-      if (!bigger) array_abort("out of memory");
+      if (!bigger) {
+        free(buffer);
+        return read_failed(ok);  // a file larger than memory is refused, not half read
+      }
       buffer = static_cast<uint8_t*>(bigger);
     }
     size_t got = fread(buffer + have, 1, size - have, stream);
@@ -141,7 +148,10 @@ DynArray read_elements(FILE* stream, uint32_t count, uint32_t elem_size, uint32_
   }
   if (buffer_bytes > size) {
     void* bigger = realloc(buffer, size_t(buffer_bytes));
-    if (!bigger) array_abort("out of memory");
+    if (!bigger) {
+      free(buffer);
+      return read_failed(ok);
+    }
     buffer = static_cast<uint8_t*>(bigger);
   }
   DynArray a;

@@ -11,7 +11,8 @@
 constexpr uint32_t ARRAY_DEFAULT_CAPACITY = 1;
 constexpr float ARRAY_DEFAULT_MIN_FILL = 60.0f;
 
-// Largest buffer a reader allocates (capacity x elem_size). Headers that ask for more are refused.
+// Most a reader allocates beyond the elements the stream really holds, for a stored min_capacity
+// larger than they need. The elements themselves may take any size the stream holds.
 constexpr uint64_t ARRAY_READ_MAX_BYTES = uint64_t(1) << 28;
 
 struct DynArray {

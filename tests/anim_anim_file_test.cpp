@@ -2,10 +2,14 @@
 // with no frames, and paths or sizes that cannot be opened.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <string>
+#include <vector>
 
 #include "anim/anim_file.h"
+#include "anim/canvas.h"
 #include "util/test_util.h"
 
 namespace {
@@ -65,6 +69,73 @@ TEST(AnimFileOpen, MissingPathIsDetectedWithTheSystemReason) {
   EXPECT_EQ(a.frame, 0);
   anim_rewind(&a);  // harmless on a file that never opened
   anim_close(a);
+}
+
+TEST(AnimFileOpen, FolderIsRefusedLikeAFileThatCannotBeOpened) {
+  TempDir dir;
+  AnimFile a = anim_open(dir.path.c_str());
+  EXPECT_EQ(a.file, nullptr);
+  EXPECT_EQ(a.open_errno, EISDIR);
+  anim_close(a);
+}
+
+// Every frame of an opened file painted on a 64 x 32 canvas, and the bytes the reader took.
+std::vector<unsigned char> decode_all(AnimFile* a, long long* taken) {
+  std::vector<unsigned char> pixels(64 * 32, 0);
+  AnimCanvas canvas = {64, 32, pixels.data()};
+  AnimSink sink = anim_canvas_sink(&canvas);
+  while (anim_decode_frame(a, &sink)) {
+  }
+  *taken = a->offset;
+  return pixels;
+}
+
+// A pipe holding bytes (small enough for the pipe's buffer), opened by name as a user would.
+AnimFile open_pipe(const std::string& bytes) {
+  int fds[2];
+  EXPECT_EQ(pipe(fds), 0);
+  EXPECT_EQ(write(fds[1], bytes.data(), bytes.size()), ssize_t(bytes.size()));
+  close(fds[1]);
+  AnimFile a = anim_open(("/dev/fd/" + std::to_string(fds[0])).c_str());
+  close(fds[0]);
+  return a;
+}
+
+TEST(AnimFileOpen, PipesDecodeExactlyLikeFilesButCannotRewind) {
+  TempDir dir;
+  // Version 1 records of x 1, 2, 9, then 3 (ending the frame), and a second frame; and a version
+  // 2 file with two blocks. The first bytes, peeked at to tell the version, belong to a frame.
+  std::string v1;
+  for (unsigned x : {1u, 2u, 9u, 3u, 5u, 6u}) {
+    unsigned word = x << 20 | (x + 1) << 8 | (x * 20);
+    v1 += std::string{char(word), char(word >> 8), char(word >> 16), char(word >> 24)};
+  }
+  const std::string v2("ANIM2\0\xA0\x01\x01\x0F\xFE\xA0\x03\x02\x20\xFE", 16);
+  for (const std::string& bytes : {v1, v2}) {
+    AnimFile file = open_bytes(dir, bytes);
+    AnimFile pipe = open_pipe(bytes);
+    ASSERT_NE(pipe.file, nullptr);
+    EXPECT_EQ(pipe.version, file.version);
+    long long file_taken = 0, pipe_taken = 0;
+    std::vector<unsigned char> want = decode_all(&file, &file_taken);
+    EXPECT_EQ(decode_all(&pipe, &pipe_taken), want);
+    EXPECT_NE(want, std::vector<unsigned char>(64 * 32, 0));
+    EXPECT_EQ(file_taken, (long long)bytes.size());
+    EXPECT_EQ(pipe_taken, (long long)bytes.size());
+    EXPECT_EQ(anim_rewind(&file), 1);
+    pipe.frame = 5;
+    EXPECT_EQ(anim_rewind(&pipe), 0);  // the bytes are gone: nothing to play again
+    EXPECT_EQ(pipe.frame, 5);
+    anim_close(file);
+    anim_close(pipe);
+  }
+  // Before its first frame a pipe is where a rewind would take it.
+  AnimFile fresh = open_pipe(v1);
+  EXPECT_EQ(anim_rewind(&fresh), 1);
+  long long taken = 0;
+  decode_all(&fresh, &taken);
+  EXPECT_EQ(taken, (long long)v1.size());
+  anim_close(fresh);
 }
 
 TEST(AnimFileWriter, EmptyRecordings) {

@@ -3,6 +3,9 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -80,6 +83,43 @@ TEST(FileGetline, EndsOfFile) {
 TEST(FileGetline, LongLine) {
   std::string big(100000, 'q');
   EXPECT_EQ(read_lines(big + "\nend"), (Lines{big, "end"}));
+}
+
+TEST(FileGetline, ReadErrorEndsTheReadingLikeTheEnd) {
+  vt_test::TempDir dir;
+  FILE* folder = fopen(dir.path.c_str(), "rb");  // Linux opens it; every read then fails
+  ASSERT_NE(folder, nullptr);
+  char* line = file_getline(folder);
+  EXPECT_EQ(line, nullptr);
+  free(line);
+  fclose(folder);
+  DynArray list = load_captions(dir.path.c_str());
+  EXPECT_EQ(list.count, 0u);
+  free_captions(list);
+}
+
+TEST(LoadCaptions, PipesReadLikeFiles) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::string text = "1,5,first\r\n7,9,second\rno comma\n12,20,third";
+  ASSERT_EQ(write(fds[1], text.data(), text.size()), ssize_t(text.size()));
+  close(fds[1]);
+  DynArray list = load_captions(("/dev/fd/" + std::to_string(fds[0])).c_str());
+  close(fds[0]);
+  ASSERT_EQ(list.count, 3u);
+  const Caption* caps = reinterpret_cast<const Caption*>(list.data);
+  EXPECT_STREQ(caps[0].text, "first");
+  EXPECT_EQ(caps[1].first_frame, 7);
+  EXPECT_STREQ(caps[2].text, "third");
+  free_captions(list);
+}
+
+TEST(LoadCaptions, FrameNumbersBeyondTheRangeSaturate) {
+  const std::vector<Loaded> want = {
+      {INT_MAX, INT_MAX, "big"}, {INT_MIN, 2147483647, "edge"}, {-2147483647 - 1, 5, "x"}};
+  EXPECT_EQ(load("99999999999,3000000000,big\n-99999999999999999999999,2147483647,edge\n"
+                 "-2147483648,5,x\n"),
+            want);
 }
 
 TEST(LoadCaptions, FieldsAndLineEnds) {
@@ -219,6 +259,20 @@ TEST_F(CaptionDrawing, LongTextWrapsInsideTheBand) {
   EXPECT_EQ(white, 0);
   count(80, 390, 560, 420, &white, &black);
   EXPECT_GT(white, 50);
+  free_captions(list);
+}
+
+TEST_F(CaptionDrawing, HugeCaptionStopsOnceBelowTheWindow) {
+  // Thousands of wrapped lines, then a size escape: the drawing gives up long before it, so the
+  // escape never selects its variant (and the caption costs a screenful, not the whole text).
+  std::string words;
+  for (int i = 0; i < 3000; i++) words += "WIDE ";
+  DynArray list = load_text("0,9," + words + "\x05\x02\x01\x02\x01\x01" "end\n");
+  EXPECT_EQ(draw_caption(list, 0.0f), 0u);
+  EXPECT_STREQ(cur_font->name, "caption:width=1.2:height=1.2");
+  int white, black;
+  count(80, 359, 560, 480, &white, &black);
+  EXPECT_GT(white, 200);  // the lines inside the window are all there
   free_captions(list);
 }
 

@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -252,6 +253,105 @@ TEST(E2eAnimtool, ErrorsNameTheFileAndReason) {
       "bad version '3'");
   expect_single_error_line(animtool({"render"}), "render");
   expect_single_error_line(animtool({"frobnicate"}), "frobnicate");
+}
+
+// A version 1 file of three frames (records of rising x, each frame ended by a smaller x).
+std::string three_frame_v1() {
+  std::string bytes;
+  for (unsigned x : {3u, 8u, 20u, 2u, 5u, 30u, 1u, 7u, 9u}) {
+    unsigned word = x << 20 | (x % 16) << 8 | (x * 9);
+    bytes += std::string{char(word), char(word >> 8), char(word >> 16), char(word >> 24)};
+  }
+  return bytes;
+}
+
+TEST(E2eAnimtool, FoldersAreRefusedAndPipesReadLikeFiles) {
+  TempDir dir;
+  expect_single_error_line(animtool({"info", dir.path}), dir.path + ": Is a directory");
+  expect_single_error_line(
+      animtool({"render", dir.path, "--size", "8x8", "-o", dir.file("o.png")}),
+      ": Is a directory");
+  EXPECT_FALSE(vt_test::file_exists(dir.file("o.png")));
+
+  const std::string bytes = three_frame_v1();
+  vt_test::write_file(dir.file("v1.anim"), bytes);
+  auto run = [&](const std::string& file, const std::string& out, const std::string& input) {
+    return vt_test::run_program({vt_test::bin_path("animtool"), "render", file, "--size", "32x16",
+                                 "-o", dir.file(out)},
+                                "", {}, input);
+  };
+  ASSERT_EQ(run(dir.file("v1.anim"), "file.png", "").exit_code, 0);
+  RunResult piped = run("/dev/stdin", "pipe.png", bytes);
+  ASSERT_EQ(piped.exit_code, 0) << piped.err;
+  EXPECT_EQ(piped.out, "3 frames rendered\n");
+  EXPECT_EQ(vt_test::read_file(dir.file("pipe.png")), vt_test::read_file(dir.file("file.png")));
+  RunResult info = vt_test::run_program({vt_test::bin_path("animtool"), "info", "/dev/stdin"}, "",
+                                        {}, bytes);
+  EXPECT_NE(info.out.find("bytes: 36\nframes: 3\nextent: 31x16\nframe 1: pixels 4, bytes 16"),
+            std::string::npos)
+      << info.out;
+}
+
+// Runs animtool through a shell that limits the size of files it writes to 512 bytes (the
+// write then fails with EFBIG instead of killing the program).
+RunResult animtool_limited(const std::vector<std::string>& args) {
+  std::string line = "trap '' XFSZ; ulimit -f 1; exec '" + vt_test::bin_path("animtool") + "'";
+  for (const std::string& a : args) line += " '" + a + "'";
+  return vt_test::run_program({"/bin/sh", "-c", line});
+}
+
+TEST(E2eAnimtool, FailedWritesLeaveTheOldFileAndNoOther) {
+  TempDir dir;
+  vt_test::write_file(dir.file("e.anim"), std::string("ANIM2\0\x40\x01\x01", 9) +
+                                              std::string(64, '\x55') + "\xFE");
+  vt_test::write_file(dir.file("keep.png"), "the picture from before");
+  vt_test::write_file(dir.file("keep.pal"), "the palette from before");
+  RunResult r = animtool_limited({"render", dir.file("e.anim"), "--size", "600x400", "-o",
+                                  dir.file("keep.png")});
+  expect_single_error_line(r, "keep.png: File too large");
+  EXPECT_EQ(vt_test::read_file(dir.file("keep.png")), "the picture from before");
+  expect_single_error_line(animtool_limited({"palette", "-o", dir.file("keep.pal")}),
+                           "keep.pal: File too large");
+  EXPECT_EQ(vt_test::read_file(dir.file("keep.pal")), "the palette from before");
+
+  // A file of the user's that looks like a temporary is neither taken over nor deleted.
+  ASSERT_TRUE(vt_test::write_png(dir.file("a.png"), gradient_frame(16, 8, 0)));
+  vt_test::write_file(dir.file("x.anim.part"), "mine");
+  ASSERT_EQ(animtool({"encode", "-o", dir.file("x.anim"), dir.file("a.png")}).exit_code, 0);
+  ASSERT_EQ(animtool({"palette", "-o", dir.file("keep.pal")}).exit_code, 0);
+  EXPECT_EQ(vt_test::read_file(dir.file("x.anim.part")), "mine");
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path))
+    files += !entry.path().empty();
+  EXPECT_EQ(files, 6u);  // e.anim, keep.png, keep.pal, a.png, x.anim.part, x.anim
+}
+
+uint32_t crc32_of(const std::string& bytes) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char b : bytes) {
+    crc ^= b;
+    for (int k = 0; k < 8; k++) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+std::string png_chunk(const std::string& type, const std::string& data) {
+  auto be32 = [](uint32_t v) {
+    return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+  };
+  return be32(uint32_t(data.size())) + type + data + be32(crc32_of(type + data));
+}
+
+TEST(E2eAnimtool, OversizedPngIsRefusedFromItsHeader) {
+  TempDir dir;
+  // 16384 x 16384 grey: refused before any row is decoded (its image data is one stray byte).
+  std::string ihdr = {0, 0, 0x40, 0, 0, 0, 0x40, 0, 8, 0, 0, 0, 0};
+  vt_test::write_file(dir.file("huge.png"), "\x89PNG\r\n\x1a\n" + png_chunk("IHDR", ihdr) +
+                                                png_chunk("IDAT", "x") + png_chunk("IEND", ""));
+  expect_single_error_line(
+      animtool({"encode", "-o", dir.file("x.anim"), dir.file("huge.png")}),
+      "huge.png: 16384x16384 is larger than an animation can hold (2048x2048 at most)");
+  EXPECT_FALSE(vt_test::file_exists(dir.file("x.anim")));
 }
 
 TEST(E2eAnimtool, HelpEverywhere) {

@@ -77,6 +77,13 @@ TEST(E2eAnimtoolThumbnail, ExtentInInfoAndAsTheRenderSize) {
     EXPECT_NE(bad.err.find("draws no visible pixel"), std::string::npos) << bad.err;
   }
   EXPECT_FALSE(vt_test::file_exists(dir.file("e.png")));
+
+  // A pipe cannot be read twice: render asks for a size rather than drawing nothing.
+  RunResult piped = vt_test::run_program(
+      {vt_test::bin_path("animtool"), "render", "/dev/stdin", "-o", dir.file("p.png")}, "", {}, v2);
+  EXPECT_EQ(piped.exit_code, 1);
+  EXPECT_NE(piped.err.find("give --size WxH"), std::string::npos) << piped.err;
+  EXPECT_FALSE(vt_test::file_exists(dir.file("p.png")));
 }
 
 // 30 frames of 96x48: frames 1..25 red on the left half and one-pixel columns of white and black

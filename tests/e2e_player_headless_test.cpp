@@ -163,3 +163,64 @@ TEST(PlayerHeadless, FirstFrameDelayHoldsFrameOneOverExtraPolls) {
   EXPECT_EQ(differing(dir.file("held.png"), expected(anim, 64, 48, 1), 64, 48), 0);
   EXPECT_EQ(differing(dir.file("on.png"), expected(anim, 64, 48, 3), 64, 48), 0);
 }
+
+TEST(PlayerHeadless, SnapshotThatCannotBeWrittenAndScriptFolderEndWithTwo) {
+  TempDir dir;
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), vt_test::block_fill_anim(kThree)));
+  RunResult r = play(dir, {"-res:64x48", "three.anim"}, "2 snapshot no/such/dir.png\n5 quit\n");
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_NE(r.err.find("dir.png: cannot write: No such file or directory"), std::string::npos)
+      << r.err;
+
+  mkdir(dir.file("folder").c_str(), 0755);
+  r = vt_test::run_program({vt_test::bin_path("vantorel-headless"), "-once", "-res:64x48",
+                            "three.anim"},
+                           dir.path, {"VANTOREL_SCRIPT=folder"}, "", 60);
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_EQ(r.err, "headless: cannot read script folder: Is a directory\n");
+}
+
+TEST(PlayerHeadless, FoldersAndPipes) {
+  TempDir dir;
+  const std::string three = vt_test::block_fill_anim(kThree);
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), three));
+  ASSERT_TRUE(vt_test::write_file(dir.file("script.txt"), "5 snapshot p5.png\n"));
+  // A copy of the program in a folder of its own keeps the error log out of the build.
+  std::string bin = dir.file("bin");
+  mkdir(bin.c_str(), 0755);
+  std::filesystem::copy_file(vt_test::bin_path("vantorel-headless"), bin + "/vantorel-headless");
+  auto run = [&](std::vector<std::string> args, const std::string& input) {
+    args.insert(args.begin(), {bin + "/vantorel-headless", "-res:64x48", "-fms:1"});
+    return vt_test::run_program(args, dir.path, {"VANTOREL_SCRIPT=script.txt"}, input, 30);
+  };
+  // A folder is no animation: the fatal path with the system's reason.
+  RunResult r = run({"-once", "bin"}, "");
+  EXPECT_NE(r.err.find("Can't open animation file '" + dir.path + "/bin': Is a directory"),
+            std::string::npos)
+      << r.err;
+  // A folder as the caption file reads as no captions, and the run ends.
+  r = run({"-once", "-captionfile:bin", "three.anim"}, "");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(differing(dir.file("p5.png"), expected(dir.file("three.anim"), 64, 48, 3), 64, 48), 0);
+  // The animation from a pipe plays exactly as the file; looping it ends after the one round.
+  std::remove(dir.file("p5.png").c_str());
+  r = run({"/dev/stdin"}, three);
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(differing(dir.file("p5.png"), expected(dir.file("three.anim"), 64, 48, 3), 64, 48), 0);
+}
+
+TEST(PlayerHeadless, CaptionsFromAPipe) {
+  TempDir dir;
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), vt_test::block_fill_anim(kThree)));
+  ASSERT_TRUE(vt_test::write_file(dir.file("script.txt"), "3 snapshot cap.png\n"));
+  RunResult r = vt_test::run_program({vt_test::bin_path("vantorel-headless"), "-once",
+                                      "-res:320x240", "-captionfile:/dev/stdin", "three.anim"},
+                                     dir.path, {"VANTOREL_SCRIPT=script.txt"}, "1,9,HELLO\n", 60);
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  Image img;
+  ASSERT_TRUE(vt_test::read_png(dir.file("cap.png"), &img));
+  int white = 0;  // near-white pixels where the caption band starts, at (40, 180)
+  for (int y = 180; y < 220; y++)
+    for (int x = 40; x < 200; x++) white += (img.pixel(x, y) & 0xC0C0C0) == 0xC0C0C0;
+  EXPECT_GT(white, 20);
+}

@@ -462,4 +462,35 @@ TEST(DynArrayFile, LargeArrayThroughChunkedRead) {
   array_free(c);
 }
 
+TEST(DynArrayFile, ArraysAsLargeAsTheFileReallyHolds) {
+  // Just over 256 MiB of one-byte elements (min_fill 100: no slack), in a sparse file.
+  const uint32_t count = (1u << 28) + 16;
+  vt_test::TempDir dir;
+  std::string path = dir.file("big.arr");
+  FILE* f = fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::string header = bytes_of({uint8_t(count), uint8_t(count >> 8), uint8_t(count >> 16),
+                                 uint8_t(count >> 24), 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0xC8, 0x42});
+  fwrite(header.data(), 1, header.size(), f);
+  ASSERT_EQ(ftruncate(fileno(f), off_t(16) + count - 1), 0);
+  fseek(f, 0, SEEK_END);
+  fputc(0x5A, f);  // the last element
+  fclose(f);
+  f = fopen(path.c_str(), "rb");
+  bool ok = false;
+  DynArray a = array_read(f, &ok);
+  EXPECT_TRUE(ok);
+  ASSERT_EQ(a.count, count);
+  EXPECT_EQ(a.data[count - 1], 0x5A);
+  array_free(a);
+  // One element fewer in the file than the header claims: refused.
+  ASSERT_EQ(truncate(path.c_str(), off_t(16) + count - 1), 0);
+  rewind(f);
+  a = array_read(f, &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(a.count, 0u);
+  array_free(a);
+  fclose(f);
+}
+
 }  // namespace

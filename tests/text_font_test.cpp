@@ -280,6 +280,17 @@ TEST_F(FontTest, LineHeightAndCellWidthOfScaledDescriptors) {
   cur_font = nullptr;
 }
 
+TEST_F(FontTest, DescriptorWithoutBaseSelectsNothing) {
+  Font* caption = load_caption();
+  Font orphan = *caption;
+  orphan.desc.base = nullptr;
+  font_select(&orphan);
+  EXPECT_EQ(cur_font, caption);
+  EXPECT_EQ(cur_line_h, 20);
+  font_select(nullptr);
+  EXPECT_EQ(cur_font, caption);
+}
+
 TEST_F(FontTest, DigitsAreSharpenedInTheReducedLevels) {
   Font* f = load_caption();
   for (int level = 1; level <= 3; level++) {

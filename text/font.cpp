@@ -262,7 +262,8 @@ void font_metrics(Font* font) {
 }
 
 void font_select(Font* font) {
-  if (font == cur_font) return;
+  // A descriptor without a base has no glyphs to measure: it selects nothing.
+  if (!font || font == cur_font || !font->desc.base) return;
   cur_font = font;
   cur_desc = font->desc;
   const Font* base = cur_desc.base;

@@ -1,6 +1,8 @@
 // Text drawing and measuring. font_print walks the text escape by escape and emits one quad per
 // glyph inside a single GL_QUADS batch; the measuring operations walk it the same way with the
-// advances of glyph_advance. Every walk is bounded: the unbounded entry points pass SIZE_MAX.
+// advances of glyph_advance. The *_len forms never read at or past their length; the plain forms
+// pass SIZE_MAX and trust the text to end outside an escape. Glyphs that fall outside the window
+// are not sent, and the rest of a line that has run off its right edge is skipped over.
 #include "text/text_draw.h"
 
 #include <GL/gl.h>
@@ -11,6 +13,7 @@
 #include <cstring>
 
 #include "gfx/draw2d.h"
+#include "gfx/shell_state.h"
 #include "text/font.h"
 #include "text/font_variants.h"
 
@@ -71,6 +74,36 @@ int fit(const uint8_t* t, size_t len, int p) {
   return clamp_int((long long)i);
 }
 
+// Whether the word starting at t (up to the next white space, zero byte or the end) is wider than
+// room, by the wrap rule: its text_width (at least 0) above room. With advances that cannot be
+// negative the walk stops as soon as the answer is known, so a huge word costs no more than room.
+bool word_exceeds(const uint8_t* t, size_t len, double room, bool monotone) {
+  long long sum = 0;
+  size_t i = 0;
+  while (i < len && t[i] != 0 && !is_white_space(t[i])) {
+    if (is_measure_escape(t[i])) {
+      // The word ends at the first white space, so a payload reaching it cuts the text there.
+      size_t n = t[i];
+      if (n >= len - i) break;
+      bool cut = false;
+      for (size_t k = 1; k <= n && !cut; k++) cut = t[i + k] == 0 || is_white_space(t[i + k]);
+      if (cut) break;
+      i += n + 1;
+      continue;
+    }
+    sum += glyph_advance(t[i]);
+    i++;
+    if (monotone && double(sum - 1) > room) return true;
+  }
+  return double(sum - 1 < 0 ? 0 : sum - 1) > room;
+}
+
+// Bytes that can change what the rest of a line shows: the end, a line feed, escapes (pen
+// position, size, colour, glyphs by number) and, when wrapping, the spaces where lines break.
+bool line_matters(uint8_t c, bool wrapping) {
+  return c == 0 || c == '\n' || c == 0x02 || c == 0x05 || (wrapping && c == ' ');
+}
+
 void set_blend_function() {
   switch (blend_mode) {
     case 1: glBlendFunc(GL_ONE, GL_ZERO); break;
@@ -87,8 +120,11 @@ uint32_t read_u32(const uint8_t* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-void print_text(int x, int y, int wrap, const uint8_t* t, size_t len, uint32_t colour) {
-  if (len == 0 || t[0] == 0 || !cur_font) return;
+// stop_below: give up once nothing later can come back up into the window (for untrusted texts
+// drawn every frame; what the rest would have selected, a colour or a size, is then not applied).
+void print_text(int x, int y, int wrap, const uint8_t* t, size_t len, uint32_t colour,
+                bool stop_below = false) {
+  if (len == 0 || t[0] == 0 || !cur_font || !cur_font->desc.base) return;
 
   const FontDesc d0 = cur_font->desc;
   FontDesc d = d0;
@@ -107,10 +143,29 @@ void print_text(int x, int y, int wrap, const uint8_t* t, size_t len, uint32_t c
   const float inv_w = 1.0f / float(cur_font->atlas_w);
   const float inv_h = 1.0f / float(cur_font->atlas_h);
   set_colour(colour);
+
+  // The window in the pixel space begin2d set up.
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  const float left = float(vp[0]), right = float(vp[0] + vp[2]);
+  const float bottom = float(screen_h - vp[1]), top_edge = bottom - float(vp[3]);
+  // The most a size escape can raise a line: 32767/256 of the line height at the call. With a
+  // vertical scale of at least 0 lines only ever move down, so a line this far below the bottom
+  // edge is gone for good.
+  const bool lines_move_down = d0.yscale >= 0.0f;
+  const double max_lift = (32767.0 * d0.base->height * d0.yscale + 128.0) / 256.0 + 1.0;
+
   glBegin(GL_QUADS);
 
   size_t i = 0;
   while (i < len && t[i] != 0) {
+    // Advances cannot go back left, so glyphs past the right edge stay invisible until something
+    // that moves the pen comes: skip straight to it.
+    if (pen_x >= right && d.xscale >= 0.0f && 1.0f + d.boldness >= 0.0f) {
+      while (i < len && !line_matters(t[i], wrap != 0)) i++;
+      if (i == len || t[i] == 0) break;
+    }
+    if (stop_below && lines_move_down && double(pen_y) + raise - max_lift >= bottom) break;
     int c = t[i];
     if (c == 0x02) {
       if (len - i < 3) break;  // cut off by the end of the text
@@ -159,10 +214,8 @@ void print_text(int x, int y, int wrap, const uint8_t* t, size_t len, uint32_t c
     if (wrap != 0 && c == ' ') {
       // The word after this space runs to the next white space; break before it if it would
       // pass the limit. The space itself is never drawn.
-      size_t end = i;
-      while (end < len && t[end] != 0 && !is_white_space(t[end])) end++;
-      const long long word = measure(t + i, end - i) - 1;
-      if (pen_x + double(word < 0 ? 0 : word) > wrap) {
+      const bool monotone = cur_font->desc.xscale >= 0.0f && 1.0f + cur_font->desc.boldness >= 0.0f;
+      if (word_exceeds(t + i, len - i, double(wrap) - pen_x, monotone)) {
         next_x = float(x);
         pen_y = clamp_int((long long)pen_y + cur_font->height + 1);
       }
@@ -175,6 +228,13 @@ void print_text(int x, int y, int wrap, const uint8_t* t, size_t len, uint32_t c
     const float t0 = f->glyph_y[c] * inv_h, t1 = t0 + f->height * inv_h;
     const float w = f->glyph_w[c] * d.xscale, h = f->height * d.yscale;
     const float top = float(pen_y);
+    const bool outside =
+        std::fmin(pen_x, pen_x + w) >= right || std::fmax(pen_x, pen_x + w) <= left ||
+        std::fmin(top, top + h) >= bottom || std::fmax(top, top + h) <= top_edge;
+    if (outside) {
+      pen_x = next_x;
+      continue;
+    }
     glTexCoord2f(s0, t0);
     glVertex2f(pen_x, top);
     glTexCoord2f(s1, t0);
@@ -205,6 +265,14 @@ void font_print_len(int x, int y, int wrap, const char* text, size_t len, uint32
     len = 5;
   }
   print_text(x, y, wrap, bytes(text), len, colour);
+}
+
+void font_print_window(int x, int y, int wrap, const char* text, size_t len, uint32_t colour) {
+  if (!text) {
+    text = "NULL?";
+    len = 5;
+  }
+  print_text(x, y, wrap, bytes(text), len, colour, true);
 }
 
 int glyph_advance(int glyph) {

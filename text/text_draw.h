@@ -5,8 +5,11 @@
 //   0x05 1 p0 p1 p2 p3  pen x replaced by a signed 32-bit little-endian integer, window pixels
 //   0x05 2 s0 s1 r0 r1  size in 1/256 of the size at the call, raise in 1/256 of the line height
 // Payloads may hold zero bytes, so such a text ends at the first zero that is not inside an
-// escape. The *_len forms take texts of known length (caption lines, anything from a file): an
-// escape cut off by that end ends the text there, and nothing at or past text[len] is read.
+// escape. The *_len forms take texts of known length: an escape cut off by that end ends the text
+// there, and nothing at or past text[len] is read; they are safe for any bytes. The plain forms
+// (font_print, text_width, text_width_n, text_fit, font_print_boxed) are not: a text that ends
+// inside an escape is read past its terminator. Use them only for texts the program builds
+// itself; every text that comes from a file or a user goes through a *_len form.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +22,10 @@ extern int blend_mode;  // 1 opaque, 2 darken (outlines), 3 lighten (fills), 4 a
 // leaves the variant it selected current.
 void font_print(int x, int y, int wrap, const char* text, uint32_t colour);
 void font_print_len(int x, int y, int wrap, const char* text, size_t len, uint32_t colour);
+// As font_print_len, but gives up once no later line can come back into the window, so a huge text
+// costs about a screenful; what its unread rest would have selected (a colour, a size variant) is
+// not applied. For untrusted texts drawn every frame, such as captions.
+void font_print_window(int x, int y, int wrap, const char* text, size_t len, uint32_t colour);
 
 int glyph_advance(int glyph);     // pixels; 5 without a current font
 int text_width(const char* text);  // width of the first line; escapes have no width

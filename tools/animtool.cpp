@@ -1,8 +1,6 @@
 // animtool: the command-line companion for ANIM files, without any OpenGL. Renders frames to PNG
 // through the memory canvas, describes a file frame by frame, encodes PNG sequences into new files
 // and exports the palettes as JASC-PAL. Errors give one line on standard error and exit status 1.
-#include <png.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -15,6 +13,8 @@
 #include "anim/decode.h"
 #include "anim/encode.h"
 #include "anim/palette.h"
+#include "tools/animtool_args.h"
+#include "tools/animtool_io.h"
 
 namespace {
 
@@ -80,167 +80,30 @@ std::string reason(int err) { return std::strerror(err); }
 
 bool is_help(const std::string& a) { return a == "--help" || a == "-h"; }
 
-struct Args {
-  std::vector<std::string> positional;
-  std::string output;
-  std::string size;
-  std::string frames;
-  std::string version;
-  bool every = false, json = false, alt = false;
-};
-
-// Reads the options a command accepts ("o", "size", "frames", "version" take a value).
+// Reads the options a command accepts; --help prints the command's help and exits.
 Args parse(const std::string& command, int argc, char** argv, const char* help,
            std::initializer_list<const char*> accepted) {
   Args args;
-  auto accepts = [&](const char* name) {
-    for (const char* a : accepted)
-      if (std::strcmp(a, name) == 0) return true;
-    return false;
-  };
-  for (int i = 0; i < argc; i++) {
-    std::string a = argv[i];
-    auto value = [&](const char* name) {
-      if (i + 1 >= argc)
-        fail(command + ": " + a + " needs a value (see animtool " + command + " --help)");
-      (void)name;
-      return std::string(argv[++i]);
-    };
-    if (is_help(a)) {
-      std::fputs(help, stdout);
-      std::exit(0);
-    } else if ((a == "-o" || a == "--output") && accepts("o")) {
-      args.output = value("o");
-    } else if (a == "--size" && accepts("size")) {
-      args.size = value("size");
-    } else if (a == "--frames" && accepts("frames")) {
-      args.frames = value("frames");
-    } else if (a == "--version" && accepts("version")) {
-      args.version = value("version");
-    } else if (a == "--every" && accepts("every")) {
-      args.every = true;
-    } else if (a == "--json" && accepts("json")) {
-      args.json = true;
-    } else if (a == "--alt" && accepts("alt")) {
-      args.alt = true;
-    } else if (a.size() > 1 && a[0] == '-') {
-      fail(command + ": unknown option " + a + " (see animtool " + command + " --help)");
-    } else {
-      args.positional.push_back(a);
-    }
+  std::string error;
+  if (!animtool_parse_args(command, argc, argv, accepted, &args, &error)) fail(error);
+  if (args.help) {
+    std::fputs(help, stdout);
+    std::exit(0);
   }
   return args;
 }
 
-bool parse_int(const std::string& s, long low, long high, long* out) {
-  if (s.empty() || s.size() > 9) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  long v = std::strtol(s.c_str(), nullptr, 10);
-  if (v < low || v > high) return false;
-  *out = v;
-  return true;
+// Writes an 8-bit RGB PNG through a temporary beside it, so a failed write leaves the old file.
+std::string write_rgb_png(const std::string& path, int width, int height,
+                          const std::vector<unsigned char>& rgb) {
+  return replace_file(
+      path, [&](const std::string& temp) { return png_write_rgb(temp, width, height, rgb); });
 }
 
 AnimFile open_for_reading(const std::string& path) {
   AnimFile anim = anim_open(path.c_str());
   if (!anim.file) fail(path + ": " + reason(anim.open_errno));
   return anim;
-}
-
-// ---- PNG -------------------------------------------------------------------------------------
-
-void png_error_to_jump(png_structp png, png_const_charp message) {
-  auto* text = static_cast<std::string*>(png_get_error_ptr(png));
-  if (text) *text = message;
-  png_longjmp(png, 1);
-}
-void png_quiet_warning(png_structp, png_const_charp) {}
-
-// Writes rows of 8-bit RGB; returns an empty string or the reason of the failure.
-std::string write_rgb_png(const std::string& path, int width, int height,
-                          const std::vector<unsigned char>& rgb) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return reason(errno);
-  std::string error;
-  png_structp png =
-      png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, png_error_to_jump, png_quiet_warning);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!png || !info) {
-    png_destroy_write_struct(&png, nullptr);
-    std::fclose(f);
-    return "out of memory";
-  }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return error.empty() ? "PNG write error" : error;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_compression_level(png, 3);
-  png_write_info(png, info);
-  for (int y = 0; y < height; y++)
-    png_write_row(png, const_cast<png_bytep>(&rgb[size_t(y) * width * 3]));
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  bool bad = std::ferror(f) != 0;
-  if (std::fclose(f) != 0 || bad) return reason(errno ? errno : EIO);
-  return "";
-}
-
-struct RgbImage {
-  int width = 0, height = 0;
-  std::vector<unsigned char> rgb;
-};
-
-// Reads any PNG as 8-bit RGB (palette and grey expanded, 16-bit reduced, alpha dropped).
-std::string read_rgb_png(const std::string& path, RgbImage* out) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return reason(errno);
-  unsigned char sig[8];
-  if (std::fread(sig, 1, 8, f) != 8 || png_sig_cmp(sig, 0, 8) != 0) {
-    std::fclose(f);
-    return "not a PNG file";
-  }
-  std::string error;
-  png_structp png =
-      png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, png_error_to_jump, png_quiet_warning);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!png || !info) {
-    png_destroy_read_struct(&png, nullptr, nullptr);
-    std::fclose(f);
-    return "out of memory";
-  }
-  std::vector<png_bytep> rows;
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(f);
-    return "bad PNG data (" + (error.empty() ? std::string("read error") : error) + ")";
-  }
-  png_init_io(png, f);
-  png_set_sig_bytes(png, 8);
-  png_set_user_limits(png, 16384, 16384);
-  png_read_info(png, info);
-  png_set_expand(png);
-  png_set_strip_16(png);
-  png_set_strip_alpha(png);
-  png_set_gray_to_rgb(png);
-  png_set_interlace_handling(png);
-  png_read_update_info(png, info);
-  out->width = int(png_get_image_width(png, info));
-  out->height = int(png_get_image_height(png, info));
-  if (png_get_rowbytes(png, info) != size_t(out->width) * 3)
-    png_error(png, "unexpected row layout");
-  out->rgb.assign(size_t(out->width) * out->height * 3, 0);
-  rows.resize(size_t(out->height));
-  for (int y = 0; y < out->height; y++) rows[size_t(y)] = &out->rgb[size_t(y) * out->width * 3];
-  png_read_image(png, rows.data());
-  png_read_end(png, nullptr);
-  png_destroy_read_struct(&png, &info, nullptr);
-  std::fclose(f);
-  return "";
 }
 
 // ---- extent ----------------------------------------------------------------------------------
@@ -267,13 +130,16 @@ AnimSink extent_sink(Extent* extent) {
   return sink;
 }
 
-// Decodes the whole file for its extent and rewinds it.
-Extent file_extent(AnimFile* anim) {
+// Decodes the whole file for its extent and rewinds it; a stream that cannot go back (a pipe)
+// is an error, since the frames are needed a second time.
+Extent file_extent(const std::string& command, const std::string& path, AnimFile* anim) {
   Extent extent;
   AnimSink sink = extent_sink(&extent);
   while (anim_decode_frame(anim, &sink)) {
   }
-  anim_rewind(anim);
+  if (!anim_rewind(anim))
+    fail(command + ": " + path + ": finding the extent reads the file twice, which a pipe cannot" +
+         (command == "render" ? " (give --size WxH)" : ""));
   return extent;
 }
 
@@ -283,59 +149,25 @@ std::string extent_text(const Extent& e) {
 
 // ---- render ----------------------------------------------------------------------------------
 
-// Checks that pattern holds exactly one integer conversion (%d, %i or %u with optional flags,
-// width and precision) and nothing else that printf would expand, except "%%".
-bool valid_frame_pattern(const std::string& pattern) {
-  int conversions = 0;
-  for (size_t i = 0; i < pattern.size(); i++) {
-    if (pattern[i] != '%') continue;
-    if (i + 1 < pattern.size() && pattern[i + 1] == '%') {
-      i++;
-      continue;
-    }
-    size_t j = i + 1;
-    while (j < pattern.size() && std::strchr("0-+ #", pattern[j])) j++;
-    size_t digits = 0;
-    while (j < pattern.size() && pattern[j] >= '0' && pattern[j] <= '9') j++, digits++;
-    if (j < pattern.size() && pattern[j] == '.') {
-      j++;
-      while (j < pattern.size() && pattern[j] >= '0' && pattern[j] <= '9') j++, digits++;
-    }
-    if (digits > 4 || j >= pattern.size() || !std::strchr("diu", pattern[j])) return false;
-    conversions++;
-    i = j;
-  }
-  return conversions == 1;
-}
-
-std::string frame_file_name(const std::string& pattern, int frame) {
-  int n = std::snprintf(nullptr, 0, pattern.c_str(), frame);
-  std::vector<char> buffer(size_t(n) + 1);
-  std::snprintf(buffer.data(), buffer.size(), pattern.c_str(), frame);
-  return std::string(buffer.data());
-}
-
 int command_render(int argc, char** argv) {
   Args args = parse("render", argc, argv, render_help, {"o", "size", "frames", "every"});
   if (args.positional.size() != 1)
     fail("render: give exactly one FILE (see animtool render --help)");
   if (args.output.empty()) fail("render: -o OUT.png is required (see animtool render --help)");
   long width = 0, height = 0, frames = -1;
-  size_t x = args.size.find_first_of("xX");
-  if (!args.size.empty() &&
-      (x == std::string::npos || !parse_int(args.size.substr(0, x), 1, 8192, &width) ||
-       !parse_int(args.size.substr(x + 1), 1, 8192, &height)))
+  if (!args.size.empty() && !parse_size(args.size, 8192, &width, &height))
     fail("render: bad size '" + args.size + "' (expected WxH, each 1 to 8192, e.g. 640x480)");
   if (!args.frames.empty() && !parse_int(args.frames, 0, 1000000000, &frames))
     fail("render: bad frame count '" + args.frames + "' (expected a whole number)");
-  if (args.every && !valid_frame_pattern(args.output))
+  FramePattern pattern;
+  if (args.every && !parse_frame_pattern(args.output, &pattern))
     fail("render: " + args.output +
          ": with --every the output needs one integer conversion such as %04d");
 
   const std::string& path = args.positional[0];
   AnimFile anim = open_for_reading(path);
   if (args.size.empty()) {
-    Extent extent = file_extent(&anim);
+    Extent extent = file_extent("render", path, &anim);
     if (extent.width == 0) fail("render: " + path + ": draws no visible pixel; give --size WxH");
     width = extent.width, height = extent.height;
   }
@@ -355,14 +187,14 @@ int command_render(int argc, char** argv) {
     if (!error.empty()) fail(out + ": " + error);
   };
   while (frames < 0 || anim.frame < frames) {
-    long start = std::ftell(anim.file);
+    long long start = anim.offset;
     if (!anim_decode_frame(&anim, &sink)) break;
     // The call after a file's last frame reads nothing and is no frame of the file.
-    if (std::ftell(anim.file) == start && std::feof(anim.file)) {
+    if (anim.offset == start && anim_at_end(&anim)) {
       anim.frame--;
       break;
     }
-    if (args.every) write(frame_file_name(args.output, anim.frame));
+    if (args.every) write(frame_file_name(pattern, anim.frame));
   }
   if (!args.every) write(args.output);
   std::printf("%d frame%s rendered\n", anim.frame, anim.frame == 1 ? "" : "s");
@@ -412,14 +244,29 @@ std::string json_string(const std::string& s) {
   return out + "\"";
 }
 
+// One frame's line of the report.
+void print_frame(FILE* out, bool json, long frame, const FrameInfo& f) {
+  if (json) {
+    std::fprintf(out, "%s\n  {\"frame\": %ld, \"pixels\": %ld, \"bytes\": %ld, \"box\": ",
+                 frame > 1 ? "," : "", frame, f.pixels, f.bytes);
+    if (f.pixels)
+      std::fprintf(out, "[%d, %d, %d, %d]}", f.x0, f.y0, f.x1, f.y1);
+    else
+      std::fprintf(out, "null}");
+  } else {
+    std::fprintf(out, "frame %ld: pixels %ld, bytes %ld, box ", frame, f.pixels, f.bytes);
+    if (f.pixels)
+      std::fprintf(out, "%d,%d-%d,%d\n", f.x0, f.y0, f.x1, f.y1);
+    else
+      std::fprintf(out, "none\n");
+  }
+}
+
 int command_info(int argc, char** argv) {
   Args args = parse("info", argc, argv, info_help, {"json"});
   if (args.positional.size() != 1) fail("info: give exactly one FILE (see animtool info --help)");
   const std::string& path = args.positional[0];
   AnimFile anim = open_for_reading(path);
-  std::fseek(anim.file, 0, SEEK_END);
-  long file_size = std::ftell(anim.file);
-  anim_rewind(&anim);
 
   InfoSink info;
   AnimSink sink = {};
@@ -432,24 +279,31 @@ int command_info(int argc, char** argv) {
     InfoSink* s = static_cast<InfoSink*>(u);
     s->codes[code < 0x40 ? 11 : code >= 0xB0 ? 12 : code >> 4]++;
   };
-  std::vector<FrameInfo> frames;
+  // The totals head the report but are known only at the end: the frame lines wait in a
+  // temporary file meanwhile, so memory stays flat whatever the length, and pipes work too.
+  FILE* spool = std::tmpfile();
+  if (!spool) fail("info: cannot make a temporary file (" + reason(errno ? errno : EIO) + ")");
+  long frames = 0;
   for (;;) {
-    long start = std::ftell(anim.file);
+    long long start = anim.offset;
     info.frame = FrameInfo();
     if (!anim_decode_frame(&anim, &sink)) break;
-    info.frame.bytes = std::ftell(anim.file) - start;
+    info.frame.bytes = long(anim.offset - start);
     // The call after the last frame of a file reads nothing; it is no frame of the file.
-    if (info.frame.bytes == 0 && std::feof(anim.file)) break;
-    frames.push_back(info.frame);
+    if (info.frame.bytes == 0 && anim_at_end(&anim)) break;
+    print_frame(spool, args.json, ++frames, info.frame);
   }
+  long long file_size = anim.offset;
   anim_close(anim);
+  if (std::ferror(spool) || std::fflush(spool) != 0)
+    fail("info: temporary file: write error (" + reason(errno ? errno : EIO) + ")");
 
   const char* names[] = {"points", "kind4", "kind5",  "kind6",  "kind7",
                          "kind8",  "kind9", "kind10", "skipped"};
   const int slots[] = {11, 4, 5, 6, 7, 8, 9, 10, 12};
   if (args.json) {
-    std::printf("{\"file\": %s, \"version\": %d, \"bytes\": %ld, \"frames\": %zu",
-                json_string(path).c_str(), anim.version, file_size, frames.size());
+    std::printf("{\"file\": %s, \"version\": %d, \"bytes\": %lld, \"frames\": %ld",
+                json_string(path).c_str(), anim.version, file_size, frames);
     std::printf(", \"extent\": {\"width\": %d, \"height\": %d}", info.extent.width,
                 info.extent.height);
     if (anim.version == 2) {
@@ -459,34 +313,22 @@ int command_info(int argc, char** argv) {
       std::printf("}");
     }
     std::printf(", \"frame_list\": [");
-    for (size_t i = 0; i < frames.size(); i++) {
-      const FrameInfo& f = frames[i];
-      std::printf("%s\n  {\"frame\": %zu, \"pixels\": %ld, \"bytes\": %ld, \"box\": ", i ? "," : "",
-                  i + 1, f.pixels, f.bytes);
-      if (f.pixels)
-        std::printf("[%d, %d, %d, %d]}", f.x0, f.y0, f.x1, f.y1);
-      else
-        std::printf("null}");
+  } else {
+    std::printf("file: %s\nversion: %d\nbytes: %lld\nframes: %ld\n", path.c_str(), anim.version,
+                file_size, frames);
+    std::printf("extent: %s\n", extent_text(info.extent).c_str());
+    if (anim.version == 2) {
+      std::printf("codes:");
+      for (int i = 0; i < 9; i++) std::printf(" %s %ld", names[i], info.codes[slots[i]]);
+      std::printf("\n");
     }
-    std::printf("]}\n");
-    return 0;
   }
-  std::printf("file: %s\nversion: %d\nbytes: %ld\nframes: %zu\n", path.c_str(), anim.version,
-              file_size, frames.size());
-  std::printf("extent: %s\n", extent_text(info.extent).c_str());
-  if (anim.version == 2) {
-    std::printf("codes:");
-    for (int i = 0; i < 9; i++) std::printf(" %s %ld", names[i], info.codes[slots[i]]);
-    std::printf("\n");
-  }
-  for (size_t i = 0; i < frames.size(); i++) {
-    const FrameInfo& f = frames[i];
-    std::printf("frame %zu: pixels %ld, bytes %ld, box ", i + 1, f.pixels, f.bytes);
-    if (f.pixels)
-      std::printf("%d,%d-%d,%d\n", f.x0, f.y0, f.x1, f.y1);
-    else
-      std::printf("none\n");
-  }
+  std::rewind(spool);
+  char chunk[65536];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, spool)) > 0;)
+    std::fwrite(chunk, 1, n, stdout);
+  std::fclose(spool);
+  if (args.json) std::printf("]}\n");
   return 0;
 }
 
@@ -501,28 +343,26 @@ int command_encode(int argc, char** argv) {
   if (args.positional.empty())
     fail("encode: give at least one FRAME.png (see animtool encode --help)");
 
-  // Frames go to a neighbour file that replaces OUT only once every frame is in.
-  const std::string part = args.output + ".part";
+  // Frames go to a temporary file of our own beside OUT that replaces it only once every frame
+  // is in.
+  int temp_error = 0;
+  const std::string part = temp_beside(args.output, &temp_error);
+  if (part.empty()) fail(args.output + ": " + reason(temp_error));
   AnimFile rec = {};
   std::vector<unsigned char> index;
   auto give_up = [&](const std::string& message) {
-    if (rec.file) {
-      anim_close(rec);
-      std::remove(part.c_str());
-    }
+    if (rec.file) anim_close(rec);
+    std::remove(part.c_str());
     fail(message);
   };
   for (const std::string& frame_path : args.positional) {
     RgbImage image;
-    std::string error = read_rgb_png(frame_path, &image);
+    // Sizes beyond what an animation holds are refused from the PNG header, before decoding.
+    std::string error = png_read_rgb_file(frame_path, ANIM_MAX_SIZE, &image);
     if (!error.empty()) give_up(frame_path + ": " + error);
     if (!rec.file) {
-      if (image.width > ANIM_MAX_SIZE || image.height > ANIM_MAX_SIZE)
-        give_up(frame_path + ": " + std::to_string(image.width) + "x" +
-                std::to_string(image.height) +
-                " is larger than an animation can hold (2048x2048 at most)");
       rec = anim_writer_open_size(part.c_str(), int(version), image.width, image.height);
-      if (!rec.file) fail(args.output + ": " + reason(rec.open_errno));
+      if (!rec.file) give_up(args.output + ": " + reason(rec.open_errno));
       index.resize(size_t(image.width) * image.height);
     } else if (image.width != rec.width || image.height != rec.height) {
       give_up(frame_path + ": size " + std::to_string(image.width) + "x" +
@@ -609,7 +449,7 @@ int command_thumbnail(int argc, char** argv) {
   const std::string &path = args.positional[0], &out = args.positional[1];
 
   AnimFile anim = open_for_reading(path);
-  Extent extent = file_extent(&anim);
+  Extent extent = file_extent("thumbnail", path, &anim);
   if (extent.width == 0) fail("thumbnail: " + path + ": draws no visible pixel");
   const int w = extent.width, h = extent.height;
   std::vector<unsigned char> pixels(size_t(w) * h, 0);
@@ -653,9 +493,12 @@ int command_palette(int argc, char** argv) {
     alt_palette(r, g, b);
   else
     anim_palette(r, g, b);
-  errno = 0;
-  if (!save_jasc_pal(r, g, b, args.output.c_str()))
-    fail(args.output + ": " + reason(errno ? errno : EIO));
+  // A failed write leaves the file that was there before.
+  std::string error = replace_file(args.output, [&](const std::string& temp) {
+    errno = 0;
+    return save_jasc_pal(r, g, b, temp.c_str()) ? std::string() : reason(errno ? errno : EIO);
+  });
+  if (!error.empty()) fail(args.output + ": " + error);
   return 0;
 }
 

@@ -7,7 +7,10 @@
 #include <GL/glext.h>
 #include <GL/osmesa.h>
 
+#include <sys/stat.h>
+
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -228,14 +231,20 @@ std::string in_start_directory(const std::string& name) {
 void snapshot(const std::string& name) {
   Headless& s = state();
   std::string path = in_start_directory(name);
+  // A picture that cannot be written fails the run like a bad script line, so no test misses it.
   if (!s.window) {
     fprintf(stderr, "headless: snapshot %s: no window\n", path.c_str());
-    return;
+    exit(2);
   }
   if (s.current) glFinish();
+  errno = 0;
   if (!headless_write_png(path.c_str(), s.window->pixels.data(), s.window->client_w,
-                          s.window->client_h))
-    fprintf(stderr, "headless: snapshot %s: cannot write\n", path.c_str());
+                          s.window->client_h)) {
+    int err = errno;
+    fprintf(stderr, "headless: snapshot %s: cannot write%s%s\n", path.c_str(), err ? ": " : "",
+            err ? strerror(err) : "");
+    exit(2);
+  }
 }
 
 void key_event(int vk, bool down) {
@@ -306,9 +315,14 @@ void load_script() {
   if (!s.script_given) {
     const char* name = getenv("VANTOREL_SCRIPT");
     if (!name || !*name) return;
-    std::ifstream in(in_start_directory(name), std::ios::binary);
-    if (!in) {
-      fprintf(stderr, "headless: cannot read script %s\n", name);
+    std::string path = in_start_directory(name);
+    std::ifstream in(path, std::ios::binary);
+    // Linux opens a folder and only fails its reads; it is no script either.
+    struct stat info;
+    bool folder = stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (!in || folder) {
+      fprintf(stderr, "headless: cannot read script %s%s%s\n", name, folder ? ": " : "",
+              folder ? strerror(EISDIR) : "");
       exit(2);
     }
     std::ostringstream all;

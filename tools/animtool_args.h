@@ -1,0 +1,42 @@
+// animtool's arguments: the options of a command, whole numbers and sizes, and the --every output
+// pattern. Nothing here prints or exits, so every piece can be fuzzed on its own. The pattern is
+// never handed to printf: only its one integer conversion is, once checked.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+struct Args {
+  std::vector<std::string> positional;
+  std::string output;
+  std::string size;
+  std::string frames;
+  std::string version;
+  bool every = false, json = false, alt = false;
+  bool help = false;  // --help or -h came before any error
+};
+
+// Reads the options a command accepts ("o", "size", "frames", "version" take a value; "every",
+// "json", "alt" are switches). Stops at --help (args->help) or at the first error, which it
+// describes in *error (naming the command) and returns false.
+bool animtool_parse_args(const std::string& command, int argc, char** argv,
+                         std::initializer_list<const char*> accepted, Args* args,
+                         std::string* error);
+
+// A whole decimal number of at most 9 digits within [low, high].
+bool parse_int(const std::string& s, long low, long high, long* out);
+
+// "WxH" (or "WXH"), each side within [1, max_side].
+bool parse_size(const std::string& s, long max_side, long* width, long* height);
+
+// A frame-file pattern: text with "%%" for a percent sign and exactly one integer conversion
+// (%d, %i or %u, with flags from "0-+ ", and at most four digits of width and precision).
+// Returns false for anything else; otherwise the conversion and the text around it.
+struct FramePattern {
+  std::string before, conversion, after;  // before and after with "%%" already made "%"
+};
+bool parse_frame_pattern(const std::string& pattern, FramePattern* out);
+
+// The file name of one frame.
+std::string frame_file_name(const FramePattern& pattern, int frame);
