@@ -14,7 +14,7 @@ all: build
 deps:
 	@scripts/install-deps.sh
 
-$(BUILD)/CMakeCache.txt:
+$(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 
 configure: deps
@@ -23,7 +23,9 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+# Only the two players, and CMake only on the first run (the build re-runs it when its files change).
+demo: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target demo-programs
 	@scripts/demo.sh $(BUILD)
 
 # The 3D gallery: in a window with a display, otherwise a picture at $(BUILD)/gallery.png.

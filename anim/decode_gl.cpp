@@ -1,10 +1,12 @@
 // Drawing decoded frames with OpenGL. The literal path sends every pixel as one point of a
-// GL_POINTS batch (anim_plot). The fast path gathers the frame's pixels in an RGBA image and draws
-// the changed area with one glDrawPixels, unchanged pixels discarded by the alpha test; it is used
-// only where the GL state makes both give the same pixels, colour and depth, and falls back to
-// points otherwise. Small frames are drawn as points, which costs less than an image.
+// GL_POINTS batch (anim_plot). The fast path gathers the frame's pixels in an RGBA image, notes
+// which 8x8 cells they fall in, and draws a few rectangles around those cells with glDrawPixels,
+// unchanged pixels discarded by the alpha test. It is used only where the GL state makes both give
+// the same pixels, colour and depth, and falls back to points otherwise. Small frames are drawn as
+// points, which costs less than an image.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -59,26 +61,34 @@ struct Gather {
   uint32_t colour[256];        // RGBA bytes of each palette entry, alpha 255
   std::vector<Pending> small;  // the first pixels, in order, while the frame is small
   bool imaging = false;        // past SMALL_FRAME: pixels go to the image
-  int min_x, min_y, max_x, max_y;
   int last_index = -1;
+  // Which 8x8 cells of the image hold pixels of this frame: one bit per cell column, `words`
+  // 64-bit words per cell row; first_row..last_row bound the rows with any bit set.
+  int words = 0, cell_rows = 0;
+  std::vector<uint64_t> dirty;
+  int first_row, last_row;
 };
 Gather gather;
+
+void mark_cell(int cx, int cy) {
+  Gather& g = gather;
+  g.dirty[size_t(cy) * g.words + (cx >> 6)] |= uint64_t(1) << (cx & 63);
+  if (cy < g.first_row) g.first_row = cy;
+  if (cy > g.last_row) g.last_row = cy;
+}
 
 void image_pixel(int x, int y, int index) {
   Gather& g = gather;
   if (unsigned(x) >= unsigned(g.width) || unsigned(y) >= unsigned(g.height)) return;
   g.image[size_t(g.height - 1 - y) * g.width + x] = g.colour[index];
-  if (x < g.min_x) g.min_x = x;
-  if (x > g.max_x) g.max_x = x;
-  if (y < g.min_y) g.min_y = y;
-  if (y > g.max_y) g.max_y = y;
+  mark_cell(x >> 3, y >> 3);
 }
 
 void start_imaging() {
   Gather& g = gather;
   g.imaging = true;
-  g.min_x = g.min_y = INT32_MAX;
-  g.max_x = g.max_y = -1;
+  g.first_row = INT32_MAX;
+  g.last_row = -1;
   for (const Pending& p : g.small) image_pixel(p.x, p.y, p.index);
   g.small.clear();
 }
@@ -109,10 +119,9 @@ void gather_block(void*, int x, int y, const unsigned char* index) {
   uint32_t* row = &g.image[size_t(g.height - 1 - y) * g.width + x];
   for (int r = 0; r < 8; r++, row -= g.width)
     for (int c = 0; c < 8; c++) row[c] = g.colour[index[r * 8 + c]];
-  if (x < g.min_x) g.min_x = x;
-  if (x + 7 > g.max_x) g.max_x = x + 7;
-  if (y < g.min_y) g.min_y = y;
-  if (y + 7 > g.max_y) g.max_y = y + 7;
+  // Blocks lie on the 8-pixel grid; the rest mark every cell they touch.
+  for (int cy = y >> 3; cy <= (y + 7) >> 3; cy++)
+    for (int cx = x >> 3; cx <= (x + 7) >> 3; cx++) mark_cell(cx, cy);
 }
 
 void gather_fill(void* user, int x, int y, int index) {
@@ -181,10 +190,64 @@ void set_colour_table() {
   }
 }
 
+// Rectangles of cells, inclusive, that together cover every marked cell.
+struct CellRect {
+  int x0, x1, y0, y1;
+};
+
+// Cuts the marked cells into a few rectangles: each cell row into runs of marked cells (runs closer
+// than RUN_GAP cells joined, since one more rectangle costs more than drawing the gap, which the
+// alpha test discards), and runs that span the same columns in consecutive rows stacked into one.
+// On 1280x720 sprites this took a fifth of the time of one rectangle per run of changed rows;
+// gaps of 4 and 16 cells measured alike, no joining at all twice as slow.
+constexpr int RUN_GAP = 16;
+void cover_cells(std::vector<CellRect>* out) {
+  Gather& g = gather;
+  static std::vector<CellRect> open, next;
+  open.clear();
+  out->clear();
+  for (int cy = g.first_row; cy <= g.last_row + 1; cy++) {
+    next.clear();
+    const uint64_t* bits = cy <= g.last_row ? &g.dirty[size_t(cy) * g.words] : nullptr;
+    int run_start = -1, run_end = -1;
+    auto end_run = [&]() {
+      if (run_start < 0) return;
+      for (CellRect& r : open)
+        if (r.x0 == run_start && r.x1 == run_end && r.y1 == cy - 1) {
+          r.y1 = cy;
+          next.push_back(r);
+          r.y1 = -2;  // taken
+          run_start = -1;
+          return;
+        }
+      next.push_back({run_start, run_end, cy, cy});
+      run_start = -1;
+    };
+    for (int w = 0; bits && w < g.words; w++) {
+      uint64_t word = bits[w];
+      while (word) {
+        int cx = w * 64 + __builtin_ctzll(word);
+        word &= word - 1;
+        if (run_start >= 0 && cx - run_end <= RUN_GAP) {
+          run_end = cx;
+          continue;
+        }
+        end_run();
+        run_start = run_end = cx;
+      }
+    }
+    end_run();
+    for (const CellRect& r : open)
+      if (r.y1 != -2) out->push_back(r);
+    open.swap(next);
+  }
+}
+
 void draw_gathered() {
   Gather& g = gather;
-  if (g.max_x < g.min_x) return;
-  const int x0 = g.min_x, y0 = g.min_y, w = g.max_x - g.min_x + 1, h = g.max_y - g.min_y + 1;
+  if (g.last_row < g.first_row) return;
+  static std::vector<CellRect> rects;
+  cover_cells(&rects);
   glPushAttrib(GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT | GL_CURRENT_BIT);
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glEnable(GL_ALPHA_TEST);
@@ -199,15 +262,21 @@ void draw_gathered() {
   glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, g.width);
-  glPixelStorei(GL_UNPACK_SKIP_PIXELS, x0);
-  glPixelStorei(GL_UNPACK_SKIP_ROWS, g.height - 1 - (y0 + h - 1));
-  // The image's bottom row is screen row y0 + h - 1; 0.1 inside the pixel, as the points are.
-  glRasterPos2f(float(x0 + 0.1), float(y0 + h - 1 + 0.9));
-  glDrawPixels(w, h, GL_RGBA, GL_UNSIGNED_BYTE, g.image.data());
+  for (const CellRect& r : rects) {
+    const int x0 = r.x0 * 8, y0 = r.y0 * 8;
+    const int w = std::min(r.x1 * 8 + 8, g.width) - x0, h = std::min(r.y1 * 8 + 8, g.height) - y0;
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, x0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, g.height - 1 - (y0 + h - 1));
+    // The image's bottom row is screen row y0 + h - 1; 0.1 inside the pixel, as the points are.
+    glRasterPos2f(float(x0 + 0.1), float(y0 + h - 1 + 0.9));
+    glDrawPixels(w, h, GL_RGBA, GL_UNSIGNED_BYTE, g.image.data());
+    for (int y = y0; y < y0 + h; y++)
+      std::memset(&g.image[size_t(g.height - 1 - y) * g.width + x0], 0, size_t(w) * 4);
+  }
   glPopClientAttrib();
   glPopAttrib();
-  for (int y = y0; y < y0 + h; y++)
-    std::memset(&g.image[size_t(g.height - 1 - y) * g.width + x0], 0, size_t(w) * 4);
+  std::fill(g.dirty.begin() + size_t(g.first_row) * g.words,
+            g.dirty.begin() + size_t(g.last_row + 1) * g.words, 0);
 }
 
 int next_frame_fast(AnimFile* anim, const int viewport[4]) {
@@ -216,6 +285,9 @@ int next_frame_fast(AnimFile* anim, const int viewport[4]) {
     g.width = viewport[2];
     g.height = viewport[3];
     g.image.assign(size_t(g.width) * g.height, 0);
+    g.words = (g.width + 8 * 64 - 1) / (8 * 64);
+    g.cell_rows = (g.height + 7) / 8;
+    g.dirty.assign(size_t(g.words) * g.cell_rows, 0);
     set_colour_table();
   }
   g.small.clear();

@@ -74,6 +74,12 @@ int host_perf_counter(int64_t* count);
 // Milliseconds since the host started, wrapping at 2^32.
 uint32_t host_tick_count();
 
+// Sleeps until host_perf_counter reaches count (returns at once when it already has), with the
+// host's finest timer: clock_nanosleep on the monotonic clock with an absolute deadline on POSIX.
+// Never wakes early on purpose, but may wake late by the host's timer and scheduling latency;
+// callers that need the exact moment sleep to shortly before it and read the counter after.
+void host_sleep_until(int64_t count);
+
 // ---- Dates -------------------------------------------------------------------------------------
 
 // Calendar fields as the Win32 SYSTEMTIME holds them (month 1..12, day_of_week 0 = Sunday).

@@ -1,6 +1,6 @@
 // Second half of the start-up and the playback loop: opens the window and the animation, then
 // draws one frame of changes per pass straight into the front buffer over the previous picture,
-// reacts to the keys and busy-waits on the clock until the frame's time is up.
+// reacts to the keys and waits on the clock until the frame's time is up.
 // A wait longer than a second is cut into passes that only hold the picture, so that even an
 // endless frame duration ("-fps:0") leaves the program answering its keys and the window.
 #include <GL/gl.h>
@@ -13,6 +13,7 @@
 #include "anim/decode.h"
 #include "gfx/clock.h"
 #include "gfx/error_log.h"
+#include "gfx/pacing.h"
 #include "gfx/shell_state.h"
 #include "gfx/view.h"
 #include "gfx/window.h"
@@ -41,15 +42,13 @@ int held(int vk) { return keydown[vk] & 0x80; }
   gfx_fatal(message.c_str());
 }
 
-// Busy-waits until the clock reaches deadline, or for kLongestWait at most. Returns true when the
-// deadline was reached, false when the frame's time is still running.
+// Waits until the clock reaches deadline, or for kLongestWait at most: asleep for most of it, then
+// busy on the clock for the last stretch. Returns true when the deadline was reached, false when
+// the frame's time is still running.
 bool wait_until(double deadline) {
   double limit = gfx_clock() + kLongestWait;
-  for (;;) {
-    double now = gfx_clock();
-    if (!(now < deadline)) return true;  // a NaN deadline ends the wait at once
-    if (now >= limit) return false;
-  }
+  double now = gfx_wait_until(deadline, limit);
+  return !(now < deadline);  // a NaN deadline ends the wait at once
 }
 
 }  // namespace

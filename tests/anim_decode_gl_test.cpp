@@ -158,6 +158,52 @@ TEST(AnimDecodeGl, FastPathMatchesPointsAndCanvas) {
   }
 }
 
+// Changes scattered over the whole picture, clustered in a few moving sprites (one on each edge,
+// over partial cells), and everywhere, on a picture whose cells span two bit words and whose size
+// is no multiple of 8: the image path draws only rectangles around the change, and still matches
+// the points exactly, colour and depth.
+TEST(AnimDecodeGl, RectanglesAroundTheChangeMatchPoints) {
+  const int width = 601, height = 99;
+  vt_test::TempDir dir;
+  std::string path = dir.file("r.anim");
+  AnimFile w = anim_writer_open_size(path.c_str(), 2, width, height);
+  std::mt19937 rng(21);
+  Picture p(size_t(width) * height, 0);
+  for (int f = 0; f < 9; f++) {
+    if (f == 0 || f == 8) {
+      for (auto& px : p) px = (unsigned char)rng();
+    } else if (f < 4) {
+      for (int k = 0; k < 6000; k++) p[rng() % p.size()] = (unsigned char)rng();
+    } else {
+      const int sprite_x[3] = {0, 260 + 7 * f, width - 64}, sprite_y[3] = {3 * f, 40, height - 48};
+      for (int s = 0; s < 3; s++)
+        for (int y = 0; y < 48; y++)
+          for (int x = 0; x < 64; x++)
+            p[size_t(sprite_y[s] + y) * width + sprite_x[s] + x] = (unsigned char)(x * y + f + s);
+    }
+    anim_encode_indices(&w, p.data(), width);
+  }
+  anim_close(w);
+
+  for (bool depth : {false, true}) {
+    uint32_t after_points = 0, after_fast = 0;
+    std::vector<GLuint> depth_points, depth_fast;
+    auto points =
+        draw_all(path, width, height, ANIM_GL_POINTS, depth, &after_points, &depth_points);
+    long images = anim_gl_image_frames;
+    auto fast = draw_all(path, width, height, ANIM_GL_FAST, depth, &after_fast, &depth_fast);
+    EXPECT_EQ(anim_gl_image_frames - images, 9);
+    EXPECT_TRUE(depth_points == depth_fast) << "depth buffers differ";
+    ASSERT_EQ(fast.size(), points.size());
+    for (size_t f = 0; f < points.size(); f++) {
+      size_t differ = 0;
+      for (size_t i = 0; i < points[f].size(); i++) differ += points[f][i] != fast[f][i];
+      EXPECT_EQ(differ, 0u) << "frame " << f << (depth ? " with depth test" : "");
+    }
+    EXPECT_EQ(after_points, after_fast);
+  }
+}
+
 TEST(AnimDecodeGl, FastPathStepsAsideForBlending) {
   const int width = 96, height = 80;
   vt_test::TempDir dir;
