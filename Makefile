@@ -9,7 +9,7 @@ JOBS    ?= $(shell nproc)
 WERROR  ?= 0
 CMAKE_FLAGS = -DVANTOREL_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF)
 
-.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows
+.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows install uninstall package
 
 all: build
 
@@ -76,3 +76,23 @@ bench: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(FUZZB) $(WIN64) $(WIN32B)
+
+# Installs the programs, desktop entry, icons, MIME type, thumbnailer, manual pages and demo under
+# $(DESTDIR)$(PREFIX); the list of the files, DESTDIR included, is kept for `make uninstall`. A live
+# install (no DESTDIR) also refreshes the desktop caches.
+PREFIX  ?= /usr/local
+INSTALLED_PROGRAMS = vantorel animtool bmp2png
+install: configure
+	cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED_PROGRAMS)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	awk -v d="$(DESTDIR)" '{ print d $$0 }' $(BUILD)/install_manifest.txt >$(BUILD)/installed_files.txt
+	@[ -n "$(DESTDIR)" ] || scripts/refresh-desktop-caches.sh "$(PREFIX)"
+
+# Removes what the last `make install` from this build put in place.
+uninstall:
+	@scripts/uninstall.sh $(BUILD)/installed_files.txt
+
+# A Debian package of the same files under /usr: $(BUILD)/vantorel_VERSION_ARCH.deb.
+package: configure
+	cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED_PROGRAMS)
+	cd $(BUILD) && cpack -G DEB

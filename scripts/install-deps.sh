@@ -15,6 +15,9 @@ packages=(
   ffmpeg                                      # animtool's raw-video pipes, tested both ways
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest zip  # Windows cross builds
   wine wine64                                 # Windows tests (64-bit only: never wine32 or i386)
+  desktop-file-utils shared-mime-info         # install tests: desktop entry, MIME type
+  xdg-utils libglib2.0-bin                    #   and xdg-mime's file-type query (through gio)
+  mandoc groff-base dpkg-dev                  # manual page lint, .deb dependencies (shlibdeps)
 )
 
 missing=()

@@ -287,7 +287,7 @@ TEST(E2eAnimtool, FoldersAreRefusedAndPipesReadLikeFiles) {
   EXPECT_EQ(vt_test::read_file(dir.file("pipe.png")), vt_test::read_file(dir.file("file.png")));
   RunResult info = vt_test::run_program({vt_test::bin_path("animtool"), "info", "/dev/stdin"}, "",
                                         {}, bytes);
-  EXPECT_NE(info.out.find("bytes: 36\nframes: 3\nframe 1: pixels 4, bytes 16"),
+  EXPECT_NE(info.out.find("bytes: 36\nframes: 3\nextent: 31x16\nframe 1: pixels 4, bytes 16"),
             std::string::npos)
       << info.out;
 }

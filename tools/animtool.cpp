@@ -1,6 +1,7 @@
 // animtool: the command-line companion for ANIM files, without any OpenGL. Renders frames to PNG
 // through the memory canvas, describes a file frame by frame, encodes PNG sequences into new files
 // and exports the palettes as JASC-PAL. Errors give one line on standard error and exit status 1.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -27,16 +28,18 @@ const char* const main_help =
     "  info     describe a file: version, size, frames, and each frame's changes\n"
     "  encode   make a file from a sequence of PNG images\n"
     "  palette  write the palette as a JASC-PAL file\n"
+    "  thumbnail  write a small preview picture of a file\n"
     "\n"
     "'animtool COMMAND --help' describes each command; 'animtool --version' prints the version.\n";
 
 const char* const render_help =
-    "Usage: animtool render FILE --size WxH [--frames N] [--every] -o OUT.png\n"
-    "       animtool render FILE --raw --size WxH [--frames N] -o -\n"
+    "Usage: animtool render FILE [--size WxH] [--frames N] [--every] -o OUT.png\n"
+    "       animtool render FILE --raw [--size WxH] [--frames N] -o -\n"
     "Starts from a black WxH picture, decodes frames of FILE onto it and writes it as an 8-bit "
     "RGB\n"
     "PNG. Pixels outside the picture are dropped.\n"
-    "  --size WxH   picture size, e.g. 640x480 (each side 1 to 8192)\n"
+    "  --size WxH   picture size, e.g. 640x480 (each side 1 to 8192; default: the file's extent,\n"
+    "               the smallest size that holds every pixel it draws)\n"
     "  --frames N   decode N frames (default: every frame of the file)\n"
     "  --every      write one PNG per frame; OUT must then hold one integer conversion such as\n"
     "               out%04d.png, which receives the frame number (1, 2, ...)\n"
@@ -48,6 +51,7 @@ const char* const info_help =
     "Usage: animtool info FILE [--json]\n"
     "Prints the version, the file size, the number of frames, how often each code occurs, and per\n"
     "frame the pixels drawn, the bytes used and the bounding box of the pixels (x0,y0-x1,y1).\n"
+    "The extent is the smallest WxH picture that holds every pixel the file draws.\n"
     "  --json  the same as one JSON object\n";
 
 const char* const encode_help =
@@ -60,6 +64,13 @@ const char* const encode_help =
     "  --raw WxH    read raw RGB frames of WxH (3 bytes a pixel, rows top first) from standard\n"
     "               input, given as -, until it ends, e.g. from ffmpeg -f rawvideo -pix_fmt rgb24\n"
     "  -o OUT       output .anim file\n";
+
+const char* const thumbnail_help =
+    "Usage: animtool thumbnail FILE OUT.png [--size N]\n"
+    "Writes the picture after the first second of FILE (25 frames, or every frame of a shorter\n"
+    "file) at the file's extent, scaled down to fit in NxN with its aspect ratio kept.\n"
+    "  --size N  largest width and height, 1 to 8192 (default 256); smaller pictures keep their\n"
+    "            size\n";
 
 const char* const palette_help =
     "Usage: animtool palette [--alt] -o FILE.pal\n"
@@ -102,16 +113,56 @@ AnimFile open_for_reading(const std::string& path) {
   return anim;
 }
 
+// ---- extent ----------------------------------------------------------------------------------
+
+// The smallest picture, from the top-left corner, that holds every pixel a file draws. Pixels left
+// of or above the picture (version 1 x below 0, blocks moved off the top) can never be seen and
+// do not count.
+struct Extent {
+  int width = 0, height = 0;
+  void add(int x, int y, int side) {
+    if (x + side <= 0 || y + side <= 0) return;
+    if (x + side > width) width = x + side;
+    if (y + side > height) height = y + side;
+  }
+};
+
+AnimSink extent_sink(Extent* extent) {
+  AnimSink sink = {};
+  sink.user = extent;
+  sink.pixel = [](void* u, int x, int y, int) { static_cast<Extent*>(u)->add(x, y, 1); };
+  sink.block = [](void* u, int x, int y, const unsigned char*) {
+    static_cast<Extent*>(u)->add(x, y, 8);
+  };
+  return sink;
+}
+
+// Decodes the whole file for its extent and rewinds it; a stream that cannot go back (a pipe)
+// is an error, since the frames are needed a second time.
+Extent file_extent(const std::string& command, const std::string& path, AnimFile* anim) {
+  Extent extent;
+  AnimSink sink = extent_sink(&extent);
+  while (anim_decode_frame(anim, &sink)) {
+  }
+  if (!anim_rewind(anim))
+    fail(command + ": " + path + ": finding the extent reads the file twice, which a pipe cannot" +
+         (command == "render" ? " (give --size WxH)" : ""));
+  return extent;
+}
+
+std::string extent_text(const Extent& e) {
+  return std::to_string(e.width) + "x" + std::to_string(e.height);
+}
+
 // ---- render ----------------------------------------------------------------------------------
 
 int command_render(int argc, char** argv) {
   Args args = parse("render", argc, argv, render_help, {"o", "size", "frames", "every", "raw_out"});
   if (args.positional.size() != 1)
     fail("render: give exactly one FILE (see animtool render --help)");
-  if (args.size.empty()) fail("render: --size WxH is required (see animtool render --help)");
   if (args.output.empty()) fail("render: -o OUT.png is required (see animtool render --help)");
   long width = 0, height = 0, frames = -1;
-  if (!parse_size(args.size, 8192, &width, &height))
+  if (!args.size.empty() && !parse_size(args.size, 8192, &width, &height))
     fail("render: bad size '" + args.size + "' (expected WxH, each 1 to 8192, e.g. 640x480)");
   if (!args.frames.empty() && !parse_int(args.frames, 0, 1000000000, &frames))
     fail("render: bad frame count '" + args.frames + "' (expected a whole number)");
@@ -125,6 +176,11 @@ int command_render(int argc, char** argv) {
 
   const std::string& path = args.positional[0];
   AnimFile anim = open_for_reading(path);
+  if (args.size.empty()) {
+    Extent extent = file_extent("render", path, &anim);
+    if (extent.width == 0) fail("render: " + path + ": draws no visible pixel; give --size WxH");
+    width = extent.width, height = extent.height;
+  }
   std::vector<unsigned char> pixels(size_t(width) * height, 0), rgb(pixels.size() * 3);
   AnimCanvas canvas = {int(width), int(height), pixels.data()};
   AnimSink sink = anim_canvas_sink(&canvas);
@@ -189,6 +245,7 @@ struct FrameInfo {
 
 struct InfoSink {
   FrameInfo frame;
+  Extent extent;
   long codes[17] = {};  // 0..3 unused, 4..10 block kinds, 11 single points, 12 skipped bytes
   void add(int x, int y, long n, int w) {
     if (frame.pixels == 0) {
@@ -200,6 +257,7 @@ struct InfoSink {
       if (y + w - 1 > frame.y1) frame.y1 = y + w - 1;
     }
     frame.pixels += n;
+    extent.add(x, y, w);
   }
 };
 
@@ -280,6 +338,8 @@ int command_info(int argc, char** argv) {
   if (args.json) {
     std::printf("{\"file\": %s, \"version\": %d, \"bytes\": %lld, \"frames\": %ld",
                 json_string(path).c_str(), anim.version, file_size, frames);
+    std::printf(", \"extent\": {\"width\": %d, \"height\": %d}", info.extent.width,
+                info.extent.height);
     if (anim.version == 2) {
       std::printf(", \"codes\": {");
       for (int i = 0; i < 9; i++)
@@ -290,6 +350,7 @@ int command_info(int argc, char** argv) {
   } else {
     std::printf("file: %s\nversion: %d\nbytes: %lld\nframes: %ld\n", path.c_str(), anim.version,
                 file_size, frames);
+    std::printf("extent: %s\n", extent_text(info.extent).c_str());
     if (anim.version == 2) {
       std::printf("codes:");
       for (int i = 0; i < 9; i++) std::printf(" %s %ld", names[i], info.codes[slots[i]]);
@@ -393,6 +454,93 @@ int command_encode(int argc, char** argv) {
   return 0;
 }
 
+// ---- thumbnail -------------------------------------------------------------------------------
+
+// For each output column (or row) of a box-filtered shrink from `from` to `to` samples: the source
+// samples it covers and how much of each.
+struct Tap {
+  int source;
+  float weight;
+};
+std::vector<std::vector<Tap>> box_taps(int from, int to) {
+  std::vector<std::vector<Tap>> taps(static_cast<size_t>(to));
+  double step = double(from) / to;
+  for (int o = 0; o < to; o++) {
+    double a = o * step, b = (o + 1) * step;
+    for (int i = int(a); i < from && i < b; i++) {
+      double w = std::min(b, i + 1.0) - std::max(a, double(i));
+      if (w > 0) taps[size_t(o)].push_back({i, float(w / step)});
+    }
+  }
+  return taps;
+}
+
+// Shrinks an RGB picture to to_w x to_h, each output pixel the average of the area it covers.
+std::vector<unsigned char> shrink_rgb(const std::vector<unsigned char>& rgb, int w, int h, int to_w,
+                                      int to_h) {
+  std::vector<std::vector<Tap>> across = box_taps(w, to_w), down = box_taps(h, to_h);
+  std::vector<float> rows(size_t(to_w) * h * 3, 0.0f);
+  for (int y = 0; y < h; y++)
+    for (int o = 0; o < to_w; o++)
+      for (const Tap& t : across[size_t(o)])
+        for (int c = 0; c < 3; c++)
+          rows[(size_t(y) * to_w + o) * 3 + c] +=
+              t.weight * rgb[(size_t(y) * w + t.source) * 3 + c];
+  std::vector<unsigned char> out(size_t(to_w) * to_h * 3);
+  for (int o = 0; o < to_h; o++)
+    for (int x = 0; x < to_w; x++)
+      for (int c = 0; c < 3; c++) {
+        float sum = 0.0f;
+        for (const Tap& t : down[size_t(o)])
+          sum += t.weight * rows[(size_t(t.source) * to_w + x) * 3 + c];
+        out[(size_t(o) * to_w + x) * 3 + c] = (unsigned char)std::min(255.0f, sum + 0.5f);
+      }
+  return out;
+}
+
+int command_thumbnail(int argc, char** argv) {
+  Args args = parse("thumbnail", argc, argv, thumbnail_help, {"size"});
+  if (args.positional.size() != 2)
+    fail("thumbnail: give FILE and OUT.png (see animtool thumbnail --help)");
+  long size = 256;
+  if (!args.size.empty() && !parse_int(args.size, 1, 8192, &size))
+    fail("thumbnail: bad size '" + args.size + "' (expected a whole number from 1 to 8192)");
+  const std::string &path = args.positional[0], &out = args.positional[1];
+
+  AnimFile anim = open_for_reading(path);
+  Extent extent = file_extent("thumbnail", path, &anim);
+  if (extent.width == 0) fail("thumbnail: " + path + ": draws no visible pixel");
+  const int w = extent.width, h = extent.height;
+  std::vector<unsigned char> pixels(size_t(w) * h, 0);
+  AnimCanvas canvas = {w, h, pixels.data()};
+  AnimSink sink = anim_canvas_sink(&canvas);
+  const int first_second = 25;  // frames at the player's default 40 ms
+  while (anim.frame < first_second && anim_decode_frame(&anim, &sink)) {
+  }
+  anim_close(anim);
+
+  int table[256];
+  anim_palette_rgb(table);
+  std::vector<unsigned char> rgb(pixels.size() * 3);
+  for (size_t i = 0; i < pixels.size(); i++) {
+    int c = table[pixels[i]];
+    rgb[3 * i] = (unsigned char)(c >> 16);
+    rgb[3 * i + 1] = (unsigned char)(c >> 8);
+    rgb[3 * i + 2] = (unsigned char)c;
+  }
+  // Fit the longer side into size; never enlarge, the viewer scales up better than we can.
+  int to_w = w, to_h = h;
+  if (w > size || h > size) {
+    double scale = double(size) / std::max(w, h);
+    to_w = std::max(1, int(w * scale + 0.5));
+    to_h = std::max(1, int(h * scale + 0.5));
+    rgb = shrink_rgb(rgb, w, h, to_w, to_h);
+  }
+  std::string error = write_rgb_png(out, to_w, to_h, rgb);
+  if (!error.empty()) fail(out + ": " + error);
+  return 0;
+}
+
 // ---- palette ---------------------------------------------------------------------------------
 
 int command_palette(int argc, char** argv) {
@@ -436,5 +584,6 @@ int main(int argc, char** argv) {
   if (command == "info") return command_info(argc - 2, argv + 2);
   if (command == "encode") return command_encode(argc - 2, argv + 2);
   if (command == "palette") return command_palette(argc - 2, argv + 2);
+  if (command == "thumbnail") return command_thumbnail(argc - 2, argv + 2);
   fail("unknown command '" + command + "' (see animtool --help)");
 }

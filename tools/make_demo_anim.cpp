@@ -1,7 +1,9 @@
 // Draws the bundled demo animation (assets/demo.anim): 640x480, version 2, a few hundred frames of
 // bouncing balls, a turning colour wheel, a plasma window, a scrolling rainbow bar and twinkling
 // stars over a banded backdrop, so that every block kind of the format appears. Only integer and
-// basic floating-point arithmetic is used, so every machine writes the same bytes.
+// basic floating-point arithmetic is used, so every machine writes the same bytes. With --icon it
+// writes the program's icon instead: one second of the colour wheel alone, 256 pixels across, for
+// animtool thumbnail to turn into the PNG icons.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -158,11 +160,14 @@ void draw_frame(Picture* p, int t) {
 
 int main(int argc, char** argv) {
   std::string out = "demo.anim";
+  bool icon = false;
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
       out = argv[++i];
+    } else if (std::strcmp(argv[i], "--icon") == 0) {
+      icon = true;
     } else {
-      std::fprintf(stderr, "Usage: make_demo_anim [-o OUT.anim]\n");
+      std::fprintf(stderr, "Usage: make_demo_anim [--icon] [-o OUT.anim]\n");
       return 1;
     }
   }
@@ -172,8 +177,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   Picture p;
-  for (int t = 0; t < FRAMES; t++) {
-    draw_frame(&p, t);
+  for (int t = 0; t < (icon ? 25 : FRAMES); t++) {
+    // The icon's wheel on black (index 0, never written) spans pixels 1 to 255 both ways, so the
+    // file's extent is exactly 256x256.
+    if (icon)
+      colour_wheel(&p, 128, 128, 127, t);
+    else
+      draw_frame(&p, t);
     anim_encode_indices(&rec, p.px.data(), W);
   }
   bool bad = std::ferror(rec.file) != 0;

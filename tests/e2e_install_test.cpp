@@ -1,0 +1,256 @@
+// Installing and packaging end to end: cmake --install into a temporary DESTDIR and the uninstall
+// script, the thumbnailer's command run as a file manager would, the desktop entry and the MIME
+// type through the freedesktop tools, the manual pages through the linters, the .deb through
+// dpkg-deb, and the committed icons against their generator.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "util/test_util.h"
+
+namespace {
+
+using vt_test::Image;
+using vt_test::RunResult;
+using vt_test::TempDir;
+
+const char* const kMimeType = "video/x-vantorel-anim";
+
+// Full path of a program found in PATH (the tools come from scripts/install-deps.sh).
+std::string tool(const std::string& name) {
+  std::stringstream path(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
+  std::string dir;
+  while (std::getline(path, dir, ':'))
+    if (access((dir + "/" + name).c_str(), X_OK) == 0) return dir + "/" + name;
+  ADD_FAILURE() << name << " is not installed (scripts/install-deps.sh installs it)";
+  return "/nonexistent/" + name;
+}
+
+RunResult run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}) {
+  return vt_test::run_program(argv, "", env, "", 240);
+}
+
+// Every regular file under root, as paths relative to it.
+std::set<std::string> files_under(const std::string& root) {
+  std::set<std::string> out;
+  std::error_code ec;
+  for (auto& e : std::filesystem::recursive_directory_iterator(root, ec))
+    if (e.is_regular_file()) out.insert(std::filesystem::relative(e.path(), root).string());
+  return out;
+}
+
+const std::set<std::string> kInstalled = {
+    "bin/vantorel",
+    "bin/animtool",
+    "bin/bmp2png",
+    "share/applications/vantorel.desktop",
+    "share/icons/hicolor/48x48/apps/vantorel.png",
+    "share/icons/hicolor/256x256/apps/vantorel.png",
+    "share/mime/packages/vantorel.xml",
+    "share/thumbnailers/vantorel.thumbnailer",
+    "share/man/man1/vantorel.1",
+    "share/man/man1/animtool.1",
+    "share/man/man1/bmp2png.1",
+    "share/vantorel/demo.anim",
+    "share/vantorel/demo_captions.txt",
+};
+
+// The value of "Key=" in a desktop-style file.
+std::string entry(const std::string& text, const std::string& key) {
+  size_t at = text.find("\n" + key + "=");
+  if (at == std::string::npos) return "";
+  at += key.size() + 2;
+  return text.substr(at, text.find('\n', at) - at);
+}
+
+TEST(E2eInstall, InstallsUnderPrefixThumbnailerRunsUninstallRemovesAll) {
+  TempDir dest;
+  const std::string prefix = "/opt/vt";
+  RunResult inst =
+      run({VT_CMAKE, "--install", VANTOREL_BIN_DIR, "--prefix", prefix}, {"DESTDIR=" + dest.path});
+  ASSERT_EQ(inst.exit_code, 0) << inst.out << inst.err;
+  const std::string root = dest.path + prefix;
+  EXPECT_EQ(files_under(dest.path + "/opt/vt"), kInstalled);
+  EXPECT_EQ(vt_test::read_file(root + "/share/vantorel/demo.anim"),
+            vt_test::read_file(vt_test::source_path("assets/demo.anim")));
+  for (const char* program : {"vantorel", "animtool", "bmp2png"}) {
+    struct stat st;
+    ASSERT_EQ(stat((root + "/bin/" + program).c_str(), &st), 0);
+    EXPECT_TRUE(st.st_mode & S_IXOTH) << program;
+  }
+
+  // What a file manager does with the thumbnailer entry: substitute and run.
+  std::string exec =
+      entry(vt_test::read_file(root + "/share/thumbnailers/vantorel.thumbnailer"), "Exec");
+  ASSERT_EQ(exec, "animtool thumbnail %i %o --size %s");
+  RunResult thumb = run({root + "/bin/animtool", "thumbnail", root + "/share/vantorel/demo.anim",
+                         dest.file("thumb.png"), "--size", "128"});
+  ASSERT_EQ(thumb.exit_code, 0) << thumb.err;
+  Image img;
+  ASSERT_TRUE(vt_test::read_png(dest.file("thumb.png"), &img));
+  EXPECT_EQ(img.width, 128);
+  EXPECT_EQ(img.height, 96);
+
+  // The record make install keeps: every installed path, DESTDIR included.
+  std::string record;
+  std::istringstream lines(inst.out);
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("-- Installing: ", 0) == 0) record += line.substr(15) + "\n";
+  ASSERT_TRUE(vt_test::write_file(dest.file("installed_files.txt"), record));
+  RunResult un =
+      run({vt_test::source_path("scripts/uninstall.sh"), dest.file("installed_files.txt")});
+  ASSERT_EQ(un.exit_code, 0) << un.err;
+  EXPECT_EQ(files_under(dest.path + "/opt"), std::set<std::string>{});
+  EXPECT_FALSE(vt_test::file_exists(root + "/share/vantorel"));
+  EXPECT_FALSE(vt_test::file_exists(dest.file("installed_files.txt")));
+}
+
+TEST(E2eInstall, MimeTypeRecognisesTheFilesAndThePlayerOpensThem) {
+  const std::string desktop = vt_test::source_path("packaging/vantorel.desktop");
+  RunResult valid = run({tool("desktop-file-validate"), desktop});
+  EXPECT_EQ(valid.exit_code, 0);
+  EXPECT_EQ(valid.out + valid.err, "");
+  std::string text = vt_test::read_file(desktop);
+  EXPECT_EQ(entry(text, "Exec"), "vantorel %f");
+  EXPECT_EQ(entry(text, "MimeType"), std::string(kMimeType) + ";");
+  EXPECT_EQ(
+      entry(vt_test::read_file(vt_test::source_path("packaging/vantorel.thumbnailer")), "MimeType"),
+      std::string(kMimeType) + ";");
+
+  // A data folder holding only our type, queried the way GNOME's file manager does (gio).
+  TempDir data;
+  std::filesystem::create_directories(data.path + "/mime/packages");
+  std::filesystem::create_directories(data.path + "/home");
+  std::filesystem::copy_file(vt_test::source_path("packaging/vantorel.xml"),
+                             data.path + "/mime/packages/vantorel.xml");
+  RunResult db = run({tool("update-mime-database"), data.path + "/mime"});
+  ASSERT_EQ(db.exit_code, 0) << db.err;
+
+  const std::string demo = vt_test::read_file(vt_test::source_path("assets/demo.anim"));
+  const std::string v1 = std::string("\x10\x07\x20\x00\x0f\x08\x30\x00", 8);  // two records
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool ours;
+  } cases[] = {
+      {"demo.anim", demo, true},
+      {"old.anim", v1, true},                       // version 1: the name tells
+      {"renamed.bin", demo.substr(0, 4096), true},  // version 2: the header tells
+      {"old.bin", v1, false},
+      {"near.bin", std::string("ANIM2\x01", 6) + v1, false},  // no zero after ANIM2
+  };
+  const std::vector<std::string> env = {"XDG_DATA_HOME=" + data.path + "/home",
+                                        "XDG_DATA_DIRS=" + data.path, "XDG_CURRENT_DESKTOP=GNOME",
+                                        "HOME=" + data.path + "/home"};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(vt_test::write_file(data.file(c.name), c.bytes));
+    RunResult q = run({tool("xdg-mime"), "query", "filetype", data.file(c.name)}, env);
+    EXPECT_EQ(q.exit_code, 0) << q.err;
+    EXPECT_EQ(q.out == std::string(kMimeType) + "\n", c.ours) << c.name << ": " << q.out;
+  }
+
+  // With the menu entry registered, the player is what opens the type.
+  std::filesystem::create_directories(data.path + "/applications");
+  std::filesystem::copy_file(desktop, data.path + "/applications/vantorel.desktop");
+  ASSERT_EQ(run({tool("update-desktop-database"), data.path + "/applications"}).exit_code, 0);
+  RunResult opener = run({tool("xdg-mime"), "query", "default", kMimeType}, env);
+  EXPECT_EQ(opener.out, "vantorel.desktop\n") << opener.err;
+}
+
+// Plain text of a manual page, without the overstriking of bold and underlined words.
+std::string page_text(const std::string& page) {
+  RunResult r = run({tool("groff"), "-T", "ascii", "-P", "-cbou", "-man", page});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  return r.out;
+}
+
+TEST(E2eInstall, ManualPagesLintCleanAndDocumentEverySwitchAndKey) {
+  for (const char* name : {"vantorel.1", "animtool.1", "bmp2png.1"}) {
+    std::string page = vt_test::source_path(std::string("man/") + name);
+    RunResult lint = run({tool("mandoc"), "-T", "lint", page});
+    EXPECT_EQ(lint.exit_code, 0) << name;
+    EXPECT_EQ(lint.out + lint.err, "") << name;
+    RunResult groff = run({tool("groff"), "-ww", "-z", "-man", page});
+    EXPECT_EQ(groff.exit_code, 0) << name;
+    EXPECT_EQ(groff.err, "") << name;
+  }
+
+  // Every switch the player's own help lists (the text before the tab; "-res:nxm" by its
+  // prefix), and every key, has its place in the page.
+  std::string page = page_text(vt_test::source_path("man/vantorel.1"));
+  RunResult help = run({vt_test::bin_path("vantorel-headless"), "-?"});
+  ASSERT_EQ(help.exit_code, 0);
+  std::istringstream lines(help.out);
+  int switches = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] != '-' || line.find('\t') == std::string::npos) continue;
+    std::stringstream names(line.substr(0, line.find('\t')));
+    for (std::string name; std::getline(names, name, ',');) {
+      name = name.substr(0, name.find(':') + (name.find(':') != std::string::npos));
+      EXPECT_NE(page.find(name), std::string::npos) << name;
+      switches++;
+    }
+  }
+  EXPECT_EQ(switches, 11);
+  for (const char* item :
+       {"--help", "-h", "--version", "Keypad +", "Keypad -", "Escape", "Space", "Right arrow",
+        "F11", "dropped", "EXIT STATUS", "ENVIRONMENT", "graphics_error.log", "bmp2png"})
+    EXPECT_NE(page.find(item), std::string::npos) << item;
+
+  std::string tool_page = page_text(vt_test::source_path("man/animtool.1"));
+  for (const char* item :
+       {"info", "render", "encode", "thumbnail", "palette", "--json", "--size", "--frames",
+        "--every", "--raw", "--version", "--alt", "extent", "EXIT STATUS"})
+    EXPECT_NE(tool_page.find(item), std::string::npos) << item;
+}
+
+TEST(E2eInstall, DebianPackageHoldsTheFilesAndLinkedLibrariesAsDependencies) {
+  TempDir out;
+  RunResult pack = run({VT_CPACK, "-G", "DEB", "--config",
+                        std::string(VANTOREL_BIN_DIR) + "/CPackConfig.cmake", "-B", out.path});
+  ASSERT_EQ(pack.exit_code, 0) << pack.out << pack.err;
+  std::string deb;
+  for (auto& e : std::filesystem::directory_iterator(out.path))
+    if (e.path().extension() == ".deb") deb = e.path().string();
+  ASSERT_NE(deb, "") << pack.out;
+  EXPECT_NE(deb.find("vantorel_" VT_VERSION "_"), std::string::npos) << deb;
+
+  RunResult list = run({tool("dpkg-deb"), "-c", deb});
+  ASSERT_EQ(list.exit_code, 0) << list.err;
+  for (const std::string& f : kInstalled)
+    EXPECT_NE(list.out.find(" ./usr/" + f + "\n"), std::string::npos) << f;
+
+  RunResult info = run({tool("dpkg-deb"), "-I", deb});
+  ASSERT_EQ(info.exit_code, 0) << info.err;
+  EXPECT_NE(info.out.find(" Package: vantorel\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find(" Version: " VT_VERSION "\n"), std::string::npos) << info.out;
+  std::string depends = info.out.substr(info.out.find(" Depends: "));
+  depends = depends.substr(0, depends.find('\n'));
+  for (const char* lib : {"libc6", "libsdl2-2.0-0", "libpng16-16", "libgl1"})
+    EXPECT_NE(depends.find(lib), std::string::npos) << lib << " in" << depends;
+  EXPECT_EQ(depends.find("osmesa"), std::string::npos) << depends;  // the headless player stays out
+}
+
+TEST(E2eInstall, CommittedIconsAreWhatTheirGeneratorDraws) {
+  TempDir dir;
+  RunResult r = run({vt_test::source_path("scripts/make-icon.sh"), VANTOREL_BIN_DIR, dir.path});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  for (const char* size : {"48", "256"}) {
+    std::string name = std::string("vantorel-") + size + ".png";
+    Image made, committed;
+    ASSERT_TRUE(vt_test::read_png(dir.file(name), &made));
+    ASSERT_TRUE(vt_test::read_png(vt_test::source_path("packaging/icons/" + name), &committed));
+    EXPECT_EQ(made.width, atoi(size));
+    EXPECT_EQ(made.height, atoi(size));
+    EXPECT_TRUE(made.width == committed.width && made.rgb == committed.rgb) << name;
+  }
+}
+
+}  // namespace
