@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_text_context.h"
 #include "gfx/shell_state.h"
 #include "player/caption_font_data.h"
 #include "text/font.h"
@@ -38,18 +39,7 @@ bool registered(const Font* f) {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libOSMesa\n"; }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static std::vector<uint8_t> buffer(SIZE * SIZE * 4);
-  OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
-  if (!context || !OSMesaMakeCurrent(context, buffer.data(), GL_UNSIGNED_BYTE, SIZE, SIZE)) abort();
-  screen_w = SIZE;
-  screen_h = SIZE;
-  glViewport(0, 0, SIZE, SIZE);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, SIZE, SIZE, 0, SIZE / 2, -(SIZE / 2));
-  glMatrixMode(GL_MODELVIEW);
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
-  caption_font = cur_font;
+  caption_font = fuzz_text_context(SIZE);
   // A second, tiny font: three glyphs of 2 x 3 pixels.
   static const uint8_t tiny[] = {2, 3, 1, 2, 3, 4, 5, 6, 2, 3, 9, 9, 9, 9, 9, 9, 1, 3, 7, 7, 7};
   font_load_mem(tiny, sizeof tiny, "tiny", 1);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz/fuzz_text_context.h"
 #include "gfx/shell_state.h"
 #include "gfx3d/text3d.h"
 #include "player/caption_font_data.h"
@@ -20,7 +21,6 @@ namespace {
 constexpr int SIZE = 64;
 Font* caption_font = nullptr;
 Font* extra_font = nullptr;  // glyphs 0..300, every third one empty
-OSMesaContext context = nullptr;
 
 void map_wave(double column, double row, void*, double* x, double* y, double* z, int* colour) {
   *x = 4 * column;
@@ -34,18 +34,7 @@ void map_wave(double column, double row, void*, double* x, double* y, double* z,
 extern "C" const char* __lsan_default_suppressions() { return "leak:libOSMesa\n"; }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static std::vector<uint8_t> buffer(SIZE * SIZE * 4);
-  context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
-  if (!context || !OSMesaMakeCurrent(context, buffer.data(), GL_UNSIGNED_BYTE, SIZE, SIZE)) abort();
-  screen_w = SIZE;
-  screen_h = SIZE;
-  glViewport(0, 0, SIZE, SIZE);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, SIZE, SIZE, 0, SIZE / 2, -(SIZE / 2));
-  glMatrixMode(GL_MODELVIEW);
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
-  caption_font = cur_font;
+  caption_font = fuzz_text_context(SIZE);
   std::vector<uint8_t> extra;
   for (int g = 0; g <= 300; g++) {
     int w = g % 3 ? 1 + g % 7 : 0;

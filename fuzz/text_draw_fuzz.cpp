@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz/fuzz_text_context.h"
 #include "gfx/shell_state.h"
 #include "player/caption_font_data.h"
 #include "text/font.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr int SIZE = 64;
 Font* caption_font = nullptr;
-OSMesaContext context = nullptr;  // kept for the whole run
 
 }  // namespace
 
@@ -29,18 +29,7 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libOSMesa\n"
 
 // Set-up outside the runs, so that the context's own allocations are not taken for leaks.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static std::vector<uint8_t> buffer(SIZE * SIZE * 4);
-  context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
-  if (!context || !OSMesaMakeCurrent(context, buffer.data(), GL_UNSIGNED_BYTE, SIZE, SIZE)) abort();
-  screen_w = SIZE;
-  screen_h = SIZE;
-  glViewport(0, 0, SIZE, SIZE);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, SIZE, SIZE, 0, SIZE / 2, -(SIZE / 2));
-  glMatrixMode(GL_MODELVIEW);
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
-  caption_font = cur_font;
+  caption_font = fuzz_text_context(SIZE);
   return 0;
 }
 
