@@ -26,38 +26,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int W = 800, H = 600;
 
-pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    setpgid(0, 0);
-    int null_fd = open("/dev/null", O_RDWR);
-    if (null_fd >= 0) dup2(null_fd, 0), dup2(null_fd, 1), dup2(null_fd, 2);
-    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-int wait_exit(pid_t pid, double seconds) {
-  auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-  while (Clock::now() < deadline) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid)
-      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return -1;
-}
-
-void kill_group(pid_t pid) {
-  if (pid <= 0) return;
-  kill(-pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-}
+using vt_test::kill_group;
+using vt_test::spawn;
+using vt_test::wait_exit;
 
 bool have(const char* tool) {
   return vt_test::run_program({"/bin/sh", "-c", std::string("command -v ") + tool}).exit_code == 0;

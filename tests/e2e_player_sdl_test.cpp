@@ -47,46 +47,9 @@ bool on_path(const std::string& name) {
   return false;
 }
 
-pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env_extra,
-            const std::string& cwd = "") {
-  pid_t pid = fork();
-  if (pid == 0) {
-    setpgid(0, 0);
-    // Nothing of ours stays open in the child (a server outliving a crash would hold our pipes).
-    int null_fd = open("/dev/null", O_RDWR);
-    if (null_fd >= 0) {
-      dup2(null_fd, 0);
-      dup2(null_fd, 1);
-      dup2(null_fd, 2);
-    }
-    for (const std::string& e : env_extra) putenv(const_cast<char*>(e.c_str()));
-    if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-// Exit status of pid, or -1 when it has not ended within the time given.
-int wait_exit(pid_t pid, double seconds) {
-  auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-  while (Clock::now() < deadline) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid)
-      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return -1;
-}
-
-void kill_group(pid_t pid) {
-  if (pid <= 0) return;
-  kill(-pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-}
+using vt_test::kill_group;
+using vt_test::spawn;
+using vt_test::wait_exit;
 
 // Xlib reached at run time, so the tests need no link change and skip cleanly without it.
 struct Xlib {

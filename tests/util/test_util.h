@@ -2,6 +2,8 @@
 // programs with captured output, reading and writing files and PNG images.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,5 +51,13 @@ struct Image {
 };
 bool read_png(const std::string& path, Image* out);   // any PNG, converted to 8-bit RGB
 bool write_png(const std::string& path, const Image& image);
+
+// A background program in its own process group, standard streams on /dev/null, with the extra
+// environment entries ("NAME=value") and, when cwd is not empty, started in that folder.
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env_extra,
+            const std::string& cwd = "");
+// Exit status of pid (128 + signal when killed), or -1 when it has not ended within the time given.
+int wait_exit(pid_t pid, double seconds);
+void kill_group(pid_t pid);  // kills pid's whole group and reaps pid
 
 }  // namespace vt_test
