@@ -211,11 +211,25 @@ TEST_F(FontTest, ColourAndAlphaTexels) {
       EXPECT_EQ(texel(0), 0xFFFFFF00u);
       EXPECT_EQ(texel(1), 0xFFFFFF7Au);  // trunc(85.1 * 3 * 11 / 23) = 122
       EXPECT_EQ(texel(2), 0xFFFFFFFFu);
-      EXPECT_EQ(texel(3), 0x00000000u);
+      EXPECT_EQ(texel(3), 0xFFFFFF00u);  // transparent, but white like the rest of the glyph
       EXPECT_EQ(texel(4), 0xFFFFFF55u);  // trunc(85.1 * 1.0)
     }
     EXPECT_EQ(texel(5), 0u);  // outside the glyph
   }
+}
+
+// Alpha mode: a reduced level averages the glyph's transparent texels as white, so only the
+// coverage falls, never the colour.
+TEST_F(FontTest, AlphaModeReducedLevelStaysWhite) {
+  std::vector<uint8_t> data = {2, 2, 255, 39, 39, 255};
+  Font* f = load(data, "alpha", 1);
+  int w, h;
+  std::vector<uint8_t> t = level_texels(f, 1, &w, &h);
+  ASSERT_EQ(w * h, 1);
+  EXPECT_EQ(t[0], 255);
+  EXPECT_EQ(t[1], 255);
+  EXPECT_EQ(t[2], 255);
+  EXPECT_NEAR(t[3], 127, 1);
 }
 
 TEST_F(FontTest, CutOffRecordReadsNothingBeyondTheData) {

@@ -162,11 +162,12 @@ void font_load_mem(const uint8_t* data, uint32_t length, const char* name, uint8
       for (int x = 0; x < r.w; x++, out += 4) {
         if (src + uint64_t(x) >= length) break;  // the rest of a cut-off record stays transparent
         uint8_t v = data[src + uint64_t(x)];
-        if (v == 255) continue;
         if (as_alpha) {
+          // Transparent texels inside a glyph stay white too, so the reduced levels average
+          // coverage against white rather than darkening the glyph's edges.
           out[0] = out[1] = out[2] = 255;
-          out[3] = uint8_t(85.1 * (red[v] + green[v] + blue[v]));
-        } else {
+          out[3] = v == 255 ? 0 : uint8_t(85.1 * (red[v] + green[v] + blue[v]));
+        } else if (v != 255) {
           out[0] = uint8_t(255.9 * red[v]);
           out[1] = uint8_t(255.9 * green[v]);
           out[2] = uint8_t(255.9 * blue[v]);
