@@ -2,6 +2,7 @@
 # entry, animtool, and (64-bit only) the tests that run under wine. Included by the top-level
 # CMakeLists.txt in place of the POSIX hosts.
 math(EXPR VT_WINDOWS_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
+include(${CMAKE_CURRENT_LIST_DIR}/windows-resources.cmake)
 
 file(GLOB host_win32_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/win32/*.cpp)
 add_library(vt_host_win32 STATIC ${host_win32_src})
@@ -17,6 +18,7 @@ endfunction()
 add_executable(vantorel WIN32 player/player_entry_win32.cpp)
 vt_link_win32(vantorel)
 set_target_properties(vantorel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+vt_windows_resources(vantorel "Vantorel animation player")
 
 # --- tests under wine (64-bit only: this machine runs no 32-bit Windows programs) -----------------
 # GoogleTest is built from the sources Debian ships; each program is one CTest test run through
@@ -72,6 +74,8 @@ target_link_libraries(animtool PRIVATE vt_anim windowscodecs ole32 uuid)
 target_compile_definitions(animtool PRIVATE VANTOREL_VERSION="${PROJECT_VERSION}")
 target_include_directories(animtool PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(animtool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+vt_windows_resources(animtool "Vantorel animation tool")
+include(${CMAKE_CURRENT_LIST_DIR}/windows-installer.cmake)
 
 # The download: both programs, the demo with its captions and a short README (CR LF line ends).
 add_custom_command(
