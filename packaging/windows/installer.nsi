@@ -89,16 +89,30 @@ Section "Vantorel" SecMain
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   ; The file type: the ProgID, offered for .anim in "Open with" in every case, and the default for
-  ; .anim only when no other program holds it already (the merged HKCR view, so a per-user choice
-  ; counts too), or when it already is ours.
+  ; .anim only when no other program holds it already, per user, per machine or in the merged
+  ; view, or when it already is ours.
   WriteRegStr SHCTX "${CLASSES}\${PROGID}" "" "Vantorel animation"
   WriteRegStr SHCTX "${CLASSES}\${PROGID}" "FriendlyTypeName" "Vantorel animation"
   WriteRegStr SHCTX "${CLASSES}\${PROGID}\DefaultIcon" "" '"$INSTDIR\vantorel.exe",0'
   WriteRegStr SHCTX "${CLASSES}\${PROGID}\shell" "" "open"
   WriteRegStr SHCTX "${CLASSES}\${PROGID}\shell\open\command" "" '"$INSTDIR\vantorel.exe" "%1"'
+  StrCpy $1 1
+  ReadRegStr $0 HKCU "${CLASSES}\.anim" ""
+  ${If} $0 != ""
+  ${AndIf} $0 != "${PROGID}"
+    StrCpy $1 0
+  ${EndIf}
+  ReadRegStr $0 HKLM "${CLASSES}\.anim" ""
+  ${If} $0 != ""
+  ${AndIf} $0 != "${PROGID}"
+    StrCpy $1 0
+  ${EndIf}
   ReadRegStr $0 HKCR ".anim" ""
-  ${If} $0 == ""
-  ${OrIf} $0 == "${PROGID}"
+  ${If} $0 != ""
+  ${AndIf} $0 != "${PROGID}"
+    StrCpy $1 0
+  ${EndIf}
+  ${If} $1 == 1
     WriteRegStr SHCTX "${CLASSES}\.anim" "" "${PROGID}"
   ${EndIf}
   WriteRegNone SHCTX "${CLASSES}\.anim\OpenWithProgids" "${PROGID}"

@@ -179,7 +179,8 @@ check_removed HKLM "$dir" "$common_links"
 
 # ---- 2. Per user into a folder of /D=, over another program's association -----------------------
 w reg add 'HKCU\Software\Classes\.anim' /ve /d Other.Player /f >/dev/null
-dir='C:\VT per user'
+# Wine quotes an argument holding a blank, and a quoted /D= is no folder to NSIS: no blank here.
+dir='C:\VT-per-user'
 w "$setup" /S /CurrentUser "/D=$dir"
 status=$?
 [ $status -eq 0 ] || fail "per-user install exited with $status"
