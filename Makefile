@@ -56,9 +56,9 @@ test-asan: deps
 WIN_FLAGS = $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DVANTOREL_BENCH=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine
 windows: deps
 	cmake -S . -B $(WIN64) $(WIN_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
-	cmake --build $(WIN64) -j $(JOBS) --target vantorel animtool windows_zip windows_installer
+	cmake --build $(WIN64) -j $(JOBS) --target vantorel animtool bmp2png windows_zip windows_installer
 	cmake -S . -B $(WIN32B) $(WIN_FLAGS) -DVANTOREL_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
-	cmake --build $(WIN32B) -j $(JOBS) --target vantorel animtool windows_installer
+	cmake --build $(WIN32B) -j $(JOBS) --target vantorel animtool bmp2png windows_installer
 
 test-windows: windows build
 	cmake -S . -B $(WIN64) -DVANTOREL_LINUX_BUILD=$(abspath $(BUILD))

@@ -37,7 +37,7 @@ add_custom_target(windows_installer DEPENDS ${VT_SETUP})
 if(VANTOREL_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_test(NAME windows_resources
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/windows_resources_test.sh ${CMAKE_BINARY_DIR}
-                   ${PROJECT_VERSION} vantorel.exe animtool.exe)
+                   ${PROJECT_VERSION} vantorel.exe animtool.exe bmp2png.exe)
   set_tests_properties(windows_resources PROPERTIES TIMEOUT 60 LABELS win64)
   add_test(NAME e2e_installer_win32
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/e2e_installer_win32_test.sh ${CMAKE_BINARY_DIR}

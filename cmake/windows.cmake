@@ -75,18 +75,26 @@ target_compile_definitions(animtool PRIVATE VANTOREL_VERSION="${PROJECT_VERSION}
 target_include_directories(animtool PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(animtool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 vt_windows_resources(animtool "Vantorel animation tool")
+
+# bmp2png, which the player runs on its screenshots, with the same system codecs as animtool.
+add_executable(bmp2png ${CMAKE_SOURCE_DIR}/tools/bmp2png.cpp ${CMAKE_SOURCE_DIR}/tools/bmp_header.cpp
+               ${CMAKE_SOURCE_DIR}/tools/animtool_io_win32.cpp)
+target_link_libraries(bmp2png PRIVATE vt_anim windowscodecs ole32 uuid)
+target_include_directories(bmp2png PRIVATE ${CMAKE_SOURCE_DIR})
+set_target_properties(bmp2png PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+vt_windows_resources(bmp2png "Vantorel screenshot converter")
 include(${CMAKE_CURRENT_LIST_DIR}/windows-installer.cmake)
 
-# The download: both programs, the demo with its captions and a short README (CR LF line ends).
+# The download: the programs, the demo with its captions and a short README (CR LF line ends).
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/vantorel-win${VT_WINDOWS_BITS}.zip
   COMMAND ${CMAKE_COMMAND} -E rm -f vantorel-win${VT_WINDOWS_BITS}.zip
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt README.txt
   COMMAND zip -q -X -j vantorel-win${VT_WINDOWS_BITS}.zip $<TARGET_FILE:vantorel>
-          $<TARGET_FILE:animtool> ${CMAKE_SOURCE_DIR}/assets/demo.anim
+          $<TARGET_FILE:animtool> $<TARGET_FILE:bmp2png> ${CMAKE_SOURCE_DIR}/assets/demo.anim
           ${CMAKE_SOURCE_DIR}/assets/demo_captions.txt
   COMMAND zip -q -X -j -l vantorel-win${VT_WINDOWS_BITS}.zip README.txt
-  DEPENDS vantorel animtool ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt
+  DEPENDS vantorel animtool bmp2png ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt
           ${CMAKE_SOURCE_DIR}/assets/demo.anim ${CMAKE_SOURCE_DIR}/assets/demo_captions.txt
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Packing vantorel-win${VT_WINDOWS_BITS}.zip")

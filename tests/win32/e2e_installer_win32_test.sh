@@ -68,7 +68,7 @@ wait_for() {
 gone() { [ ! -e "$1" ]; }
 
 drive_c="$WINEPREFIX/drive_c"
-files=(vantorel.exe animtool.exe demo.anim demo_captions.txt README.txt LICENSE.txt uninstall.exe)
+files=(vantorel.exe animtool.exe bmp2png.exe demo.anim demo_captions.txt README.txt LICENSE.txt uninstall.exe)
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantorel'
 our_keys=('Software\Classes\Vantorel.Animation' 'Software\Classes\Applications\vantorel.exe'
           "$uninstall_key")
