@@ -3,7 +3,8 @@
 #   scripts/windows-test.sh build-win64
 # The wine prefix lives in the build folder and is made once (window managing off, so destroying a
 # window does not wait for a window manager). One wineserver stays up for the whole run and is
-# stopped at the end, whatever the outcome.
+# stopped at the end, whatever the outcome. The installer's test keeps to a prefix and a server of
+# its own (tests/win32/e2e_installer_win32_test.sh), so installing never touches this prefix.
 set -euo pipefail
 
 build=$(cd "${1:-build-win64}" && pwd)
