@@ -22,6 +22,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "windows-test: wine could not create its prefix" >&2
     exit 1
   fi
+  # Untouched yet: the installer's test copies it for each run instead of making one of its own.
+  rm -rf "$build/wineprefix-clean"
+  cp -a "$WINEPREFIX" "$build/wineprefix-clean"
 fi
 
 # Inside the virtual X server: a persistent wineserver and one finished wine process first, so
