@@ -50,14 +50,15 @@ test-asan: deps
 	  LSAN_OPTIONS="suppressions='$(CURDIR)/scripts/lsan-suppressions.txt':print_suppressions=0" \
 	  ctest --output-on-failure -j $(JOBS) -L 'unit|e2e'
 
-# Windows programs cross-built with MinGW-w64: 64-bit in $(WIN64) with the download zip, 32-bit in
-# $(WIN32B) (built only: this machine runs no 32-bit Windows programs).
+# Windows programs cross-built with MinGW-w64: 64-bit in $(WIN64) with the download zip and the
+# installer, 32-bit in $(WIN32B) with its installer (built only: this machine runs no 32-bit
+# Windows programs).
 WIN_FLAGS = $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DVANTOREL_BENCH=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine
 windows: deps
 	cmake -S . -B $(WIN64) $(WIN_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
-	cmake --build $(WIN64) -j $(JOBS) --target vantorel animtool windows_zip
+	cmake --build $(WIN64) -j $(JOBS) --target vantorel animtool bmp2png windows_zip windows_installer
 	cmake -S . -B $(WIN32B) $(WIN_FLAGS) -DVANTOREL_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
-	cmake --build $(WIN32B) -j $(JOBS) --target vantorel animtool
+	cmake --build $(WIN32B) -j $(JOBS) --target vantorel animtool bmp2png windows_installer
 
 test-windows: windows build
 	cmake -S . -B $(WIN64) -DVANTOREL_LINUX_BUILD=$(abspath $(BUILD))

@@ -2,6 +2,7 @@
 # entry, animtool, and (64-bit only) the tests that run under wine. Included by the top-level
 # CMakeLists.txt in place of the POSIX hosts.
 math(EXPR VT_WINDOWS_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
+include(${CMAKE_CURRENT_LIST_DIR}/windows-resources.cmake)
 
 function(vt_link_win32 target)
   target_link_libraries(${target} PRIVATE vt_player Vantorel::win32)
@@ -11,6 +12,7 @@ endfunction()
 add_executable(vantorel WIN32 player/player_entry_win32.cpp)
 vt_link_win32(vantorel)
 set_target_properties(vantorel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+vt_windows_resources(vantorel "Vantorel animation player")
 
 # --- tests under wine (64-bit only: this machine runs no 32-bit Windows programs) -----------------
 # GoogleTest is built from the sources Debian ships; each program is one CTest test run through
@@ -66,17 +68,27 @@ target_link_libraries(animtool PRIVATE Vantorel::vantorel_static windowscodecs o
 target_compile_definitions(animtool PRIVATE VANTOREL_VERSION="${PROJECT_VERSION}")
 target_include_directories(animtool PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(animtool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+vt_windows_resources(animtool "Vantorel animation tool")
 
-# The download: both programs, the demo with its captions and a short README (CR LF line ends).
+# bmp2png, which the player runs on its screenshots, with the same system codecs as animtool.
+add_executable(bmp2png ${CMAKE_SOURCE_DIR}/tools/bmp2png.cpp ${CMAKE_SOURCE_DIR}/tools/bmp_header.cpp
+               ${CMAKE_SOURCE_DIR}/tools/animtool_io_win32.cpp)
+target_link_libraries(bmp2png PRIVATE vt_anim windowscodecs ole32 uuid)
+target_include_directories(bmp2png PRIVATE ${CMAKE_SOURCE_DIR})
+set_target_properties(bmp2png PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+vt_windows_resources(bmp2png "Vantorel screenshot converter")
+include(${CMAKE_CURRENT_LIST_DIR}/windows-installer.cmake)
+
+# The download: the programs, the demo with its captions and a short README (CR LF line ends).
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/vantorel-win${VT_WINDOWS_BITS}.zip
   COMMAND ${CMAKE_COMMAND} -E rm -f vantorel-win${VT_WINDOWS_BITS}.zip
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt README.txt
   COMMAND zip -q -X -j vantorel-win${VT_WINDOWS_BITS}.zip $<TARGET_FILE:vantorel>
-          $<TARGET_FILE:animtool> ${CMAKE_SOURCE_DIR}/assets/demo.anim
+          $<TARGET_FILE:animtool> $<TARGET_FILE:bmp2png> ${CMAKE_SOURCE_DIR}/assets/demo.anim
           ${CMAKE_SOURCE_DIR}/assets/demo_captions.txt
   COMMAND zip -q -X -j -l vantorel-win${VT_WINDOWS_BITS}.zip README.txt
-  DEPENDS vantorel animtool ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt
+  DEPENDS vantorel animtool bmp2png ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt
           ${CMAKE_SOURCE_DIR}/assets/demo.anim ${CMAKE_SOURCE_DIR}/assets/demo_captions.txt
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Packing vantorel-win${VT_WINDOWS_BITS}.zip")

@@ -1,12 +1,15 @@
 // Fatal errors and the error log: gfx_fatal appends one stamped line to "graphics_error.log" in the
-// current directory, shows the "Oh sod it" box and ends through gfx_shutdown. The stamp and the other
-// date formatters go through the host's locale-aware date and time pictures. Every formatter writes
-// within its buffer's size, and a log that cannot be opened costs only the line, never the exit.
+// current directory (the program's own folder), or in the user's state folder when the program was
+// installed and its folder is not the user's to write in; then it shows the "Oh sod it" box and
+// ends through gfx_shutdown. The stamp and the other date formatters go through the host's
+// locale-aware date and time pictures. Every formatter writes within its buffer's size, and a log
+// that cannot be opened costs only the line, never the exit.
 #include "gfx/error_log.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "gfx/shell_state.h"
 #include "host/host.h"
@@ -44,10 +47,19 @@ char* format_both(const HostSystemTime* time, bool ok, char* out, int size) {
   return out;
 }
 
+// An installed program must not write beside itself (as root into /usr/bin, under Program Files
+// into a folder of the system's); without a state folder the old place is the best left.
+std::string log_path() {
+  if (!host_program_is_installed()) return kLogName;
+  const char* dir = host_user_state_directory();
+  if (!dir || !dir[0]) return kLogName;
+  return std::string(dir) + host_path_separators()[0] + kLogName;
+}
+
 }  // namespace
 
 void gfx_log_error(const char* message) {
-  FILE* log = fopen(kLogName, "at");
+  FILE* log = fopen(log_path().c_str(), "at");
   // A read-only folder or a locked file loses the line; the caller's orderly end still follows.
   if (!log) return;
   format_datetime(TIME_NOW, log_stamp, DATETIME_SIZE);

@@ -1,6 +1,7 @@
 // Fatal errors and the error log: every reported error ends the program through gfx_fatal, which
-// appends a stamped line to "graphics_error.log", shows a message box and shuts down. Also the
-// date and time formatters the stamp is made with.
+// appends a stamped line to "graphics_error.log" (in the current directory, or in the user's state
+// folder for an installed program: see host_program_is_installed), shows a message box and shuts
+// down. Also the date and time formatters the stamp is made with.
 #pragma once
 
 #include <stdint.h>

@@ -45,6 +45,22 @@ const char* host_path_separators();
 // shell involved, and waits for it. Returns its exit status, or -1 when it could not be started.
 int host_run_program(const char* const argv[]);
 
+// ---- Where the program keeps the user's files ---------------------------------------------------
+
+// Non-zero when the running program's folder is not the user's to write in: the program was
+// installed there, or the user cannot write into it. Such a program keeps its error log in
+// host_user_state_directory instead of its own folder. POSIX: the executable lives in a "bin"
+// folder whose sibling "share/vantorel" exists (an install under a prefix or the package).
+// Windows: the installer's Uninstall entry (HKCU or HKLM) names the program's folder as its
+// "InstallLocation". A program run from its build folder or an unpacked zip returns 0.
+int host_program_is_installed();
+
+// The user's own folder for the program's state files, made with its parents on the first call:
+// $XDG_STATE_HOME/vantorel (or ~/.local/state/vantorel when that is unset or not absolute) on
+// POSIX, %LOCALAPPDATA%\Vantorel on Windows. Absolute, without a trailing separator; empty when
+// it cannot be found or made. Stays valid for the whole run.
+const char* host_user_state_directory();
+
 // ---- Message box and console -------------------------------------------------------------------
 
 enum : unsigned {
@@ -128,7 +144,7 @@ using HostWndProc = intptr_t (*)(HostWindow window, unsigned message, uintptr_t 
                                  intptr_t lparam);
 
 // Window class record as the shell fills it (class name, CS_* styles, procedure, instance; the
-// arrow cursor, no icon, no background, no menu are implied).
+// arrow cursor, the program's own icon when it carries one, no background, no menu are implied).
 struct HostWindowClass {
   unsigned style;
   HostWndProc procedure;

@@ -14,6 +14,7 @@ packages=(
   libfreetype-dev fonts-dejavu-core           # caption font generator and its reproduction test
   ffmpeg                                      # animtool's raw-video pipes, tested both ways
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest zip  # Windows cross builds
+  nsis icoutils                               # Windows installer and program icon
   wine wine64                                 # Windows tests (64-bit only: never wine32 or i386)
   desktop-file-utils shared-mime-info         # install tests: desktop entry, MIME type
   xdg-utils libglib2.0-bin                    #   and xdg-mime's file-type query (through gio)

@@ -3,7 +3,8 @@
 #   scripts/windows-test.sh build-win64
 # The wine prefix lives in the build folder and is made once (window managing off, so destroying a
 # window does not wait for a window manager). One wineserver stays up for the whole run and is
-# stopped at the end, whatever the outcome.
+# stopped at the end, whatever the outcome. The installer's test keeps to a prefix and a server of
+# its own (tests/win32/e2e_installer_win32_test.sh), so installing never touches this prefix.
 set -euo pipefail
 
 build=$(cd "${1:-build-win64}" && pwd)
@@ -21,6 +22,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "windows-test: wine could not create its prefix" >&2
     exit 1
   fi
+  # Untouched yet: the installer's test copies it for each run instead of making one of its own.
+  rm -rf "$build/wineprefix-clean"
+  cp -a "$WINEPREFIX" "$build/wineprefix-clean"
 fi
 
 # Inside the virtual X server: a persistent wineserver and one finished wine process first, so

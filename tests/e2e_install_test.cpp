@@ -238,11 +238,49 @@ TEST(E2eInstall, DebianPackageHoldsTheFilesAndLinkedLibrariesAsDependencies) {
   EXPECT_EQ(depends.find("osmesa"), std::string::npos) << depends;  // the headless player stays out
 }
 
+// The installed player's folder is the system's: its error log goes to the user's state folder
+// (made on demand), and nothing is written beside the program, whatever the current directory.
+TEST(E2eInstall, InstalledPlayerLogsInTheUsersStateFolder) {
+  TempDir dest, home, start;
+  const std::string prefix = "/usr/local";
+  RunResult inst =
+      run({VT_CMAKE, "--install", VANTOREL_BIN_DIR, "--prefix", prefix}, {"DESTDIR=" + dest.path});
+  ASSERT_EQ(inst.exit_code, 0) << inst.out << inst.err;
+  const std::string bin = dest.path + prefix + "/bin";
+  if (!vt_test::file_exists(bin + "/vantorel")) GTEST_SKIP() << "no desktop player in this build";
+  const std::set<std::string> programs = files_under(bin);
+
+  // No display: the window cannot open, which is a fatal error like any other.
+  const std::string state = home.path + "/state";
+  const std::vector<std::string> env = {"HOME=" + home.path, "XDG_STATE_HOME=" + state,
+                                        "DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER=x11"};
+  RunResult r = vt_test::run_program({bin + "/vantorel", start.file("missing.anim")}, start.path,
+                                     env, "", 120);
+  size_t said = r.err.find("Oh sod it: ");
+  ASSERT_NE(said, std::string::npos) << r.err;
+  std::string message = r.err.substr(said + 11);
+  message = message.substr(0, message.find('\n'));
+  std::string log = vt_test::read_file(state + "/vantorel/graphics_error.log");
+  ASSERT_FALSE(log.empty()) << "no log in $XDG_STATE_HOME/vantorel";
+  EXPECT_NE(log.find(" " + message + "\n"), std::string::npos) << log;
+  EXPECT_EQ(files_under(bin), programs);
+  EXPECT_EQ(files_under(start.path), std::set<std::string>{});
+
+  // Without XDG_STATE_HOME the folder is ~/.local/state/vantorel.
+  RunResult again = vt_test::run_program(
+      {bin + "/vantorel", start.file("missing.anim")}, start.path,
+      {"HOME=" + home.path, "XDG_STATE_HOME=", "DISPLAY=", "WAYLAND_DISPLAY=",
+       "SDL_VIDEODRIVER=x11"}, "", 120);
+  EXPECT_FALSE(vt_test::read_file(home.path + "/.local/state/vantorel/graphics_error.log").empty())
+      << again.err;
+  EXPECT_EQ(files_under(bin), programs);
+}
+
 TEST(E2eInstall, CommittedIconsAreWhatTheirGeneratorDraws) {
   TempDir dir;
   RunResult r = run({vt_test::source_path("scripts/make-icon.sh"), VANTOREL_BIN_DIR, dir.path});
   ASSERT_EQ(r.exit_code, 0) << r.err;
-  for (const char* size : {"48", "256"}) {
+  for (const char* size : {"16", "32", "48", "256"}) {
     std::string name = std::string("vantorel-") + size + ".png";
     Image made, committed;
     ASSERT_TRUE(vt_test::read_png(dir.file(name), &made));

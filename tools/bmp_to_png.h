@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 struct Bmp {
   long width = 0, height = 0;  // pixels, both at least 1
@@ -17,6 +18,11 @@ struct Bmp {
 // Reads the headers from the start of f, a file of file_size bytes. Returns an empty string, or
 // the reason the file cannot be converted (not a BMP, another kind of BMP, cut short).
 std::string bmp_read_header(FILE* f, long file_size, Bmp* bmp);
+
+// Reads picture row y (0 the top) of bmp from f into rgb (3 * width bytes, red-green-blue), with
+// row as scratch space. Returns an empty string, or the reason when the file is cut short.
+std::string bmp_read_rgb_row(FILE* f, const Bmp& bmp, long y, std::vector<unsigned char>* row,
+                             unsigned char* rgb);
 
 // Writes the pixels of bmp, read from f, to out as a PNG at zlib level 0..9. Returns an empty
 // string or the reason of the failure; out then holds an incomplete PNG.

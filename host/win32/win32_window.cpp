@@ -69,6 +69,9 @@ int host_register_class(const HostWindowClass* window_class) {
   wc.lpfnWndProc = window_procedure;
   wc.hInstance = static_cast<HINSTANCE>(window_class->instance);
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  // The program's own icon (resource 1) for the title bar and the task bar; none when the program
+  // carries no icon, as before.
+  wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
   wc.lpszClassName = window_class->class_name;
   if (!RegisterClassA(&wc)) return 0;
   g_procedure = window_class->procedure;

@@ -4,7 +4,8 @@
 # A demo run with a relative file name from another folder, full screen at the screen's own size
 # (the display mode is changed and put back), the help text on standard output, the missing-file
 # box with its exact text, closed with the Return key, ending with status 1; animtool's PNG files
-# through the system's codecs, checked against the Linux animtool when its build is given.
+# through the system's codecs, checked against the Linux animtool when its build is given; bmp2png
+# turning a BMP into a PNG of the same pixels.
 set -uo pipefail
 
 build=$1
@@ -92,6 +93,30 @@ status=$?
 if [ -n "$linux_build" ] && [ -x "$linux_build/animtool" ]; then
   "$linux_build/animtool" encode -o "$work/linux.anim" "$work/r.png" >/dev/null &&
     cmp -s "$work/linux.anim" "$work/e.anim" || fail "Windows and Linux animtool disagree"
+fi
+rm -rf "$work"
+
+# 6. bmp2png: a bottom-up BMP with padded rows becomes a PNG of the same pixels (read back by the
+#    Linux animtool when its build is given) and -E deletes the BMP; a bad BMP stays, status 1.
+work=$(mktemp -d)
+# 2x2: bottom row red, blue; top row green, white; each row padded from 6 to 8 bytes.
+printf 'BM\x46\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x18\0%b%b' \
+  '\0\0\0\0\x10\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0' \
+  '\0\0\xff\xff\0\0\0\0\0\xff\0\xff\xff\xff\0\0' >"$work/shot.bmp"
+cp "$work/shot.bmp" "$work/linux.bmp"
+(cd "$work" && wine "$build/bmp2png.exe" -9 -E shot.bmp </dev/null) || fail "bmp2png failed"
+[ -s "$work/shot.png" ] && [ ! -e "$work/shot.bmp" ] || fail "bmp2png -E: $(ls "$work")"
+echo "BMxx" >"$work/bad.bmp"
+message=$(cd "$work" && wine "$build/bmp2png.exe" bad.bmp 2>&1 </dev/null)
+status=$?
+[ $status -eq 1 ] && [ "${message%$'\r'}" = "bmp2png: bad.bmp: not a BMP file (too short)" ] ||
+  fail "bad BMP: status $status, message '$message'"
+[ -e "$work/bad.bmp" ] && [ ! -e "$work/bad.png" ] || fail "a bad BMP was not left alone"
+if [ -n "$linux_build" ] && [ -x "$linux_build/bmp2png" ] && [ -x "$linux_build/animtool" ]; then
+  "$linux_build/bmp2png" "$work/linux.bmp" &&
+    "$linux_build/animtool" encode -o "$work/w.anim" "$work/shot.png" >/dev/null &&
+    "$linux_build/animtool" encode -o "$work/l.anim" "$work/linux.png" >/dev/null &&
+    cmp -s "$work/w.anim" "$work/l.anim" || fail "Windows and Linux bmp2png disagree"
 fi
 rm -rf "$work"
 
