@@ -1,0 +1,85 @@
+// Example: captions.
+//
+// A caption file holds one caption a line, "first,last,text": the text shows from frame `first`
+// to frame `last`, both included. Given no file, the example writes example_captions.txt in the
+// current folder and uses it; it then counts frames (30 a second, starting again after 120) over a
+// slowly moving background and draws the caption of each frame the way the player does: white,
+// outlined in black, in the lower quarter of the window, wrapped to its width.
+//   R    starts again from frame 1
+//   Q or Escape ends the program.
+//
+//   example-captions [FILE]            in a window
+//   example-captions-headless [FILE]   off-screen; drive it with VANTOREL_SCRIPT, for example
+//                                      "16 snapshot first.png", "71 snapshot gap.png", "72 quit"
+#include <GL/gl.h>
+
+#include <cstdio>
+
+#include "captions/captions.h"
+#include "gfx/clock.h"
+#include "gfx/draw2d.h"
+#include "gfx/error_log.h"
+#include "gfx/pacing.h"
+#include "gfx/shell_state.h"
+#include "gfx/window.h"
+#include "player/caption_font_data.h"
+#include "text/font.h"
+#include "text/font_variants.h"
+#include "text/text_draw.h"
+
+namespace {
+
+const int WIDTH = 640, HEIGHT = 360;
+const int LOOP_FRAMES = 120;
+const int KEY_ESCAPE = 0x1B;
+
+const char EXAMPLE_CAPTIONS[] =
+    "1,30,The first caption shows on frames 1 to 30.\n"
+    "31,60,A second one follows from frame 31 to 60, long enough to wrap onto a second line.\n"
+    "80,110,After a gap: frames 80 to 110.\n";
+
+bool held(int key) { return keydown[key] & 0x80; }
+bool pressed(int key) { return (keydown[key] & 0x80) && !(keyprev[key] & 0x80); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* path = argc > 1 ? argv[1] : "example_captions.txt";
+
+  // Initialise: the window, the "caption" font that captions are drawn in, and the caption list.
+  windowed = 1;
+  if (!gfx_open(WIDTH, HEIGHT, "Vantorel: captions")) return 1;
+  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
+  if (argc <= 1) {
+    FILE* f = fopen(path, "wb");
+    if (!f || fputs(EXAMPLE_CAPTIONS, f) < 0 || fclose(f) != 0)
+      gfx_fatal("Cannot write example_captions.txt in the current folder.");
+  }
+  DynArray captions = load_captions(path);  // a file that cannot be read gives no captions
+
+  int frame = 0;
+  double next = gfx_clock();
+  for (;;) {
+    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+
+    // Update.
+    frame = pressed('R') || frame == LOOP_FRAMES ? 1 : frame + 1;
+
+    // Draw: vertical bands that drift to the right, the frame number, the caption.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    for (int x = -80 + (frame % 80); x < WIDTH; x += 80) fillbox(x, 0, 40, HEIGHT, 0x284060);
+    char counter[32];
+    snprintf(counter, sizeof counter, "frame %d", frame);
+    font_use("caption");
+    set_blend_mode(3);
+    font_print(10, 10, 0, counter, 0xFFFF80);
+    draw_caption(captions, float(frame));
+
+    host_swap_buffers(gfx_hdc);
+    next = gfx_wait_until(next + 1.0 / 30, next + 1.0);
+  }
+
+  // Close.
+  free_captions(captions);
+  gfx_shutdown();
+}

@@ -1,0 +1,99 @@
+// Example: keyboard, typed characters and the mouse.
+//
+// The arrow keys move the white square while they are held (4 pixels a frame). Typed characters
+// go into the line at the top (Backspace deletes, Enter clears it). The ring follows the mouse:
+// filled orange while the left button is held, blue with the right one; the wheel makes it larger
+// or smaller. Escape ends the program (Q is a letter to type here). A button already held when
+// the program starts counts only after every button has been up once.
+//
+//   example-input            in a window
+//   example-input-headless   off-screen; drive it with VANTOREL_SCRIPT, for example:
+//                              1 char hello
+//                              2 down right
+//                              12 up right
+//                              12 mouse 400 250
+//                              13 mouse 400 250 l
+//                              14 wheel up
+//                              16 snapshot input.png
+//                              17 quit
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "gfx/clock.h"
+#include "gfx/draw2d.h"
+#include "gfx/pacing.h"
+#include "gfx/shell_state.h"
+#include "gfx/window.h"
+#include "player/caption_font_data.h"
+#include "text/font.h"
+#include "text/text_draw.h"
+
+namespace {
+
+const int WIDTH = 640, HEIGHT = 360;
+// Virtual-key codes, as the key arrays hold them.
+const int KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27, KEY_DOWN = 0x28, KEY_ESCAPE = 0x1B;
+const int CHAR_BACKSPACE = 8, CHAR_ENTER = 13;
+
+bool held(int key) { return keydown[key] & 0x80; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  (void)argc, (void)argv;
+
+  // Initialise.
+  windowed = 1;
+  if (!gfx_open(WIDTH, HEIGHT, "Vantorel: keyboard and mouse")) return 1;
+  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
+
+  double square_x = 300, square_y = 160;
+  double ring_r = 30;
+  char typed[64] = "";
+  double next = gfx_clock();
+
+  for (;;) {
+    if (gfx_poll() || held(KEY_ESCAPE)) break;
+
+    // Update: held keys move the square; the typed characters since the last frame edit the line.
+    if (held(KEY_LEFT)) square_x -= 4;
+    if (held(KEY_RIGHT)) square_x += 4;
+    if (held(KEY_UP)) square_y -= 4;
+    if (held(KEY_DOWN)) square_y += 4;
+    for (int c = gfx_inkey(); c != 0; c = gfx_inkey()) {
+      size_t n = strlen(typed);
+      if (c == CHAR_BACKSPACE) {
+        if (n > 0) typed[n - 1] = 0;
+      } else if (c == CHAR_ENTER) {
+        typed[0] = 0;
+      } else if (c >= 32 && n + 1 < sizeof typed) {
+        typed[n] = char(c);
+        typed[n + 1] = 0;
+      }
+    }
+    // A wheel turn lasts one poll.
+    if ((mouse_buttons & MOUSE_WHEEL_AWAY) && ring_r < 100) ring_r += 10;
+    if ((mouse_buttons & MOUSE_WHEEL_TOWARDS) && ring_r > 10) ring_r -= 10;
+
+    // Draw.
+    glClearColor(0.12f, 0.12f, 0.16f, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    fillbox(10, 10, WIDTH - 20, 36, 0x303848);
+    font_print(20, 16, 0, typed[0] ? typed : "Type something...", typed[0] ? 0xFFFFFF : 0x808890);
+    fillbox(square_x, square_y, 40, 40, 0xFFFFFF);
+    if (mouse_buttons & MOUSE_LEFT) fillcircle(mouse_x, mouse_y, ring_r, 0xFF8020);
+    if (mouse_buttons & MOUSE_RIGHT) fillcircle(mouse_x, mouse_y, ring_r, 0x2080FF);
+    drawcircle(mouse_x, mouse_y, ring_r, 0xFFFF00);
+    char where[64];
+    snprintf(where, sizeof where, "mouse %d, %d", mouse_x, mouse_y);
+    font_print(20, HEIGHT - 36, 0, where, 0xA0A0A0);
+
+    host_swap_buffers(gfx_hdc);
+    next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
+  }
+
+  // Close.
+  gfx_shutdown();
+}
