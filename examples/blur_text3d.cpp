@@ -32,6 +32,7 @@
 
 namespace {
 
+const uint32_t BACKGROUND = 0x000000;
 const int WIDTH = 640, HEIGHT = 360;
 const int KEY_SPACE = 0x20, KEY_ESCAPE = 0x1B;
 const int PANEL_X = 400, PANEL_Y = 40, PANEL_W = 220, PANEL_H = 280;
@@ -72,17 +73,16 @@ int main(int argc, char** argv) {
   const char* text = "Waving   text   in   3D";  // glyphs advance by their inked width only
   Wave wave = {0.7, 0, text_width_lines(text)};
   bool blur = true, waving = true;
+  // The first frame starts on the background colour: gfx_present sets it and clears.
+  gfx_present(BACKGROUND);
   double next = gfx_clock();
   for (;;) {
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
-
     // Update.
     if (pressed('B')) blur = !blur;
     if (pressed(KEY_SPACE)) waving = !waving;
     if (waving) wave.phase += 0.08;
 
     // Draw the checkered background in window pixels (the projection gfx_open set up).
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, screen_w, screen_h, 0, screen_h / 2, -(screen_h / 2));
@@ -114,7 +114,12 @@ int main(int argc, char** argv) {
                      0xFFFFFF);
     end2d();
 
-    host_swap_buffers(gfx_hdc);
+    // Input: the messages and keys of this frame (the off-screen host takes the script's
+    // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
+    // the program.
+    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    // Show the frame and clear the drawing buffer for the next one.
+    gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
   }
 

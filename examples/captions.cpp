@@ -11,7 +11,6 @@
 //   example-captions [FILE]            in a window
 //   example-captions-headless [FILE]   off-screen; drive it with VANTOREL_SCRIPT, for example
 //                                      "16 snapshot first.png", "71 snapshot gap.png", "72 quit"
-#include <GL/gl.h>
 
 #include <cstdio>
 
@@ -21,6 +20,7 @@
 #include "gfx/error_log.h"
 #include "gfx/pacing.h"
 #include "gfx/shell_state.h"
+#include "gfx/view.h"
 #include "gfx/window.h"
 #include "player/caption_font_data.h"
 #include "text/font.h"
@@ -29,6 +29,7 @@
 
 namespace {
 
+const uint32_t BACKGROUND = 0x000000;
 const int WIDTH = 640, HEIGHT = 360;
 const int LOOP_FRAMES = 120;
 const int KEY_ESCAPE = 0x1B;
@@ -58,15 +59,14 @@ int main(int argc, char** argv) {
   DynArray captions = load_captions(path);  // a file that cannot be read gives no captions
 
   int frame = 0;
+  // The first frame starts on the background colour: gfx_present sets it and clears.
+  gfx_present(BACKGROUND);
   double next = gfx_clock();
   for (;;) {
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
-
     // Update.
     frame = pressed('R') || frame == LOOP_FRAMES ? 1 : frame + 1;
 
     // Draw: vertical bands that drift to the right, the frame number, the caption.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     for (int x = -80 + (frame % 80); x < WIDTH; x += 80) fillbox(x, 0, 40, HEIGHT, 0x284060);
     char counter[32];
     snprintf(counter, sizeof counter, "frame %d", frame);
@@ -75,7 +75,12 @@ int main(int argc, char** argv) {
     font_print(10, 10, 0, counter, 0xFFFF80);
     draw_caption(captions, float(frame));
 
-    host_swap_buffers(gfx_hdc);
+    // Input: the messages and keys of this frame (the off-screen host takes the script's
+    // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
+    // the program.
+    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    // Show the frame and clear the drawing buffer for the next one.
+    gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 30, next + 1.0);
   }
 

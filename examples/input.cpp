@@ -16,7 +16,6 @@
 //                              14 wheel up
 //                              16 snapshot input.png
 //                              17 quit
-#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -25,6 +24,7 @@
 #include "gfx/draw2d.h"
 #include "gfx/pacing.h"
 #include "gfx/shell_state.h"
+#include "gfx/view.h"
 #include "gfx/window.h"
 #include "player/caption_font_data.h"
 #include "text/font.h"
@@ -32,6 +32,7 @@
 
 namespace {
 
+const uint32_t BACKGROUND = 0x1F1F29;
 const int WIDTH = 640, HEIGHT = 360;
 // Virtual-key codes, as the key arrays hold them.
 const int KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27, KEY_DOWN = 0x28, KEY_ESCAPE = 0x1B;
@@ -52,11 +53,11 @@ int main(int argc, char** argv) {
   double square_x = 300, square_y = 160;
   double ring_r = 30;
   char typed[64] = "";
+  // The first frame starts on the background colour: gfx_present sets it and clears.
+  gfx_present(BACKGROUND);
   double next = gfx_clock();
 
   for (;;) {
-    if (gfx_poll() || held(KEY_ESCAPE)) break;
-
     // Update: held keys move the square; the typed characters since the last frame edit the line.
     if (held(KEY_LEFT)) square_x -= 4;
     if (held(KEY_RIGHT)) square_x += 4;
@@ -78,8 +79,6 @@ int main(int argc, char** argv) {
     if ((mouse_buttons & MOUSE_WHEEL_TOWARDS) && ring_r > 10) ring_r -= 10;
 
     // Draw.
-    glClearColor(0.12f, 0.12f, 0.16f, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     fillbox(10, 10, WIDTH - 20, 36, 0x303848);
     font_print(20, 16, 0, typed[0] ? typed : "Type something...", typed[0] ? 0xFFFFFF : 0x808890);
     fillbox(square_x, square_y, 40, 40, 0xFFFFFF);
@@ -90,7 +89,12 @@ int main(int argc, char** argv) {
     snprintf(where, sizeof where, "mouse %d, %d", mouse_x, mouse_y);
     font_print(20, HEIGHT - 36, 0, where, 0xA0A0A0);
 
-    host_swap_buffers(gfx_hdc);
+    // Input: the messages and keys of this frame (the off-screen host takes the script's
+    // snapshots here). Escape or a quit message end the loop; closing the window ends the
+    // program.
+    if (gfx_poll() || held(KEY_ESCAPE)) break;
+    // Show the frame and clear the drawing buffer for the next one.
+    gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
   }
 

@@ -11,7 +11,6 @@
 //   example-markup            in a window
 //   example-markup-headless   off-screen; drive it with VANTOREL_SCRIPT, for example
 //                             "1 char pi r^2", "3 snapshot markup.png", "4 quit"
-#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -19,6 +18,7 @@
 #include "gfx/clock.h"
 #include "gfx/pacing.h"
 #include "gfx/shell_state.h"
+#include "gfx/view.h"
 #include "gfx/window.h"
 #include "text/font.h"
 #include "text/font_variants.h"
@@ -31,6 +31,7 @@
 
 namespace {
 
+const uint32_t BACKGROUND = 0x141433;
 const int WIDTH = 640, HEIGHT = 360;
 const int KEY_ESCAPE = 0x1B;
 const int CHAR_BACKSPACE = 8, CHAR_ENTER = 13;
@@ -68,10 +69,10 @@ int main(int argc, char** argv) {
   for (int i = 0; i < LINE_COUNT; i++) convert(LINES[i], converted[i]);
   char typed[64] = "", typed_converted[LINE_SIZE] = "";
 
+  // The first frame starts on the background colour: gfx_present sets it and clears.
+  gfx_present(BACKGROUND);
   double next = gfx_clock();
   for (;;) {
-    if (gfx_poll() || held(KEY_ESCAPE)) break;
-
     // Update: typed characters edit the bottom line, converted again after each change.
     bool changed = false;
     for (int c = gfx_inkey(); c != 0; c = gfx_inkey(), changed = true) {
@@ -83,8 +84,6 @@ int main(int argc, char** argv) {
     if (changed) convert(typed, typed_converted);
 
     // Draw.
-    glClearColor(0.08f, 0.08f, 0.2f, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     for (int i = 0; i < LINE_COUNT; i++) {
       font_print(20, 20 + 50 * i, 300, LINES[i], 0x9090A0);  // wrapped at x = 300
       font_print(340, 20 + 50 * i, 0, converted[i], 0xFFFFFF);
@@ -92,7 +91,12 @@ int main(int argc, char** argv) {
     font_print(20, 305, 0, typed[0] ? typed : "type mark-up here", 0x9090A0);
     font_print(340, 305, 0, typed_converted, 0xFFFFFF);
 
-    host_swap_buffers(gfx_hdc);
+    // Input: the messages and keys of this frame (the off-screen host takes the script's
+    // snapshots here). Escape or a quit message end the loop; closing the window ends the
+    // program.
+    if (gfx_poll() || held(KEY_ESCAPE)) break;
+    // Show the frame and clear the drawing buffer for the next one.
+    gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
   }
 

@@ -16,8 +16,7 @@
 //
 //   example-record_anim [FILE]            in a window
 //   example-record_anim-headless [FILE]   off-screen; with VANTOREL_SCRIPT lines such as
-//                                         "91 snapshot last.png" and "92 quit"
-#include <GL/gl.h>
+//                                         "90 snapshot last.png" and "91 quit"
 
 #include <cstdio>
 
@@ -29,6 +28,7 @@
 #include "gfx/error_log.h"
 #include "gfx/pacing.h"
 #include "gfx/shell_state.h"
+#include "gfx/view.h"
 #include "gfx/window.h"
 #include "player/caption_font_data.h"
 #include "text/font.h"
@@ -36,6 +36,7 @@
 
 namespace {
 
+const uint32_t BACKGROUND = 0x000000;
 const int BOX_W = 320, BOX_H = 240;  // the recorded part of the window
 const int STRIP_H = 30;              // the progress line below it
 const int FRAMES = 90;
@@ -77,10 +78,10 @@ int main(int argc, char** argv) {
     gfx_fatal(message);  // logs to graphics_error.log, tells the user and ends the program
   }
 
+  // The first frame starts on the background colour: gfx_present sets it and clears.
+  gfx_present(BACKGROUND);
   double next = gfx_clock();
   for (;;) {
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
-
     // Update: one step of the simulation per recorded frame; the last frame stays.
     if (recording.file) {
       for (Ball& b : balls) {
@@ -95,8 +96,6 @@ int main(int argc, char** argv) {
     }
 
     // Draw the box, then record it before the frame is shown.
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     fillbox(0, 0, BOX_W, BOX_H, uint32_t(background));
     fillbox(0, BOX_H - 10, BOX_W, 10, uint32_t(floor_colour));
     for (const Ball& b : balls) fillcircle(b.x, b.y, b.r, uint32_t(b.colour));
@@ -117,7 +116,12 @@ int main(int argc, char** argv) {
     fillbox(0, BOX_H, BOX_W, STRIP_H, 0x202020);
     font_print(8, BOX_H + 5, 0, status, 0xC0C0C0);
 
-    host_swap_buffers(gfx_hdc);
+    // Input: the messages and keys of this frame (the off-screen host takes the script's
+    // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
+    // the program.
+    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    // Show the frame and clear the drawing buffer for the next one.
+    gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 30, next + 1.0);
   }
 

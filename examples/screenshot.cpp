@@ -12,7 +12,6 @@
 //   example-screenshot            in a window
 //   example-screenshot-headless   off-screen; drive it with VANTOREL_SCRIPT, for example
 //                                 "10 press s", "20 press r", "30 quit"
-#include <GL/gl.h>
 
 #include <cmath>
 #include <cstdio>
@@ -22,10 +21,12 @@
 #include "gfx/pacing.h"
 #include "gfx/screenshot.h"
 #include "gfx/shell_state.h"
+#include "gfx/view.h"
 #include "gfx/window.h"
 
 namespace {
 
+const uint32_t BACKGROUND = 0x000000;
 const int WIDTH = 480, HEIGHT = 270;
 const int KEY_ESCAPE = 0x1B;
 const int REGION = 120;
@@ -43,17 +44,16 @@ int main(int argc, char** argv) {
   if (!gfx_open(WIDTH, HEIGHT, "Vantorel: screenshots")) return 1;
   int shots = 0, regions = 0;
   int frame = 0;
+  // The first frame starts on the background colour: gfx_present sets it and clears.
+  gfx_present(BACKGROUND);
   double next = gfx_clock();
 
   for (;;) {
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
-
     // Update: the hand turns 6 degrees a frame.
     frame++;
     const double angle = frame * 6 * M_PI / 180;
 
     // Draw.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const int cx = WIDTH / 2, cy = HEIGHT / 2;
     fillbox(0, 0, cx, cy, 0xC03030);
     fillbox(cx, 0, WIDTH - cx, cy, 0x30A030);
@@ -73,7 +73,12 @@ int main(int argc, char** argv) {
       save_bmp(cx - REGION / 2, cy - REGION / 2, REGION, REGION, name, 0);  // y from the top
     }
 
-    host_swap_buffers(gfx_hdc);
+    // Input: the messages and keys of this frame (the off-screen host takes the script's
+    // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
+    // the program.
+    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    // Show the frame and clear the drawing buffer for the next one.
+    gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
   }
 

@@ -6,8 +6,8 @@
  *
  *   example-shapes2d            in a window; Q or Escape (or closing the window) ends it
  *   example-shapes2d-headless   off-screen; drive it with VANTOREL_SCRIPT, for example a script
- *                               "31 snapshot shapes.png" (the ring then spans 90 degrees) and
- *                               "32 quit"
+ *                               "30 snapshot shapes.png" (the ring then spans 90 degrees) and
+ *                               "31 quit"
  */
 #include <GL/gl.h>
 #include <math.h>
@@ -16,10 +16,12 @@
 #include "gfx/draw2d.h"
 #include "gfx/pacing.h"
 #include "gfx/shell_state.h"
+#include "gfx/view.h"
 #include "gfx/window.h"
 
 enum { WIDTH = 640, HEIGHT = 360 };
 enum { KEY_ESCAPE = 0x1B };
+static const unsigned BACKGROUND = 0x1A1A1A;
 static const double PI = 3.14159265358979323846;
 
 int main(int argc, char** argv) {
@@ -30,17 +32,15 @@ int main(int argc, char** argv) {
   if (!gfx_open(WIDTH, HEIGHT, "Vantorel: 2D primitives")) return 1;
 
   int frame = 0;
+  /* The first frame starts on the background colour: gfx_present sets it and clears. */
+  gfx_present(BACKGROUND);
   double next = gfx_clock();
   for (;;) {
-    if (gfx_poll() || (keydown['Q'] & 0x80) || (keydown[KEY_ESCAPE] & 0x80)) break;
-
     /* Update: the ring's sweep, in radians (0 points up, angles grow clockwise). */
     frame++;
     double sweep = fmod(frame * 3.0, 360.0) * PI / 180;
 
     /* Draw. */
-    glClearColor(0.1f, 0.1f, 0.1f, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     fillbox(20, 20, 120, 80, 0xE04040);        /* x, y, width, height */
     drawbox(160, 20, 120, 80, 0x40E040);       /* the outline only */
@@ -64,7 +64,12 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 60; i++)
       drawpoint(400 + 4 * i + 0.5, 320.5, 0xFFFF00);
 
-    host_swap_buffers(gfx_hdc);
+    /* Input: the messages and keys of this frame (the off-screen host takes the
+     * script's snapshots here). Q, Escape or a quit message end the loop; closing
+     * the window ends the program. */
+    if (gfx_poll() || (keydown['Q'] & 0x80) || (keydown[KEY_ESCAPE] & 0x80)) break;
+    /* Show the frame and clear the drawing buffer for the next one. */
+    gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
   }
 

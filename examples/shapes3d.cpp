@@ -26,6 +26,7 @@
 
 namespace {
 
+const uint32_t BACKGROUND = 0x0D0D14;
 const int WIDTH = 640, HEIGHT = 360;
 const int KEY_LEFT = 0x25, KEY_RIGHT = 0x27, KEY_SPACE = 0x20, KEY_ESCAPE = 0x1B;
 
@@ -53,10 +54,10 @@ int main(int argc, char** argv) {
 
   double yaw = 0;
   bool spin = false;
+  // The first frame starts on the background colour: gfx_present sets it and clears.
+  gfx_present(BACKGROUND);
   double next = gfx_clock();
   for (;;) {
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
-
     // Update.
     if (pressed(KEY_SPACE)) spin = !spin;
     if (held(KEY_LEFT)) yaw -= 3;
@@ -64,8 +65,6 @@ int main(int argc, char** argv) {
     if (spin) yaw += 1;
 
     // Draw: the perspective projection, the camera, then the shapes with lighting on.
-    glClearColor(0.05f, 0.05f, 0.08f, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     gfx_perspective(60, 0.1f, 100);  // horizontal field of view; selects the model-view matrix
     glLoadIdentity();
     glTranslated(0, -0.5, -9.5);
@@ -96,7 +95,12 @@ int main(int argc, char** argv) {
     font_print(12, 10, 0, "Left / Right turn, Space spins, Q quits", 0xFFFFFF);
     end2d();
 
-    host_swap_buffers(gfx_hdc);
+    // Input: the messages and keys of this frame (the off-screen host takes the script's
+    // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
+    // the program.
+    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    // Show the frame and clear the drawing buffer for the next one.
+    gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
   }
 

@@ -26,6 +26,7 @@
 
 namespace {
 
+const uint32_t BACKGROUND = 0x000000;
 const int WIDTH = 640, HEIGHT = 360;
 const int KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27, KEY_DOWN = 0x28, KEY_ESCAPE = 0x1B;
 
@@ -63,10 +64,10 @@ int main(int argc, char** argv) {
   glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
 
   double yaw = 0, pitch = 0;  // degrees
+  // The first frame starts on the background colour: gfx_present sets it and clears.
+  gfx_present(BACKGROUND);
   double next = gfx_clock();
   for (;;) {
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
-
     // Update.
     if (held(KEY_LEFT)) yaw -= 3;
     if (held(KEY_RIGHT)) yaw += 3;
@@ -75,7 +76,6 @@ int main(int argc, char** argv) {
 
     // Draw the sky: the turn goes into the projection, since draw_skybox replaces the
     // model-view matrix while it paints. It clears the depth buffer afterwards.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     gfx_perspective(75, 0.1f, 100);
     glMatrixMode(GL_PROJECTION);
     glRotated(pitch, 1, 0, 0);
@@ -93,7 +93,12 @@ int main(int argc, char** argv) {
     glDisable(GL_COLOR_MATERIAL);
     glDisable(GL_LIGHTING);
 
-    host_swap_buffers(gfx_hdc);
+    // Input: the messages and keys of this frame (the off-screen host takes the script's
+    // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
+    // the program.
+    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    // Show the frame and clear the drawing buffer for the next one.
+    gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
   }
 

@@ -8,12 +8,12 @@
  *   example-window_text-headless   off-screen; drive it with VANTOREL_SCRIPT, for example a
  *                                  script "10 snapshot text.png" and "11 quit"
  */
-#include <GL/gl.h>
 #include <stdio.h>
 
 #include "gfx/clock.h"
 #include "gfx/pacing.h"
 #include "gfx/shell_state.h"
+#include "gfx/view.h"
 #include "gfx/window.h"
 #include "player/caption_font_data.h"
 #include "text/font.h"
@@ -33,20 +33,16 @@ int main(int argc, char** argv) {
   font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
 
   int frame = 0;
+  /* The first frame starts on the background colour: gfx_present sets it and clears. */
+  gfx_present(BACKGROUND);
   double next = gfx_clock();
   for (;;) {
-    /* Input: Q, Escape or a quit message end the loop; closing the window ends the program. */
-    if (gfx_poll() || (keydown['Q'] & 0x80) || (keydown[KEY_ESCAPE] & 0x80)) break;
-
     /* Update. */
     frame++;
     char counter[64];
     snprintf(counter, sizeof counter, "Frame %d", frame);
 
     /* Draw: pixel coordinates, origin at the top left, colours as 0xRRGGBB. */
-    glClearColor(((BACKGROUND >> 16) & 0xFF) / 255.0f, ((BACKGROUND >> 8) & 0xFF) / 255.0f,
-                 (BACKGROUND & 0xFF) / 255.0f, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     font_use("caption");
     font_print(20, 20, 0, "Hello from Vantorel", 0xFFFFFF);
     font_use("caption:size=40px");
@@ -60,8 +56,12 @@ int main(int argc, char** argv) {
                0xFFFFFF);
     font_print(20, 320, 0, counter, 0xA0A0A0);
 
-    /* Show the frame, then wait for the next one (60 per second). */
-    host_swap_buffers(gfx_hdc);
+    /* Input: the messages and keys of this frame (the off-screen host takes the
+     * script's snapshots here). Q, Escape or a quit message end the loop; closing
+     * the window ends the program. */
+    if (gfx_poll() || (keydown['Q'] & 0x80) || (keydown[KEY_ESCAPE] & 0x80)) break;
+    /* Show the frame and clear the drawing buffer for the next one. */
+    gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
   }
 

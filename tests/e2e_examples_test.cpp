@@ -114,7 +114,7 @@ TEST_F(Example, WindowTextWritesItsLines) {
 }
 
 TEST_F(Example, Shapes2dDrawsEachPrimitiveInPlace) {
-  RunResult r = run("shapes2d", "31 snapshot shapes.png\n32 quit\n");
+  RunResult r = run("shapes2d", "30 snapshot shapes.png\n31 quit\n");
   ASSERT_EQ(r.exit_code, 0) << r.err;
   Image im = png("shapes.png");
   const uint32_t background = im.pixel(320, 150);
@@ -158,7 +158,7 @@ TEST_F(Example, InputFollowsKeysCharactersAndTheMouse) {
 }
 
 TEST_F(Example, RecordAnimWritesAFileThePlayerShows) {
-  RunResult r = run("record_anim", "91 snapshot own.png\n92 quit\n", {"rec.anim"});
+  RunResult r = run("record_anim", "90 snapshot own.png\n91 quit\n", {"rec.anim"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_NE(r.out.find("Recorded 90 frames into rec.anim"), std::string::npos) << r.out;
   Image own = png("own.png");
