@@ -18,17 +18,7 @@
 
 #include <cmath>
 
-#include "gfx/clock.h"
-#include "gfx/draw2d.h"
-#include "gfx/pacing.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
-#include "gfx3d/blur.h"
-#include "gfx3d/text3d.h"
-#include "player/caption_font_data.h"
-#include "text/font.h"
-#include "text/text_draw.h"
+#include <vantorel/vantorel.h>
 
 namespace {
 
@@ -67,7 +57,7 @@ int main(int argc, char** argv) {
   // Initialise: the window and the font with its coverage in alpha (the last argument).
   windowed = 1;
   if (!gfx_open(WIDTH, HEIGHT, "Vantorel: blur and 3D text")) return 1;
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption-alpha", 1);
+  font_load_builtin(FONT_BUILTIN_CAPTION, "caption-alpha", 1);
   set_blend_mode(4);  // alpha blending for text of that font
 
   const char* text = "Waving   text   in   3D";  // glyphs advance by their inked width only

@@ -14,18 +14,7 @@
 
 #include <cstdio>
 
-#include "captions/captions.h"
-#include "gfx/clock.h"
-#include "gfx/draw2d.h"
-#include "gfx/error_log.h"
-#include "gfx/pacing.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
-#include "player/caption_font_data.h"
-#include "text/font.h"
-#include "text/font_variants.h"
-#include "text/text_draw.h"
+#include <vantorel/vantorel.h>
 
 namespace {
 
@@ -50,7 +39,7 @@ int main(int argc, char** argv) {
   // Initialise: the window, the "caption" font that captions are drawn in, and the caption list.
   windowed = 1;
   if (!gfx_open(WIDTH, HEIGHT, "Vantorel: captions")) return 1;
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
+  font_load_builtin(FONT_BUILTIN_CAPTION, "caption", 0);
   if (argc <= 1) {
     FILE* f = fopen(path, "wb");
     if (!f || fputs(EXAMPLE_CAPTIONS, f) < 0 || fclose(f) != 0)

@@ -1,15 +1,12 @@
-# The one-file examples: each source builds twice, as example-NAME with the desktop host and as
-# example-NAME-headless with the off-screen host, into <build>/examples. Examples in C are compiled
-# as C++ until the library's headers can be read by a C compiler.
+# The one-file examples: each source builds twice, as example-NAME with the desktop backend and as
+# example-NAME-headless with the off-screen one, into <build>/examples. They are linked exactly as
+# a user's program is (Vantorel::sdl or Vantorel::headless, public headers only); the C examples
+# are compiled as C99.
 set(VT_EXAMPLES window_text.c shapes2d.c input.cpp record_anim.cpp screenshot.cpp captions.cpp
     markup.cpp shapes3d.cpp skybox.cpp blur_text3d.cpp)
 set(VT_EXAMPLE_TARGETS)
 foreach(example_src IN LISTS VT_EXAMPLES)
   get_filename_component(example_name ${example_src} NAME_WE)
-  set(example_path ${CMAKE_SOURCE_DIR}/examples/${example_src})
-  if(example_src MATCHES "\\.c$")
-    set_source_files_properties(${example_path} PROPERTIES LANGUAGE CXX)
-  endif()
   foreach(example_host IN ITEMS headless sdl)
     if(example_host STREQUAL "headless")
       set(example_target example-${example_name}-headless)
@@ -18,13 +15,14 @@ foreach(example_src IN LISTS VT_EXAMPLES)
     else()
       continue()
     endif()
-    add_executable(${example_target} ${example_path})
-    if(example_host STREQUAL "headless")
-      vt_link_headless(${example_target})
-    else()
-      vt_link_sdl(${example_target})
+    add_executable(${example_target} ${CMAKE_SOURCE_DIR}/examples/${example_src})
+    target_link_libraries(${example_target} PRIVATE Vantorel::${example_host})
+    if(example_src MATCHES "\\.c$")
+      target_link_libraries(${example_target} PRIVATE m)
+      set_target_properties(${example_target} PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON
+                            C_EXTENSIONS OFF)
+      target_compile_options(${example_target} PRIVATE -pedantic)
     endif()
-    target_compile_definitions(${example_target} PRIVATE EXAMPLE_ASSETS="${CMAKE_SOURCE_DIR}/assets")
     set_target_properties(${example_target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY
                           ${CMAKE_BINARY_DIR}/examples)
     list(APPEND VT_EXAMPLE_TARGETS ${example_target})

@@ -20,15 +20,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "gfx/clock.h"
-#include "gfx/draw2d.h"
-#include "gfx/pacing.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
-#include "player/caption_font_data.h"
-#include "text/font.h"
-#include "text/text_draw.h"
+#include <vantorel/vantorel.h>
 
 namespace {
 
@@ -48,7 +40,7 @@ int main(int argc, char** argv) {
   // Initialise.
   windowed = 1;
   if (!gfx_open(WIDTH, HEIGHT, "Vantorel: keyboard and mouse")) return 1;
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
+  font_load_builtin(FONT_BUILTIN_CAPTION, "caption", 0);
 
   double square_x = 300, square_y = 160;
   double ring_r = 30;

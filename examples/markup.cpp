@@ -6,7 +6,7 @@
 // and "#tab=n#" moves the pen to x = n. The converter works in place on the caller's buffer and
 // refuses, leaving the text as it was, when the result would not fit. The bottom line converts
 // what you type (Backspace deletes, Enter clears). Greek letters need a font that holds them: the
-// caption font with Greek, loaded from caption_greek.font. Escape ends the program.
+// built-in caption font with Greek (FONT_BUILTIN_GREEK). Escape ends the program.
 //
 //   example-markup            in a window
 //   example-markup-headless   off-screen; drive it with VANTOREL_SCRIPT, for example
@@ -15,19 +15,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "gfx/clock.h"
-#include "gfx/pacing.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
-#include "text/font.h"
-#include "text/font_variants.h"
-#include "text/markup.h"
-#include "text/text_draw.h"
-
-#ifndef EXAMPLE_ASSETS
-#define EXAMPLE_ASSETS "assets"
-#endif
+#include <vantorel/vantorel.h>
 
 namespace {
 
@@ -63,7 +51,7 @@ int main(int argc, char** argv) {
   // Initialise: the window, the font with Greek letters and the converted lines.
   windowed = 1;
   if (!gfx_open(WIDTH, HEIGHT, "Vantorel: mark-up")) return 1;
-  loadfont(EXAMPLE_ASSETS "/caption_greek.font", "caption-greek");  // a missing file is fatal
+  font_load_builtin(FONT_BUILTIN_GREEK, "caption-greek", 0);
   font_use("caption-greek");
   static char converted[LINE_COUNT][LINE_SIZE];
   for (int i = 0; i < LINE_COUNT; i++) convert(LINES[i], converted[i]);

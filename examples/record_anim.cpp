@@ -20,19 +20,7 @@
 
 #include <cstdio>
 
-#include "anim/anim_file.h"
-#include "anim/encode.h"
-#include "anim/palette.h"
-#include "gfx/clock.h"
-#include "gfx/draw2d.h"
-#include "gfx/error_log.h"
-#include "gfx/pacing.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
-#include "player/caption_font_data.h"
-#include "text/font.h"
-#include "text/text_draw.h"
+#include <vantorel/vantorel.h>
 
 namespace {
 
@@ -58,7 +46,7 @@ int main(int argc, char** argv) {
   // Initialise: the window, the font for the progress line, the balls and the recorder.
   windowed = 1;
   if (!gfx_open(BOX_W, BOX_H + STRIP_H, "Vantorel: recording an animation")) return 1;
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
+  font_load_builtin(FONT_BUILTIN_CAPTION, "caption", 0);
 
   int palette[256];
   anim_palette_rgb(palette);

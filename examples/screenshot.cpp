@@ -16,13 +16,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "gfx/clock.h"
-#include "gfx/draw2d.h"
-#include "gfx/pacing.h"
-#include "gfx/screenshot.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
+#include <vantorel/vantorel.h>
 
 namespace {
 

@@ -12,12 +12,7 @@
 #include <GL/gl.h>
 #include <math.h>
 
-#include "gfx/clock.h"
-#include "gfx/draw2d.h"
-#include "gfx/pacing.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
+#include <vantorel/vantorel.h>
 
 enum { WIDTH = 640, HEIGHT = 360 };
 enum { KEY_ESCAPE = 0x1B };

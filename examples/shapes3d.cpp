@@ -13,16 +13,7 @@
 //                               "2 snapshot shapes3d.png", "3 quit"
 #include <GL/gl.h>
 
-#include "gfx/clock.h"
-#include "gfx/draw2d.h"
-#include "gfx/pacing.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
-#include "gfx3d/shapes.h"
-#include "player/caption_font_data.h"
-#include "text/font.h"
-#include "text/text_draw.h"
+#include <vantorel/vantorel.h>
 
 namespace {
 
@@ -41,7 +32,7 @@ int main(int argc, char** argv) {
   // Initialise: the window, the font of the title line and the light.
   windowed = 1;
   if (!gfx_open(WIDTH, HEIGHT, "Vantorel: lit 3D shapes")) return 1;
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
+  font_load_builtin(FONT_BUILTIN_CAPTION, "caption", 0);
 
   const GLfloat ambient[] = {0.2f, 0.2f, 0.22f, 1}, diffuse[] = {0.9f, 0.9f, 0.85f, 1};
   const GLfloat light_dir[] = {-0.6f, 0.7f, 0.5f, 0};  // w = 0: a direction, in eye space

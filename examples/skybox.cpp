@@ -16,13 +16,7 @@
 
 #include <cmath>
 
-#include "gfx/clock.h"
-#include "gfx/pacing.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
-#include "gfx3d/cubemap.h"
-#include "gfx3d/shapes.h"
+#include <vantorel/vantorel.h>
 
 namespace {
 

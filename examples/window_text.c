@@ -10,15 +10,7 @@
  */
 #include <stdio.h>
 
-#include "gfx/clock.h"
-#include "gfx/pacing.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
-#include "player/caption_font_data.h"
-#include "text/font.h"
-#include "text/font_variants.h"
-#include "text/text_draw.h"
+#include <vantorel/vantorel.h>
 
 enum { WIDTH = 640, HEIGHT = 360 };
 enum { KEY_ESCAPE = 0x1B }; /* the key arrays hold virtual-key codes; letters are 'A'..'Z' */
@@ -30,7 +22,7 @@ int main(int argc, char** argv) {
   /* Initialise: a framed window (not full screen) and the built-in font. */
   windowed = 1;
   if (!gfx_open(WIDTH, HEIGHT, "Vantorel: a window with text")) return 1;
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
+  font_load_builtin(FONT_BUILTIN_CAPTION, "caption", 0);
 
   int frame = 0;
   /* The first frame starts on the background colour: gfx_present sets it and clears. */
