@@ -6,12 +6,14 @@ find_program(VT_DOXYGEN doxygen)
 if(NOT VT_DOXYGEN OR NOT DEFINED VANTOREL_PUBLIC_HEADERS)
   return()
 endif()
-set(vt_docs_input ${VANTOREL_PUBLIC_HEADERS})
+# The headers as users include them, and the version header the build generates beside them.
+set(vt_docs_input ${VANTOREL_PUBLIC_HEADERS} ${VANTOREL_BUILD_INCLUDE}/vantorel/version.h)
 string(REPLACE ";" " " vt_docs_input_words "${vt_docs_input}")
-set(vt_docs_env "VANTOREL_DOCS_INPUT=${vt_docs_input_words}" VANTOREL_DOCS_VERSION=${PROJECT_VERSION})
+set(vt_docs_env "VANTOREL_DOCS_INPUT=${vt_docs_input_words}" VANTOREL_DOCS_VERSION=${PROJECT_VERSION}
+    VANTOREL_DOCS_STRIP=${VANTOREL_BUILD_INCLUDE})
 set(vt_docs_deps ${PROJECT_SOURCE_DIR}/docs/Doxyfile ${PROJECT_SOURCE_DIR}/docs/doxygen_filter.awk
     ${PROJECT_SOURCE_DIR}/docs/library.md)
-foreach(h IN LISTS vt_docs_input)
+foreach(h IN LISTS VANTOREL_PUBLIC_HEADERS)
   list(APPEND vt_docs_deps ${PROJECT_SOURCE_DIR}/${h})
 endforeach()
 

@@ -6,7 +6,9 @@
 #                                                with the comment lines aligned under it joined
 #   a declaration of several names ("int x, y;  // ...") becomes one declaration each, on the
 #   same line, each with the comment
-#   "// ---- section ----" rulers and comments after #include lines are dropped.
+#   "// ---- section ----" rulers, comments after #include lines and the C declarations
+#   "typedef struct X X;" are dropped, so that the comment above such a typedef documents the
+#   record itself
 # Comment text is escaped, so that characters doxygen reads as commands or links stay text.
 # Every output line stands for one input line, so doxygen's warnings name the right lines.
 
@@ -35,20 +37,30 @@ function comment_column(line,    i, c, quote) {
 
 # "int a, b;" with a documentation comment for each name: one declaration per name, on one line.
 # Other code comes back unchanged.
-function split_names(code, doc,    m, type, names, n, i, out, inner) {
-  if (code !~ /^[ \t]*[A-Za-z_][A-Za-z_0-9 \t\*]*[ \t\*][A-Za-z_][A-Za-z_0-9]*([ \t]*,[ \t]*[A-Za-z_][A-Za-z_0-9]*)+[ \t]*;[ \t]*$/)
-    return code doc
-  m = match(code, /[A-Za-z_][A-Za-z_0-9]*[ \t]*,/)
-  type = substr(code, 1, m - 1)
-  sub(/[ \t]*;[ \t]*$/, "", code)
-  n = split(substr(code, m), names, /[ \t]*,[ \t]*/)
-  out = ""
+function split_names(code, doc,    body, pieces, n, i, type, first, out, inner) {
+  body = code
+  # Pointers ("char* p, q") and anything but plain names are left alone.
+  if (body ~ /[()\[\]{}=*]/ || body !~ /,/ || body !~ /;[ \t]*$/) return code doc
+  sub(/;[ \t]*$/, "", body)
+  n = split(body, pieces, ",")
+  for (i = 1; i <= n; i++) {
+    gsub(/^[ \t]+|[ \t]+$/, "", pieces[i])
+    if (i > 1 && pieces[i] !~ /^[A-Za-z_][A-Za-z_0-9]*$/) return code doc
+  }
+  # The type is what the first piece holds before its last word.
+  first = body
+  sub(/,.*/, "", first)
+  if (!match(first, /[A-Za-z_][A-Za-z_0-9]*[ \t]*$/) || RSTART == 1) return code doc
+  type = substr(first, 1, RSTART - 1)
+  if (type !~ /[A-Za-z_]/) return code doc
+  sub(/.*[ \t]/, "", pieces[1])
   # A "///<" comment runs to the end of the line, so every name but the last gets a closed one.
   inner = doc
   sub(/^\/\/\/< /, "", inner)
   gsub(/\*\//, "* /", inner)
-  for (i = 1; i < n; i++) out = out type names[i] "; /**< " inner " */ "
-  return out type names[n] "; " doc
+  out = ""
+  for (i = 1; i < n; i++) out = out type pieces[i] "; /**< " inner " */ "
+  return out type pieces[n] "; " doc
 }
 
 function flush() {
@@ -92,7 +104,9 @@ BEGIN { head = 1; have_pending = 0; blanks = 0; trailing_col = 0 }
 
   flush()
   trailing_col = 0
-  if (!col) {
+  if (!col && line ~ /^[ \t]*typedef[ \t]+(struct|enum|union)[ \t]+[A-Za-z_0-9]+[ \t]+[A-Za-z_0-9]+[ \t]*;[ \t]*$/) {
+    pending = ""
+  } else if (!col) {
     pending = line
   } else if (code ~ /^[ \t]*#[ \t]*include/) {
     pending = code
