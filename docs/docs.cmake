@@ -2,6 +2,16 @@
 # docs/library.md into <build>/docs/html; the docs_reference test runs the same check into a
 # folder of its own, failing on any warning (an undocumented public name, a broken reference).
 # Both exist only when doxygen is installed.
+
+# The guide's first program is examples/first_program.c word for word (built and run by the
+# examples' test); this check needs no doxygen.
+if(VANTOREL_TESTS)
+  add_test(NAME docs_first_program
+           COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+                   -P ${PROJECT_SOURCE_DIR}/docs/check_first_program.cmake)
+  set_tests_properties(docs_first_program PROPERTIES LABELS docs)
+endif()
+
 find_program(VT_DOXYGEN doxygen)
 if(NOT VT_DOXYGEN OR NOT DEFINED VANTOREL_PUBLIC_HEADERS)
   return()

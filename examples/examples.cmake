@@ -2,7 +2,7 @@
 # example-NAME-headless with the off-screen one, into <build>/examples. They are linked exactly as
 # a user's program is (Vantorel::sdl or Vantorel::headless, public headers only); the C examples
 # are compiled as C99.
-set(VT_EXAMPLES window_text.c shapes2d.c input.cpp record_anim.cpp screenshot.cpp captions.cpp
+set(VT_EXAMPLES first_program.c window_text.c shapes2d.c input.cpp record_anim.cpp screenshot.cpp captions.cpp
     markup.cpp shapes3d.cpp skybox.cpp blur_text3d.cpp)
 set(VT_EXAMPLE_TARGETS)
 foreach(example_src IN LISTS VT_EXAMPLES)

@@ -97,6 +97,17 @@ class Example : public ::testing::Test {
   TempDir dir;
 };
 
+TEST_F(Example, FirstProgramOfTheGuide) {
+  RunResult r = run("first_program", "3 snapshot first.png\n4 down q\n");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  Image im = png("first.png");
+  ASSERT_EQ(im.width, 640);
+  EXPECT_EQ(im.pixel(600, 300), 0x202840u);  // the background colour, from the first frame on
+  EXPECT_EQ(im.pixel(320, 200), 0xFFC020u);  // the disc
+  EXPECT_EQ(im.pixel(320, 265), 0x202840u);  // just below it
+  EXPECT_GT(count(im, 18, 18, 240, 44, white), 150);  // "Hello from Vantorel"
+}
+
 TEST_F(Example, WindowTextWritesItsLines) {
   RunResult r = run("window_text", "10 snapshot text.png\n11 quit\n");
   ASSERT_EQ(r.exit_code, 0) << r.err;
