@@ -204,6 +204,13 @@ TEST_F(Example, RecordAnimWritesAFileThePlayerShows) {
   ASSERT_EQ(play.exit_code, 0) << play.err;
   Image played = png("played.png");
   EXPECT_LE(picture_diff(played, own), 2);
+
+  // A file that cannot be made ends the example through the fatal path, which logs it.
+  r = run("record_anim", "5 quit\n", {"no/such/folder/x.anim"});
+  EXPECT_NE(r.err.find("Cannot write the recording 'no/such/folder/x.anim'."), std::string::npos)
+      << r.err;
+  EXPECT_NE(vt_test::read_file(dir.file("graphics_error.log")).find("Cannot write the recording"),
+            std::string::npos);
 }
 
 TEST_F(Example, ScreenshotSavesTheFrameShown) {
