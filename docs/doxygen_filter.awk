@@ -12,10 +12,17 @@
 # Comment text is escaped, so that characters doxygen reads as commands or links stay text.
 # Every output line stands for one input line, so doxygen's warnings name the right lines.
 
-function escape(text) {
-  gsub(/\\/, "\\\\", text)
-  gsub(/[@<>#&%$]/, "\\\\&", text)
-  return text
+# Doxygen takes text in double quotes as it is, so only the characters outside quotes are escaped.
+function escape(text,    out, i, c, quoted) {
+  out = ""
+  quoted = 0
+  for (i = 1; i <= length(text); i++) {
+    c = substr(text, i, 1)
+    if (c == "\"") quoted = !quoted
+    else if (!quoted && index("\\@<>#&%$", c)) c = "\\" c
+    out = out c
+  }
+  return out
 }
 
 # Column of the "//" that starts a comment outside string and character literals, or 0.
