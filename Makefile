@@ -9,7 +9,7 @@ JOBS    ?= $(shell nproc)
 WERROR  ?= 0
 CMAKE_FLAGS = -DVANTOREL_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF)
 
-.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows install uninstall package
+.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows install uninstall package docs
 
 all: build
 
@@ -71,6 +71,11 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZB) -DVANTOREL_FUZZ=ON -DVANTOREL_TESTS=OFF -DVANTOREL_BENCH=OFF
 	cmake --build $(FUZZB) -j $(JOBS)
 	@scripts/run-fuzzers.sh $(FUZZB) $(FUZZ_SECONDS)
+
+# The library's API reference from the public headers and docs/library.md (doxygen), into
+# $(BUILD)/docs/html; fails on an undocumented public name or a broken reference.
+docs: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target docs
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b"; done; true

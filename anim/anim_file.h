@@ -15,6 +15,7 @@ VT_BEGIN_DECLS
 enum { ANIM_HEADER_SIZE = 6 };  // "ANIM2" and its zero byte
 enum { ANIM_MAX_SIZE = 2048 };  // coordinates in the file carry 11 bits (0..2047)
 
+// One ANIM file open for playing or for recording.
 typedef struct AnimFile AnimFile;
 struct AnimFile {
   FILE* file;               // owned stream; null when the path could not be opened
@@ -26,7 +27,7 @@ struct AnimFile {
   // Reading a stream that cannot seek back: the bytes looked at to tell the version, which still
   // belong to the first frame of a version 1 file, and how many of them the decoder has taken.
   unsigned char peeked[ANIM_HEADER_SIZE];
-  int peeked_len, peeked_used;
+  int peeked_len, peeked_used;  // bytes in peeked; how many of them the decoder has taken
   long long offset;  // reading: bytes of the file taken so far, header included
 };
 

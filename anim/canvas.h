@@ -9,9 +9,10 @@
 
 VT_BEGIN_DECLS
 
+// A picture of palette indices in memory, for decoding without OpenGL.
 typedef struct AnimCanvas AnimCanvas;
 struct AnimCanvas {
-  int width, height;
+  int width, height;     // size in pixels
   unsigned char* index;  // width x height palette indices, row-major, top row first (caller's)
 };
 

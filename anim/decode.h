@@ -14,7 +14,7 @@ VT_BEGIN_DECLS
 // any picture (negative, or up to 2047 and beyond for blocks); a sink drops what it cannot show.
 typedef struct AnimSink AnimSink;
 struct AnimSink {
-  void* user;
+  void* user;  // handed to every call below
   // One pixel: single points, version 1 records and the listed pixels of sparse blocks.
   void (*pixel)(void* user, int x, int y, int index);
   // A whole 8x8 block whose top-left pixel is (x, y); index[row * 8 + column].
@@ -48,7 +48,7 @@ enum AnimGlPath {
                        // ANIM_GL_POINTS
   ANIM_GL_POINTS = 1,  // one glBegin(GL_POINTS) batch per frame, anim_plot per pixel
 };
-extern VT_API int anim_gl_path;
+extern VT_API int anim_gl_path;  // an AnimGlPath; ANIM_GL_FAST unless changed
 // Frames that anim_next_frame has drawn as one image since the program started (the others went
 // as points). Lets tests and benchmarks see which way frames went.
 extern VT_API long anim_gl_image_frames;

@@ -12,6 +12,7 @@
 
 VT_BEGIN_DECLS
 
+// One timed caption: its text shows on frames first_frame to last_frame.
 typedef struct Caption Caption;
 struct Caption {
   int32_t first_frame;  // first frame on which the caption shows

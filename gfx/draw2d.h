@@ -10,17 +10,18 @@
 
 VT_BEGIN_DECLS
 
-VT_API void drawpoint(double x, double y, uint32_t colour);
+VT_API void drawpoint(double x, double y, uint32_t colour);      // one point
 VT_API void drawpoint_v(double x, double y, uint32_t colour);     // inside GL_POINTS
 VT_API void drawline(double x1, double y1, double x2, double y2, uint32_t colour);  // lighting kept
 // inside GL_LINES
 VT_API void drawline_v(double x1, double y1, double x2, double y2, uint32_t colour);
-VT_API void fillbox(double x, double y, double w, double h, uint32_t colour);
+VT_API void fillbox(double x, double y, double w, double h, uint32_t colour);  // filled box
 VT_API void fillbox_v(double x, double y, double w, double h, uint32_t colour);  // inside GL_QUADS
-VT_API void drawbox(double x, double y, double w, double h, uint32_t colour);
+VT_API void drawbox(double x, double y, double w, double h, uint32_t colour);  // its outline
+// Outline of the rectangle with corners (x1, y1) and (x2, y2).
 VT_API void drawrect(double x1, double y1, double x2, double y2, uint32_t colour);
-VT_API void fillcircle(double x, double y, double r, uint32_t colour);
-VT_API void drawcircle(double x, double y, double r, uint32_t colour);
+VT_API void fillcircle(double x, double y, double r, uint32_t colour);  // disc, centre and radius
+VT_API void drawcircle(double x, double y, double r, uint32_t colour);  // its outline
 // Pie sector (inner radius 0) or ring sector; angles in radians, 0 pointing up on screen and
 // growing clockwise. Only the low 8 bits of alpha count.
 VT_API void fillarc(double x, double y, double inner_r, double outer_r, double start_angle,
@@ -32,7 +33,7 @@ VT_API int circle_segments(double r);
 // Window-pixel projection (origin top-left, y down) whatever the viewport; disables depth testing.
 // end2d restores both matrices and enables depth testing. Paired, not nested.
 VT_API void begin2d(void);
-VT_API void end2d(void);
+VT_API void end2d(void);  // back to the projection and model-view before begin2d
 
 // side of one window pixel in current model units (orthographic)
 VT_API double units_per_pixel(void);

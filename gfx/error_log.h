@@ -14,12 +14,15 @@ VT_BEGIN_DECLS
 
 #define TIME_NOW (-9e99)  // a time value meaning "the current local time"
 
+// A Windows FILETIME: a moment as two 32-bit halves.
 typedef struct FileTime FileTime;
 struct FileTime {
   uint32_t low, high;  // 100-ns intervals since 1601-01-01
 };
 
+// Logs message, shows it in a message box and ends the program through gfx_shutdown.
 VT_NORETURN VT_API void gfx_fatal(const char* message);
+// Appends message with the date and time to "graphics_error.log" in the current folder.
 VT_API void gfx_log_error(const char* message);
 
 enum { DATETIME_SIZE = 64 };   // default bound of format_datetime and format_filetime
@@ -30,10 +33,11 @@ enum { DATE_PART_SIZE = 20 };  // bound of format_date and format_time, terminat
 // does not fit; format_date and format_time write one part within DATE_PART_SIZE bytes (empty when
 // it does not fit). TIME_NOW means the current local time; other times are shown in UTC.
 VT_API char* format_datetime(double t, char* out, int size VT_DEFAULT(DATETIME_SIZE));
-VT_API char* format_filetime(FileTime ft, char* out, int size VT_DEFAULT(DATETIME_SIZE));
-VT_API char* format_date(double t, char* out);
-VT_API char* format_time(double t, char* out);
-VT_API FileTime unix_to_filetime(double t);
+VT_API char* format_filetime(FileTime ft, char* out, int size VT_DEFAULT(DATETIME_SIZE));  // a FileTime
+VT_API char* format_date(double t, char* out);  // "yyyy-MMM-dd"
+VT_API char* format_time(double t, char* out);  // "HH:mm:ss"
+VT_API FileTime unix_to_filetime(double t);     // seconds since 1970 to a FileTime
+// Seconds since 1970 to calendar fields in UTC; 0 when the host cannot represent the time.
 VT_API int unix_to_systemtime(double t, HostSystemTime* out);
 
 VT_END_DECLS

@@ -18,7 +18,7 @@ VT_API double gfx_wait_until(double deadline, double limit);
 // past the upper bound comes from waiting for a processor on a busy machine, which a busy wait
 // would suffer as well, so spinning longer would buy nothing.
 extern VT_API double pacing_spin_margin;
-#define kPacingMinMargin (0.0001)
-#define kPacingMaxMargin (0.001)
+#define kPacingMinMargin (0.0001)  // lower bound of pacing_spin_margin, seconds
+#define kPacingMaxMargin (0.001)   // upper bound of pacing_spin_margin, seconds
 
 VT_END_DECLS

@@ -26,9 +26,10 @@ VT_API void screenshot_name(double t, char* out, size_t size);
 // Runs the converter on a file name, with no shell between (the name reaches it unchanged).
 VT_API void bmp_convert(const char* name);
 
+// The pointer marker at the mouse position in grey (0 black .. 1 white), lines in window pixels.
 VT_API void draw_pointer(float grey);
 // red in bits 0-7, green 8-15, blue 16-23 (as read into memory)
 VT_API int is_dark(uint32_t pixel);
-VT_API void mouse_marker(void);
+VT_API void mouse_marker(void);  // draw_pointer in white or black, whichever shows on the picture
 
 VT_END_DECLS

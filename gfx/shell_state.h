@@ -32,7 +32,7 @@ extern VT_API unsigned char keydown[KEY_ARRAY_SIZE];  // key states of the lates
 extern VT_API unsigned char keyprev[KEY_ARRAY_SIZE];  // keydown before the latest poll
 extern VT_API char key_queue[KEY_QUEUE_SIZE];         // typed characters not yet taken
 extern VT_API int mouse_x;                            // last pointer position in client pixels
-extern VT_API int mouse_y;
+extern VT_API int mouse_y;                            // and its y, counted from the top
 extern VT_API unsigned mouse_buttons;                 // button and wheel bits (MOUSE_*)
 extern VT_API unsigned mouse_prev;                    // mouse_buttons when the latest poll began
 extern VT_API unsigned mouse_latch;                   // while non-zero, button changes are not kept

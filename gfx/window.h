@@ -38,7 +38,7 @@ typedef struct WindowPlacement WindowPlacement;
 struct WindowPlacement {
   int client_w, client_h;  // drawing area
   int x, y;                // outer top-left corner
-  int outer_w, outer_h;
+  int outer_w, outer_h;    // outer size, frame included
 };
 // Drawing area, outer size and position for a width/height request in the current mode, from
 // the host's metrics and pointer position.

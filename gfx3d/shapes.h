@@ -11,7 +11,7 @@ VT_BEGIN_DECLS
 
 // Spheres of 2 x n^2 quads: z is the polar axis, each vertex has its unit normal.
 VT_API void draw_sphere(double x, double y, double z, double r, int colour, int n);
-VT_API void emit_sphere(double x, double y, double z, double r, int colour, int n);
+VT_API void emit_sphere(double x, double y, double z, double r, int colour, int n);  // into a batch
 // (n / 2)^2 quads of one eighth of a sphere, the octant picked by the signs sx, sy, sz (+1 or -1).
 VT_API void emit_sphere_octant(double x, double y, double z, double r, int sx, int sy, int sz,
                                int colour, int n);
@@ -22,6 +22,7 @@ VT_API void emit_cylinder(double x0, double y0, double z0, double x1, double y1,
 VT_API void emit_cube(double x, double y, double z, double d);      // corner and edge length
 // The cube with texture coordinates (0,0)..(1,1) on every face.
 VT_API void emit_cube_tex(double x, double y, double z, double d);
+// The axis-aligned box between the two corners, each face with its normal.
 VT_API void emit_box(double x0, double x1, double y0, double y1, double z0, double z1);
 // Texture coordinates that repeat every g units.
 VT_API void emit_box_tex(double x0, double x1, double y0, double y1, double z0, double z1,

@@ -16,10 +16,11 @@ VT_BEGIN_DECLS
 typedef void (*TextMapFn)(double column, double row, void* data, double* x, double* y, double* z,
                            int* colour);
 
+// Where map_flat puts text: a position, a size and one colour.
 typedef struct FlatPlacement FlatPlacement;
 struct FlatPlacement {
-  double x, y, scale;
-  int colour;
+  double x, y, scale;  // top-left corner, and units per line height
+  int colour;          // 0xRRGGBB
 };
 
 // One GL_QUADS batch under the current matrices, blended by blend_mode, transparent texels not
@@ -28,6 +29,7 @@ VT_API void draw_text_mapped(const char* text, TextMapFn map, void* data);
 // data is a FlatPlacement: (scale x column + x, scale x row + y, 0) in its colour.
 VT_API void map_flat(double column, double row, void* data, double* x, double* y, double* z,
                      int* colour);
+// Flat text at (x, y), scale units per line height, in one colour (map_flat).
 VT_API void draw_text_scaled(double x, double y, double scale, const char* text, int colour);
 // Quads into the caller's open GL_QUADS batch, font texture bound by the caller; pen from the
 // origin along across, lines along down. Sets no colour, texture or state.

@@ -14,5 +14,5 @@ typedef void* HostInstance;                // the program's module instance
 // Calendar fields as the Win32 SYSTEMTIME holds them (month 1..12, day_of_week 0 = Sunday).
 typedef struct HostSystemTime HostSystemTime;
 struct HostSystemTime {
-  uint16_t year, month, day_of_week, day, hour, minute, second, milliseconds;
+  uint16_t year, month, day_of_week, day, hour, minute, second, milliseconds;  // as named
 };

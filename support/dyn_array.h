@@ -12,13 +12,14 @@
 
 VT_BEGIN_DECLS
 
-enum { ARRAY_DEFAULT_CAPACITY = 1 };
-#define ARRAY_DEFAULT_MIN_FILL (60.0f)
+enum { ARRAY_DEFAULT_CAPACITY = 1 };  // capacity of array_new
+#define ARRAY_DEFAULT_MIN_FILL (60.0f)  // min_fill of array_new, percent
 
 // Most a reader allocates beyond the elements the stream really holds, for a stored min_capacity
 // larger than they need. The elements themselves may take any size the stream holds.
 #define ARRAY_READ_MAX_BYTES ((uint64_t)1 << 28)
 
+// A growable array of fixed-size elements in one heap buffer.
 typedef struct DynArray DynArray;
 struct DynArray {
   uint8_t* data;          // capacity x elem_size bytes (malloc)
@@ -31,7 +32,7 @@ struct DynArray {
 };
 
 // ---- Construction (alias null) -----------------------------------------------------------------
-VT_API DynArray array_new(uint32_t elem_size);
+VT_API DynArray array_new(uint32_t elem_size);  // empty, ARRAY_DEFAULT_CAPACITY elements
 // capacity = min_capacity = n; count = n (uninitialised elements) when filled is non-zero, else 0.
 VT_API DynArray array_new_sized(uint32_t elem_size, uint32_t n, int filled);
 // A copy of the whole buffer (all capacity slots), every field but the alias.
@@ -54,6 +55,7 @@ VT_API void array_remove_value(DynArray* array, const void* key);
 VT_API void array_clear(DynArray* array);
 // capacity = count (possibly 0; the buffer then holds one byte).
 VT_API void array_shrink_to_fit(DynArray* array);
+// Sorts the elements with qsort's comparison function.
 VT_API void array_sort(DynArray* array, int (*compare)(const void*, const void*));
 // pointer_variable: the address of a pointer variable of any type (e.g. Font*** for Font** fonts),
 // or null to detach. It receives data at once. Returns the previous alias, which is not cleared.
@@ -64,7 +66,7 @@ VT_API void** array_set_alias(DynArray* array, void* pointer_variable);
 VT_API int32_t array_find(const DynArray* array, const void* key);
 
 // ---- Release (stores null through the alias) ---------------------------------------------------
-VT_API void array_free(DynArray array);
+VT_API void array_free(DynArray array);  // frees the buffer
 VT_API void array_delete(DynArray* array);  // for a DynArray record allocated with malloc
 
 // ---- Files (binary streams) --------------------------------------------------------------------
@@ -74,15 +76,15 @@ VT_API int array_write_compact(const DynArray* array, FILE* stream);  // elem_si
 // Readers: on a short, empty or lying stream they return an empty array_new(1) and set *ok to
 // false (ok may be null); no partly filled array is ever returned.
 VT_API DynArray array_read(FILE* stream, bool* ok VT_DEFAULT(nullptr));
-VT_API DynArray array_read_compact(FILE* stream, bool* ok VT_DEFAULT(nullptr));
+VT_API DynArray array_read_compact(FILE* stream, bool* ok VT_DEFAULT(nullptr));  // array_write_compact's
 // Compact format through a file path. array_save returns 1 on success, 0 when the file cannot be
 // opened or written. array_load fails like the readers, also when the file cannot be opened.
 VT_API int array_save(const DynArray* array, const char* path);
-VT_API DynArray array_load(const char* path, bool* ok VT_DEFAULT(nullptr));
+VT_API DynArray array_load(const char* path, bool* ok VT_DEFAULT(nullptr));  // array_save's file
 
 // ---- Integer helpers ---------------------------------------------------------------------------
 // v if 0 or a power of two, else the next one; above 2^31: 0
 VT_API uint32_t next_pow2(uint32_t v);
-VT_API uint32_t umax(uint32_t a, uint32_t b);
+VT_API uint32_t umax(uint32_t a, uint32_t b);  // the larger
 
 VT_END_DECLS

@@ -9,10 +9,10 @@
 VT_BEGIN_DECLS
 
 VT_API double dmax(double a, double b);  // b when b >= a
-VT_API int imax(int a, int b);
-VT_API int imin(int a, int b);
+VT_API int imax(int a, int b);           // the larger
+VT_API int imin(int a, int b);           // the smaller
 VT_API double dmax0(double x);           // x when x >= 0 (NaN passes through), else 0.0
-VT_API int imax0(int a);
+VT_API int imax0(int a);                 // a when a >= 0, else 0
 
 // Pseudo-random double in [0, x) ((x, 0] for negative x) from a 30-bit fraction. The generator is
 // never seeded, so every run draws the same sequence.
@@ -27,6 +27,6 @@ VT_API int char_code(char c);    // the byte as 0..255
 // strlen(source). string_set frees the old value first (source must not be that value);
 // string_dup overwrites the variable without freeing (for variables that hold nothing yet).
 VT_API size_t string_set(char** variable, const char* source);
-VT_API size_t string_dup(char** variable, const char* source);
+VT_API size_t string_dup(char** variable, const char* source);  // the copy, nothing freed
 
 VT_END_DECLS

@@ -23,11 +23,11 @@
 
 // The API has C linkage, so C programs and foreign-function interfaces call it by its plain names.
 #ifdef __cplusplus
-#define VT_BEGIN_DECLS extern "C" {
-#define VT_END_DECLS }
+#define VT_BEGIN_DECLS extern "C" {  // opens the API's declarations
+#define VT_END_DECLS }               // closes them
 #else
-#define VT_BEGIN_DECLS
-#define VT_END_DECLS
+#define VT_BEGIN_DECLS  // opens the API's declarations
+#define VT_END_DECLS    // closes them
 #endif
 
 // A function that never returns (the fatal path ends the process).

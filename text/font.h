@@ -27,6 +27,7 @@ struct FontDesc {
   int32_t reserved;    // always 0
 };
 
+// A loaded font or a variant of one: its glyphs' places in the atlas texture and its metrics.
 struct Font {
   uint32_t tex;                   // atlas texture; derived variants share their base's
   int32_t glyph_x[FONT_GLYPHS];   // left column of each glyph in the atlas
@@ -37,7 +38,7 @@ struct Font {
   uint8_t height;                 // cell height: the tallest glyph, at least 1
   uint8_t cell_w;                 // glyph_w[67] + 1
   char* name;                     // owned; lookups ignore case
-  FontDesc desc;
+  FontDesc desc;                  // what the font is: base and style
 };
 
 extern VT_API DynArray font_list;   // the FontStore: one Font* per element
@@ -56,14 +57,19 @@ struct FontLayout {
   int32_t needed_w;          // widest extent of any row
   int32_t last_row_y;        // top of the last row
 };
+// Lays the glyphs of data out for the texture size limit, as described above.
 VT_API FontLayout font_layout(const uint8_t* data, uint32_t length, int limit, Font* font);
 
-VT_API void font_list_init(void);
+VT_API void font_list_init(void);  // creates the font store once; the loaders call it
+// Loads font data (as_alpha non-zero: white glyphs with their coverage in alpha, for tinting)
+// into a new font called name; the first font loaded becomes current.
 VT_API void font_load_mem(const uint8_t* data, uint32_t length, const char* name, uint8_t as_alpha);
-VT_API void loadfont(const char* path, const char* name);
+VT_API void loadfont(const char* path, const char* name);  // font_load_mem of a file; missing: fatal
+// The whole file in a new heap buffer, its size in *length; null when it cannot be read or is empty.
 VT_API uint8_t* file_read_all(const char* path, int32_t* length);
-VT_API void font_metrics(Font* font);
-VT_API void font_select(Font* font);
+VT_API void font_metrics(Font* font);  // max_w, cell_w and the atlas size, from the glyphs
+VT_API void font_select(Font* font);   // makes the font current, with its line height and cell
+// Lifts the coverage of the digits' and symbols' reduced levels, so small text stays legible.
 VT_API void font_sharpen_mips(Font* font);
 
 // The texture size limit the loader works to: GL_MAX_TEXTURE_SIZE unless a test has overridden it.

@@ -21,8 +21,10 @@ VT_API void font_use_desc(FontDesc desc);  // makes the nearest variant current;
 VT_API void font_use(const char* spec);    // nothing when the current font bears the name already
 VT_API Font* font_get(const char* spec);   // the variant, without selecting it
 VT_API Font* font_clone(Font* f);          // registered copy sharing the texture
-VT_API int font_rename(Font* f, const char* name);
+VT_API int font_rename(Font* f, const char* name);  // gives f a copy of name; returns its length
+// Renames the specifier's font (font_get); returns the name's length, or 0 when there is none.
 VT_API int font_get_and_name(const char* spec, const char* name);
+// The same for a clone of the specifier's font, registered under name.
 VT_API int font_get_copy(const char* spec, const char* name);
 VT_API int font_exists(const char* spec);  // 1 when some font bears the specifier's name part
 // Deletes the font, and first every font that uses it as base, so that no font is ever left
@@ -30,10 +32,10 @@ VT_API int font_exists(const char* spec);  // 1 when some font bears the specifi
 // current font goes, a remaining font chosen at random becomes current.
 VT_API void font_delete(Font* f);
 VT_API void font_delete_family(Font* f);  // every font whose base is f, f included
-VT_API void font_delete_spec(const char* spec);
-VT_API void font_delete_family_spec(const char* spec);
+VT_API void font_delete_spec(const char* spec);  // font_delete of the specifier's font, if any
+VT_API void font_delete_family_spec(const char* spec);  // font_delete_family of it, if any
 // a 1x1 stand-in when a specifier finds no font at all
 VT_API Font* font_placeholder(const char* name);
-VT_API int desc_equal(FontDesc a, FontDesc b);
+VT_API int desc_equal(FontDesc a, FontDesc b);  // 1 when every field is equal
 
 VT_END_DECLS

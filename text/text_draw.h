@@ -26,6 +26,7 @@ extern VT_API int blend_mode;
 // (0: none). A null text is drawn as "NULL?"; an empty one touches no OpenGL state. A size escape
 // leaves the variant it selected current.
 VT_API void font_print(int x, int y, int wrap, const char* text, uint32_t colour);
+// font_print of the first len bytes, safe for any bytes (see above).
 VT_API void font_print_len(int x, int y, int wrap, const char* text, size_t len, uint32_t colour);
 // As font_print_len, but gives up once no later line can come back into the window, so a huge text
 // costs about a screenful; what its unread rest would have selected (a colour, a size variant) is
@@ -35,13 +36,13 @@ VT_API void font_print_window(int x, int y, int wrap, const char* text, size_t l
 
 VT_API int glyph_advance(int glyph);     // pixels; 5 without a current font
 VT_API int text_width(const char* text);  // width of the first line; escapes have no width
-VT_API int text_width_len(const char* text, size_t len);
+VT_API int text_width_len(const char* text, size_t len);  // text_width of the first len bytes
 VT_API int text_width_n(char* text, int n);  // of the first n bytes (all when n < 0 or n >= length)
 // Index of the character boundary on the first line nearest to pixel offset p (ties to the right).
 VT_API int text_fit(const char* text, int p);
-VT_API int text_fit_len(const char* text, size_t len, int p);
+VT_API int text_fit_len(const char* text, size_t len, int p);  // text_fit of the first len bytes
 
-VT_API void set_blend_mode(int mode);
+VT_API void set_blend_mode(int mode);  // sets blend_mode for the text drawn after
 // Fills a box of the text's width and the line height in box_colour, then draws the text on it.
 VT_API void font_print_boxed(int x, int y, const char* text, uint32_t text_colour,
                              uint32_t box_colour);
