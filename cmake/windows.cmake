@@ -73,17 +73,21 @@ target_compile_definitions(animtool PRIVATE VANTOREL_VERSION="${PROJECT_VERSION}
 target_include_directories(animtool PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(animtool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# The download: both programs, the demo with its captions and a short README (CR LF line ends).
+# The download: both programs, the demo with its captions, a short README and the licence (the
+# texts with CR LF line ends).
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/vantorel-win${VT_WINDOWS_BITS}.zip
   COMMAND ${CMAKE_COMMAND} -E rm -f vantorel-win${VT_WINDOWS_BITS}.zip
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt README.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/LICENSE LICENSE.txt
   COMMAND zip -q -X -j vantorel-win${VT_WINDOWS_BITS}.zip $<TARGET_FILE:vantorel>
           $<TARGET_FILE:animtool> ${CMAKE_SOURCE_DIR}/assets/demo.anim
           ${CMAKE_SOURCE_DIR}/assets/demo_captions.txt
-  COMMAND zip -q -X -j -l vantorel-win${VT_WINDOWS_BITS}.zip README.txt
-  DEPENDS vantorel animtool ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt
+  COMMAND zip -q -X -j -l vantorel-win${VT_WINDOWS_BITS}.zip README.txt LICENSE.txt
+  DEPENDS vantorel animtool ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt ${CMAKE_SOURCE_DIR}/LICENSE
           ${CMAKE_SOURCE_DIR}/assets/demo.anim ${CMAKE_SOURCE_DIR}/assets/demo_captions.txt
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Packing vantorel-win${VT_WINDOWS_BITS}.zip")
 add_custom_target(windows_zip DEPENDS ${CMAKE_BINARY_DIR}/vantorel-win${VT_WINDOWS_BITS}.zip)
+
+include(${CMAKE_SOURCE_DIR}/cmake/windows-sdk.cmake)  # the SDK zip and its test

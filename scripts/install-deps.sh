@@ -18,6 +18,7 @@ packages=(
   desktop-file-utils shared-mime-info         # install tests: desktop entry, MIME type
   xdg-utils libglib2.0-bin                    #   and xdg-mime's file-type query (through gio)
   mandoc groff-base dpkg-dev                  # manual page lint, .deb dependencies (shlibdeps)
+  lintian                                     # the .debs checked against Debian policy
 )
 
 missing=()
