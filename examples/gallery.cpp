@@ -18,23 +18,19 @@
 #include <thread>
 #include <vector>
 
-#include "gfx/draw2d.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
-#include "gfx3d/blur.h"
-#include "gfx3d/cubemap.h"
-#include "gfx3d/shapes.h"
-#include "gfx3d/text3d.h"
-#include "player/caption_font_data.h"
-#include "text/font.h"
-#include "text/markup.h"
-#include "text/text_draw.h"
-#include "text/texture.h"
-
-#ifndef GALLERY_ASSETS
-#define GALLERY_ASSETS "assets"
-#endif
+#include <vantorel/gfx/draw2d.h>
+#include <vantorel/gfx/shell_state.h>
+#include <vantorel/gfx/view.h>
+#include <vantorel/gfx/window.h>
+#include <vantorel/gfx3d/blur.h>
+#include <vantorel/gfx3d/cubemap.h>
+#include <vantorel/gfx3d/shapes.h>
+#include <vantorel/gfx3d/text3d.h>
+#include <vantorel/text/builtin_font.h>
+#include <vantorel/text/font.h>
+#include <vantorel/text/markup.h>
+#include <vantorel/text/text_draw.h>
+#include <vantorel/text/texture.h>
 
 namespace {
 
@@ -116,9 +112,9 @@ Font* newest_font() { return fonts[font_list.count - 1]; }
 
 void load_fonts(Gallery* g) {
   // The caption font with Greek letters as glyphs 256..308, in its own grey colours.
-  loadfont(GALLERY_ASSETS "/caption_greek.font", "caption-greek");
+  font_load_builtin(FONT_BUILTIN_GREEK, "caption-greek", 0);
   g->panel_font = newest_font();
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption-alpha", 1);
+  font_load_builtin(FONT_BUILTIN_CAPTION, "caption-alpha", 1);
   g->text_font = newest_font();
 }
 
@@ -423,9 +419,8 @@ int main(int argc, char** argv) {
       }
       break;
     }
-    // Show the frame. The scene clears its own background, so nothing more is needed (a host
-    // with a single buffer keeps the picture on show until the next frame is drawn).
-    host_swap_buffers(gfx_hdc);
+    // Show the frame (the scene clears its own background each frame anyway).
+    gfx_present(0x000000);
     if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
   }

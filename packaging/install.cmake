@@ -56,7 +56,12 @@ endforeach()
 add_custom_target(compressed_docs ALL DEPENDS ${vt_gz_files})
 install(FILES ${vt_gz}/vantorel.1.gz ${vt_gz}/animtool.1.gz ${vt_gz}/bmp2png.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT programs)
-foreach(component programs libraries development)
+# Without the library's install rules (VANTOREL_INSTALL_LIBRARY off) only the programs remain.
+set(vt_components programs)
+if(VANTOREL_INSTALL_LIBRARY)
+  list(APPEND vt_components libraries development)
+endif()
+foreach(component IN LISTS vt_components)
   string(TOUPPER ${component} c)
   install(FILES ${pk}/debian/copyright ${vt_gz}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${VT_DEB_${c}} COMPONENT ${component})
@@ -86,7 +91,7 @@ set(CPACK_PACKAGE_NAME vantorel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Vantorel")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL programs libraries development)
+set(CPACK_COMPONENTS_ALL ${vt_components})
 # The project's own address; a release built elsewhere names its maintainer here.
 set(VANTOREL_MAINTAINER "Vantorel developers <developers@vantorel.org>"
     CACHE STRING "Maintainer field of the Debian packages")

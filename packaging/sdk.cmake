@@ -6,6 +6,9 @@
 # Components: "libraries" is the shared library (the Debian package libvantorel1), "development"
 # everything else here (libvantorel-dev, the Windows SDK). Included after cmake/library.cmake.
 #   VT_EXAMPLES_DESTINATION   where the examples' sources go (relative to the prefix)
+if(NOT VANTOREL_INSTALL_LIBRARY)
+  return()
+endif()
 include(CMakePackageConfigHelpers)
 
 # The library targets an install needs built (the Makefile and the SDK zip build them first),

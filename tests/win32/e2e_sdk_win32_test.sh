@@ -59,8 +59,8 @@ x86_64-w64-mingw32-gcc-posix -std=c99 -pedantic -Wall -Wextra -Werror "$source/t
 pixel() {
   local file=$1 x=$2 y=$3 offset width height row b g r
   offset=$(od -An -tu4 -j10 -N4 "$file" | tr -d ' ')
-  width=$(od -An -ti4 -j18 -N4 "$file" | tr -d ' ')
-  height=$(od -An -ti4 -j22 -N4 "$file" | tr -d ' ')
+  width=$(od -An -td4 -j18 -N4 "$file" | tr -d ' ')
+  height=$(od -An -td4 -j22 -N4 "$file" | tr -d ' ')
   row=$(((width * 3 + 3) / 4 * 4))
   read -r b g r < <(od -An -tu1 -j$((offset + (height - 1 - y) * row + 3 * x)) -N3 "$file")
   printf '%02X%02X%02X' "$r" "$g" "$b"
@@ -69,8 +69,8 @@ pixel() {
 white_pixels() {
   local file=$1 x0=$2 x1=$3 y0=$4 y1=$5 offset height row y count=0 n
   offset=$(od -An -tu4 -j10 -N4 "$file" | tr -d ' ')
-  height=$(od -An -ti4 -j22 -N4 "$file" | tr -d ' ')
-  row=$((($(od -An -ti4 -j18 -N4 "$file" | tr -d ' ') * 3 + 3) / 4 * 4))
+  height=$(od -An -td4 -j22 -N4 "$file" | tr -d ' ')
+  row=$((($(od -An -td4 -j18 -N4 "$file" | tr -d ' ') * 3 + 3) / 4 * 4))
   for ((y = y0; y < y1; y++)); do
     n=$(od -An -v -tu1 -j$((offset + (height - 1 - y) * row + 3 * x0)) -N$((3 * (x1 - x0))) "$file" |
         tr -s ' ' '\n' | grep -v '^$' | paste - - - | awk '$1 > 192 && $2 > 192 && $3 > 192' | wc -l)
@@ -87,7 +87,7 @@ check_picture() {
   local status=$?
   [ $status -eq 0 ] || fail "$name exited with $status"
   [ -f "$shot" ] || { fail "$name saved no screenshot"; return; }
-  [ "$(od -An -ti4 -j18 -N8 "$shot" | tr -s ' ')" = " 320 240" ] || fail "$name: not 320x240"
+  [ "$(od -An -td4 -j18 -N8 "$shot" | tr -s ' ')" = " 320 240" ] || fail "$name: not 320x240"
   for at in "5 5 102060" "310 230 102060" "240 70 FF8000" "201 41 FF8000" "198 70 102060"; do
     set -- $at
     p=$(pixel "$shot" "$1" "$2")
