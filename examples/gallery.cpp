@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "host/host.h"  // host_swap_buffers: presenting without the clear of gfx_present
+
 #include <vantorel/gfx/draw2d.h>
 #include <vantorel/gfx/shell_state.h>
 #include <vantorel/gfx/view.h>
@@ -419,8 +421,9 @@ int main(int argc, char** argv) {
       }
       break;
     }
-    // Show the frame (the scene clears its own background each frame anyway).
-    gfx_present(0x000000);
+    // Show the frame. The scene clears its own background, so nothing more is needed (a host
+    // with a single buffer keeps the picture on show until the next frame is drawn).
+    host_swap_buffers(gfx_hdc);
     if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
   }

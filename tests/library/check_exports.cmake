@@ -10,8 +10,16 @@ foreach(header IN LISTS HEADERS ITEMS version.h)
   string(REPLACE ";" "@" text "${text}")  # list separators would split the declarations
   string(REGEX REPLACE "//[^\n]*" "" text "${text}")
   string(REGEX MATCHALL "VT_API [^@{]*@" decls "${text}")
+  # A declaration at the top level without the mark would be hidden in the shared library.
+  string(REGEX MATCHALL "\n[A-Za-z_][^\n]*" top "${text}")
+  foreach(line IN LISTS top)
+    string(STRIP "${line}" line)
+    if(line MATCHES "\\(" AND NOT line MATCHES "^(VT_NORETURN )?(extern )?VT_API |^typedef |^#")
+      message(FATAL_ERROR "${header}: a declaration without VT_API: ${line}")
+    endif()
+  endforeach()
   foreach(decl IN LISTS decls)
-    if(decl MATCHES "\\(\\*([A-Za-z_][A-Za-z_0-9]*)\\)")  # a function pointer variable
+    if(decl MATCHES "^VT_API [^(]*\\(\\*([A-Za-z_][A-Za-z_0-9]*)\\)")  # a function pointer variable
       list(APPEND declared ${CMAKE_MATCH_1})
     elseif(decl MATCHES "^VT_API ([^([@=]*)" AND CMAKE_MATCH_1 MATCHES "([A-Za-z_][A-Za-z_0-9]*)[ ]*$")
       list(APPEND declared ${CMAKE_MATCH_1})
