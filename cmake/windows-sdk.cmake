@@ -13,6 +13,12 @@ set(vt_sdk_name vantorel-sdk-win${VT_WINDOWS_BITS})
 set(vt_sdk_stage ${CMAKE_BINARY_DIR}/sdk-stage)
 set(vt_sdk_texts ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/assets/windows-sdk-readme.txt)
 file(MAKE_DIRECTORY ${vt_sdk_stage})
+# What the zip copies, so that a changed header or example packs it again.
+set(vt_sdk_inputs ${vt_sdk_texts} ${vt_example_sources} ${vt_pc_files}
+    ${CMAKE_SOURCE_DIR}/packaging/sdk.cmake)
+foreach(header IN LISTS VANTOREL_PUBLIC_HEADERS)
+  list(APPEND vt_sdk_inputs ${CMAKE_SOURCE_DIR}/${header})
+endforeach()
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/${vt_sdk_name}.zip
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${vt_sdk_name} ${CMAKE_BINARY_DIR}/${vt_sdk_name}.zip
@@ -27,7 +33,7 @@ add_custom_command(
           -x ${vt_sdk_name}/LICENSE.txt ${vt_sdk_name}/README.txt
   COMMAND zip -q -X -l ${CMAKE_BINARY_DIR}/${vt_sdk_name}.zip ${vt_sdk_name}/LICENSE.txt
           ${vt_sdk_name}/README.txt
-  DEPENDS ${VT_INSTALLED_LIBRARIES} ${vt_sdk_texts} ${CMAKE_SOURCE_DIR}/packaging/sdk.cmake
+  DEPENDS ${VT_INSTALLED_LIBRARIES} ${vt_sdk_inputs}
   WORKING_DIRECTORY ${vt_sdk_stage}
   COMMENT "Packing ${vt_sdk_name}.zip")
 add_custom_target(windows_sdk_zip DEPENDS ${CMAKE_BINARY_DIR}/${vt_sdk_name}.zip)
