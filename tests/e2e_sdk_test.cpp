@@ -199,6 +199,19 @@ void build_with_pkg_config(const std::string& prefix) {
   const std::string lib = "LD_LIBRARY_PATH=" + prefix + "/" + kLibDir;
   run_and_check(out.file("hello_c"), {lib});
   run_and_check(out.file("hello_cpp"), {lib});
+
+  // The windowed program links too (it is not run: that needs a display), with SDL and the desktop
+  // GL library, never OSMesa beside it.
+  std::vector<std::string> sdl = {VT_CC, "-std=c99", vt_test::source_path("tests/sdk/hello.c"), "-o",
+                                  out.file("hello_sdl")};
+  std::vector<std::string> sdl_flags = pkg_config({"--cflags", "--libs", "vantorel-sdl"}, pc);
+  sdl.insert(sdl.end(), sdl_flags.begin(), sdl_flags.end());
+  RunResult sdl_run = run(sdl);
+  ASSERT_EQ(sdl_run.exit_code, 0) << sdl_run.out << sdl_run.err;
+  std::string libs = needed(out.file("hello_sdl"));
+  EXPECT_NE(libs.find("[libSDL2-2.0.so.0]"), std::string::npos) << libs;
+  EXPECT_NE(libs.find("[libGL.so.1]"), std::string::npos) << libs;
+  EXPECT_EQ(libs.find("OSMesa"), std::string::npos) << libs;
 }
 
 TEST(E2eSdk, CMakePackageFromAStagingTreeBuildsSharedAndStaticPrograms) {
