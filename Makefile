@@ -50,15 +50,15 @@ test-asan: deps
 	  LSAN_OPTIONS="suppressions='$(CURDIR)/scripts/lsan-suppressions.txt':print_suppressions=0" \
 	  ctest --output-on-failure -j $(JOBS) -L 'unit|e2e'
 
-# Windows programs cross-built with MinGW-w64: 64-bit in $(WIN64) with the download zip and the
-# installer, 32-bit in $(WIN32B) with its installer (built only: this machine runs no 32-bit
-# Windows programs).
+# Windows programs cross-built with MinGW-w64: 64-bit in $(WIN64), 32-bit in $(WIN32B) (built only:
+# this machine runs no 32-bit Windows programs), each with the players' download zip, the installer
+# and the SDK zip (vantorel-sdk-win64.zip, vantorel-sdk-win32.zip).
 WIN_FLAGS = $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DVANTOREL_BENCH=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine
 windows: deps
 	cmake -S . -B $(WIN64) $(WIN_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
-	cmake --build $(WIN64) -j $(JOBS) --target vantorel animtool bmp2png windows_zip windows_installer
+	cmake --build $(WIN64) -j $(JOBS) --target vantorel animtool bmp2png windows_zip windows_installer windows_sdk_zip
 	cmake -S . -B $(WIN32B) $(WIN_FLAGS) -DVANTOREL_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
-	cmake --build $(WIN32B) -j $(JOBS) --target vantorel animtool bmp2png windows_installer
+	cmake --build $(WIN32B) -j $(JOBS) --target vantorel animtool bmp2png windows_zip windows_installer windows_sdk_zip
 
 test-windows: windows build
 	cmake -S . -B $(WIN64) -DVANTOREL_LINUX_BUILD=$(abspath $(BUILD))
@@ -83,13 +83,13 @@ bench: build
 clean:
 	rm -rf $(BUILD) $(ASAN) $(FUZZB) $(WIN64) $(WIN32B)
 
-# Installs the programs, desktop entry, icons, MIME type, thumbnailer, manual pages and demo under
-# $(DESTDIR)$(PREFIX); the list of the files, DESTDIR included, is kept for `make uninstall`. A live
-# install (no DESTDIR) also refreshes the desktop caches.
+# Installs the programs, desktop entry, icons, MIME type, thumbnailer, manual pages and demo, and
+# the library (shared and static, headers, CMake package, pkg-config files, examples' sources)
+# under $(DESTDIR)$(PREFIX); the list of the files, DESTDIR included, is kept for `make uninstall`.
+# A live install (no DESTDIR) also refreshes the desktop caches.
 PREFIX  ?= /usr/local
-INSTALLED_PROGRAMS = vantorel animtool bmp2png
 install: configure
-	cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED_PROGRAMS)
+	cmake --build $(BUILD) -j $(JOBS) --target installables
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 	awk -v d="$(DESTDIR)" '{ print d $$0 }' $(BUILD)/install_manifest.txt >$(BUILD)/installed_files.txt
 	@[ -n "$(DESTDIR)" ] || scripts/refresh-desktop-caches.sh "$(PREFIX)"
@@ -98,7 +98,8 @@ install: configure
 uninstall:
 	@scripts/uninstall.sh $(BUILD)/installed_files.txt
 
-# A Debian package of the same files under /usr: $(BUILD)/vantorel_VERSION_ARCH.deb.
+# The same files under /usr as three Debian packages in $(BUILD): vantorel_VERSION_ARCH.deb (the
+# programs), libvantorel1_... (the shared library) and libvantorel-dev_... (building against it).
 package: configure
-	cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED_PROGRAMS)
+	cmake --build $(BUILD) -j $(JOBS) --target installables
 	cd $(BUILD) && cpack -G DEB

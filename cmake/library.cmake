@@ -144,8 +144,10 @@ else()
 endif()
 
 # Installable with their export set (headers, package files and the install of the export set
-# come with the packaging). Off by default: `make install` builds only the programs first.
-option(VANTOREL_INSTALL_LIBRARY "Install the library targets with the VantorelTargets export set" OFF)
+# come with the packaging: packaging/sdk.cmake). On for this project's own build; a parent project
+# that adds this checkout installs only what it chooses to.
+option(VANTOREL_INSTALL_LIBRARY "Install the library targets with the VantorelTargets export set"
+       ${PROJECT_IS_TOP_LEVEL})
 if(NOT VANTOREL_INSTALL_LIBRARY)
   return()
 endif()

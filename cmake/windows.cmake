@@ -79,17 +79,21 @@ set_target_properties(bmp2png PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY
 vt_windows_resources(bmp2png "Vantorel screenshot converter")
 include(${CMAKE_CURRENT_LIST_DIR}/windows-installer.cmake)
 
-# The download: the programs, the demo with its captions and a short README (CR LF line ends).
+# The download: the programs, the demo with its captions, a short README and the licence (the
+# texts with CR LF line ends).
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/vantorel-win${VT_WINDOWS_BITS}.zip
   COMMAND ${CMAKE_COMMAND} -E rm -f vantorel-win${VT_WINDOWS_BITS}.zip
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt README.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/LICENSE LICENSE.txt
   COMMAND zip -q -X -j vantorel-win${VT_WINDOWS_BITS}.zip $<TARGET_FILE:vantorel>
           $<TARGET_FILE:animtool> $<TARGET_FILE:bmp2png> ${CMAKE_SOURCE_DIR}/assets/demo.anim
           ${CMAKE_SOURCE_DIR}/assets/demo_captions.txt
-  COMMAND zip -q -X -j -l vantorel-win${VT_WINDOWS_BITS}.zip README.txt
-  DEPENDS vantorel animtool bmp2png ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt
+  COMMAND zip -q -X -j -l vantorel-win${VT_WINDOWS_BITS}.zip README.txt LICENSE.txt
+  DEPENDS vantorel animtool bmp2png ${CMAKE_SOURCE_DIR}/assets/windows-readme.txt ${CMAKE_SOURCE_DIR}/LICENSE
           ${CMAKE_SOURCE_DIR}/assets/demo.anim ${CMAKE_SOURCE_DIR}/assets/demo_captions.txt
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Packing vantorel-win${VT_WINDOWS_BITS}.zip")
 add_custom_target(windows_zip DEPENDS ${CMAKE_BINARY_DIR}/vantorel-win${VT_WINDOWS_BITS}.zip)
+
+include(${CMAKE_SOURCE_DIR}/cmake/windows-sdk.cmake)  # the SDK zip and its test

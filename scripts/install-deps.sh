@@ -20,6 +20,7 @@ packages=(
   xdg-utils libglib2.0-bin                    #   and xdg-mime's file-type query (through gio)
   mandoc groff-base dpkg-dev                  # manual page lint, .deb dependencies (shlibdeps)
   doxygen                                     # the library's API reference (make docs) and its check
+  lintian                                     # the .debs checked against Debian policy
 )
 
 missing=()

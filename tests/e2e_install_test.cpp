@@ -1,13 +1,15 @@
 // Installing and packaging end to end: cmake --install into a temporary DESTDIR and the uninstall
 // script, the thumbnailer's command run as a file manager would, the desktop entry and the MIME
-// type through the freedesktop tools, the manual pages through the linters, the .deb through
-// dpkg-deb, and the committed icons against their generator.
+// type through the freedesktop tools, the manual pages through the linters, the three .debs
+// through dpkg-deb and lintian, and the committed icons against their generator. Building against
+// the installed library is e2e_sdk_test's.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -55,11 +57,41 @@ const std::set<std::string> kInstalled = {
     "share/icons/hicolor/256x256/apps/vantorel.png",
     "share/mime/packages/vantorel.xml",
     "share/thumbnailers/vantorel.thumbnailer",
-    "share/man/man1/vantorel.1",
-    "share/man/man1/animtool.1",
-    "share/man/man1/bmp2png.1",
+    "share/man/man1/vantorel.1.gz",
+    "share/man/man1/animtool.1.gz",
+    "share/man/man1/bmp2png.1.gz",
     "share/vantorel/demo.anim",
     "share/vantorel/demo_captions.txt",
+    "share/doc/vantorel/copyright",
+    "share/doc/vantorel/changelog.gz",
+};
+
+// The library's packages: the shared library, and (for the -dev package) a sample of each kind
+// of file: a header per area, the static archives, the CMake package, pkg-config, an example.
+const std::vector<std::string> kLibraryPackage = {
+    VT_LIBDIR "/libvantorel.so." VT_VERSION,
+    "share/doc/libvantorel1/copyright",
+    "share/doc/libvantorel1/changelog.gz",
+};
+const std::vector<std::string> kDevelopmentPackage = {
+    "include/vantorel/vantorel.h",
+    "include/vantorel/version.h",
+    "include/vantorel/gfx/window.h",
+    "include/vantorel/text/font.h",
+    "include/vantorel/anim/encode.h",
+    "include/vantorel/gfx3d/shapes.h",
+    VT_LIBDIR "/libvantorel.a",
+    VT_LIBDIR "/libvantorel-headless.a",
+    VT_LIBDIR "/libvantorel-sdl.a",
+    VT_LIBDIR "/cmake/Vantorel/VantorelConfig.cmake",
+    VT_LIBDIR "/cmake/Vantorel/VantorelConfigVersion.cmake",
+    VT_LIBDIR "/cmake/Vantorel/VantorelTargets.cmake",
+    VT_LIBDIR "/pkgconfig/vantorel.pc",
+    VT_LIBDIR "/pkgconfig/vantorel-sdl.pc",
+    VT_LIBDIR "/pkgconfig/vantorel-headless.pc",
+    "share/doc/libvantorel-dev/examples/gallery.cpp",
+    "share/doc/libvantorel-dev/copyright",
+    "share/doc/libvantorel-dev/changelog.gz",
 };
 
 // The value of "Key=" in a desktop-style file.
@@ -77,7 +109,12 @@ TEST(E2eInstall, InstallsUnderPrefixThumbnailerRunsUninstallRemovesAll) {
       run({VT_CMAKE, "--install", VANTOREL_BIN_DIR, "--prefix", prefix}, {"DESTDIR=" + dest.path});
   ASSERT_EQ(inst.exit_code, 0) << inst.out << inst.err;
   const std::string root = dest.path + prefix;
-  EXPECT_EQ(files_under(dest.path + "/opt/vt"), kInstalled);
+  std::set<std::string> all = files_under(dest.path + "/opt/vt");
+  for (const std::string& f : kInstalled) EXPECT_TRUE(all.count(f)) << f;
+  for (const auto* files : {&kLibraryPackage, &kDevelopmentPackage})
+    for (const std::string& f : *files) EXPECT_TRUE(all.count(f)) << f;
+  EXPECT_EQ(vt_test::read_file(root + "/share/doc/vantorel/copyright"),
+            vt_test::read_file(vt_test::source_path("packaging/debian/copyright")));
   EXPECT_EQ(vt_test::read_file(root + "/share/vantorel/demo.anim"),
             vt_test::read_file(vt_test::source_path("assets/demo.anim")));
   for (const char* program : {"vantorel", "animtool", "bmp2png"}) {
@@ -110,6 +147,14 @@ TEST(E2eInstall, InstallsUnderPrefixThumbnailerRunsUninstallRemovesAll) {
   EXPECT_EQ(files_under(dest.path + "/opt"), std::set<std::string>{});
   EXPECT_FALSE(vt_test::file_exists(root + "/share/vantorel"));
   EXPECT_FALSE(vt_test::file_exists(dest.file("installed_files.txt")));
+
+  // The programs' component alone is exactly the programs' files (the vantorel package).
+  TempDir programs;
+  RunResult comp = run({VT_CMAKE, "--install", VANTOREL_BIN_DIR, "--prefix", prefix, "--component",
+                        "programs"},
+                       {"DESTDIR=" + programs.path});
+  ASSERT_EQ(comp.exit_code, 0) << comp.out << comp.err;
+  EXPECT_EQ(files_under(programs.path + prefix), kInstalled);
 }
 
 TEST(E2eInstall, MimeTypeRecognisesTheFilesAndThePlayerOpensThem) {
@@ -211,16 +256,31 @@ TEST(E2eInstall, ManualPagesLintCleanAndDocumentEverySwitchAndKey) {
     EXPECT_NE(tool_page.find(item), std::string::npos) << item;
 }
 
-TEST(E2eInstall, DebianPackageHoldsTheFilesAndLinkedLibrariesAsDependencies) {
+// A control field's value in dpkg-deb -I output ("" when absent).
+std::string field(const std::string& info, const std::string& name) {
+  size_t at = info.find("\n " + name + ": ");
+  if (at == std::string::npos) return "";
+  at += name.size() + 4;
+  return info.substr(at, info.find('\n', at) - at);
+}
+
+TEST(E2eInstall, DebianPackagesHoldTheirFilesAndLinkedLibrariesAsDependencies) {
   TempDir out;
   RunResult pack = run({VT_CPACK, "-G", "DEB", "--config",
                         std::string(VANTOREL_BIN_DIR) + "/CPackConfig.cmake", "-B", out.path});
   ASSERT_EQ(pack.exit_code, 0) << pack.out << pack.err;
-  std::string deb;
+  std::map<std::string, std::string> debs;  // package name -> file
   for (auto& e : std::filesystem::directory_iterator(out.path))
-    if (e.path().extension() == ".deb") deb = e.path().string();
-  ASSERT_NE(deb, "") << pack.out;
-  EXPECT_NE(deb.find("vantorel_" VT_VERSION "_"), std::string::npos) << deb;
+    if (e.path().extension() == ".deb") {
+      std::string name = e.path().filename().string();
+      debs[name.substr(0, name.find('_'))] = e.path().string();
+    }
+  ASSERT_EQ(debs.size(), 3u) << pack.out;
+  for (const char* name : {"vantorel", "libvantorel1", "libvantorel-dev"}) {
+    ASSERT_TRUE(debs.count(name)) << name;
+    EXPECT_NE(debs[name].find(std::string(name) + "_" VT_VERSION "_"), std::string::npos);
+  }
+  const std::string deb = debs["vantorel"];
 
   RunResult list = run({tool("dpkg-deb"), "-c", deb});
   ASSERT_EQ(list.exit_code, 0) << list.err;
@@ -231,11 +291,54 @@ TEST(E2eInstall, DebianPackageHoldsTheFilesAndLinkedLibrariesAsDependencies) {
   ASSERT_EQ(info.exit_code, 0) << info.err;
   EXPECT_NE(info.out.find(" Package: vantorel\n"), std::string::npos) << info.out;
   EXPECT_NE(info.out.find(" Version: " VT_VERSION "\n"), std::string::npos) << info.out;
-  std::string depends = info.out.substr(info.out.find(" Depends: "));
-  depends = depends.substr(0, depends.find('\n'));
+  std::string depends = field(info.out, "Depends");
   for (const char* lib : {"libc6", "libsdl2-2.0-0", "libpng16-16", "libgl1"})
     EXPECT_NE(depends.find(lib), std::string::npos) << lib << " in" << depends;
   EXPECT_EQ(depends.find("osmesa"), std::string::npos) << depends;  // the headless player stays out
+
+  // libvantorel1: the library under its SONAME, the shlibs entry and the ldconfig trigger,
+  // no maintainer scripts.
+  RunResult lib_list = run({tool("dpkg-deb"), "-c", debs["libvantorel1"]});
+  for (const std::string& f : kLibraryPackage)
+    EXPECT_NE(lib_list.out.find(" ./usr/" + f + "\n"), std::string::npos) << f;
+  EXPECT_NE(lib_list.out.find(" ./usr/" VT_LIBDIR "/libvantorel.so.1 -> libvantorel.so." VT_VERSION
+                              "\n"),
+            std::string::npos)
+      << lib_list.out;
+  EXPECT_EQ(lib_list.out.find(".a\n"), std::string::npos) << lib_list.out;
+  EXPECT_EQ(lib_list.out.find("include/"), std::string::npos) << lib_list.out;
+  RunResult lib_info = run({tool("dpkg-deb"), "-I", debs["libvantorel1"]});
+  EXPECT_NE(field(lib_info.out, "Depends").find("libstdc++6"), std::string::npos) << lib_info.out;
+  EXPECT_EQ(lib_info.out.find(" postinst"), std::string::npos) << lib_info.out;
+  EXPECT_EQ(lib_info.out.find(" postrm"), std::string::npos) << lib_info.out;
+  EXPECT_EQ(run({tool("dpkg-deb"), "-I", debs["libvantorel1"], "shlibs"}).out,
+            "libvantorel 1 libvantorel1 (>= " VT_VERSION ")\n");
+  EXPECT_EQ(run({tool("dpkg-deb"), "-I", debs["libvantorel1"], "triggers"}).out,
+            "activate-noawait ldconfig\n");
+
+  // libvantorel-dev: what building against the library takes, on the exact library release.
+  RunResult dev_list = run({tool("dpkg-deb"), "-c", debs["libvantorel-dev"]});
+  for (const std::string& f : kDevelopmentPackage)
+    EXPECT_NE(dev_list.out.find(" ./usr/" + f + "\n"), std::string::npos) << f;
+  EXPECT_NE(dev_list.out.find(" ./usr/" VT_LIBDIR "/libvantorel.so -> libvantorel.so.1\n"),
+            std::string::npos)
+      << dev_list.out;
+  EXPECT_EQ(dev_list.out.find("libvantorel.so." VT_VERSION), std::string::npos) << dev_list.out;
+  RunResult dev_info = run({tool("dpkg-deb"), "-I", debs["libvantorel-dev"]});
+  std::string dev_depends = field(dev_info.out, "Depends");
+  for (const char* dep : {"libvantorel1 (= " VT_VERSION ")", "libosmesa6-dev", "libsdl2-dev",
+                          "libgl-dev", "libpng-dev", "pkg-config"})
+    EXPECT_NE(dev_depends.find(dep), std::string::npos) << dep << " in " << dev_depends;
+
+  // No error or warning from lintian for any of the three (its information tags are allowed); the
+  // packages of a sanitizer build are not for release.
+  if (VT_SANITIZED) return;
+  std::vector<std::string> lint = {tool("lintian"), "--fail-on", "error,warning"};
+  for (auto& d : debs) lint.push_back(d.second);
+  RunResult lintian = run(lint);
+  EXPECT_EQ(lintian.exit_code, 0) << lintian.out << lintian.err;
+  for (const char* severity : {"E: ", "W: "})
+    EXPECT_EQ(lintian.out.find(severity), std::string::npos) << lintian.out;
 }
 
 // The installed player's folder is the system's: its error log goes to the user's state folder
