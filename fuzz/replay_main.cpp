@@ -47,16 +47,19 @@ bool collect(const std::string& path, std::vector<std::string>* files) {
   return ok;
 }
 
-bool read_all(const std::string& path, std::vector<uint8_t>* bytes) {
+// The whole file into bytes; 0, or the system's reason when it cannot be read.
+int read_all(const std::string& path, std::vector<uint8_t>* bytes) {
+  errno = 0;
   FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
+  if (!f) return errno ? errno : EACCES;
   bytes->clear();
   uint8_t chunk[65536];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
-  const bool ok = !std::ferror(f);
+  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+    bytes->insert(bytes->end(), chunk, chunk + got);
+  const int reason = std::ferror(f) ? (errno ? errno : EIO) : 0;
   std::fclose(f);
-  return ok;
+  return reason;
 }
 
 }  // namespace
@@ -78,8 +81,8 @@ int main(int argc, char** argv) {
   if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
   std::vector<uint8_t> bytes;
   for (const std::string& file : files) {
-    if (!read_all(file, &bytes)) {
-      std::fprintf(stderr, "replay: cannot read %s: %s\n", file.c_str(), std::strerror(errno));
+    if (int reason = read_all(file, &bytes)) {
+      std::fprintf(stderr, "replay: cannot read %s: %s\n", file.c_str(), std::strerror(reason));
       return 1;
     }
     std::fprintf(stderr, "replay: %s (%zu bytes)\n", file.c_str(), bytes.size());
