@@ -35,9 +35,9 @@ demo: deps $(BUILD)/CMakeCache.txt
 gallery: build
 	@scripts/gallery.sh $(BUILD)
 
-# Every test: the normal build's full suite, then the unit and end-to-end tests again under ASan
-# and UBSan with leak detection on (only the off-screen renderer's own blocks are let go), then the
-# Windows build's tests under wine.
+# Every test: the normal build's full suite, then the unit and end-to-end tests and the fuzz
+# targets' replays of their seeds and regressions again under ASan and UBSan with leak detection on
+# (only the off-screen renderer's own blocks are let go), then the Windows build's tests under wine.
 test: test-unit test-asan test-windows
 
 test-unit: build
@@ -48,7 +48,7 @@ test-asan: deps
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 \
 	  LSAN_OPTIONS="suppressions='$(CURDIR)/scripts/lsan-suppressions.txt':print_suppressions=0" \
-	  ctest --output-on-failure -j $(JOBS) -L 'unit|e2e'
+	  ctest --output-on-failure -j $(JOBS) -L 'unit|e2e|fuzz'
 
 # Windows programs cross-built with MinGW-w64: 64-bit in $(WIN64), 32-bit in $(WIN32B) (built only:
 # this machine runs no 32-bit Windows programs), each with the players' download zip, the installer

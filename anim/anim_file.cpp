@@ -22,12 +22,23 @@ FILE* anim_fopen_read(const char* path) {
 }
 
 AnimFile anim_open(const char* path) {
+  errno = 0;
+  FILE* f = anim_fopen_read(path);
+  if (!f) {
+    AnimFile anim = {};
+    anim.version = 1;
+    anim.open_errno = errno ? errno : ENOENT;
+    return anim;
+  }
+  return anim_open_stream(f);
+}
+
+AnimFile anim_open_stream(FILE* stream) {
   AnimFile anim = {};
   anim.version = 1;
-  errno = 0;
-  anim.file = anim_fopen_read(path);
+  anim.file = stream;
   if (!anim.file) {
-    anim.open_errno = errno ? errno : ENOENT;
+    anim.open_errno = EBADF;
     return anim;
   }
   unsigned char head[ANIM_HEADER_SIZE];

@@ -37,6 +37,11 @@ VT_API FILE* anim_fopen_read(const char* path);
 // Opens path for reading ("rb") and positions the stream at the first frame.
 VT_API AnimFile anim_open(const char* path);
 
+// The same for a stream already open for reading at its first byte (a memory stream from
+// fmemopen, a pipe, ...), which the AnimFile then owns: anim_close closes it. A null stream gives
+// the AnimFile of a path that could not be opened (open_errno EBADF).
+VT_API AnimFile anim_open_stream(FILE* stream);
+
 // Back to the first frame (offset 0 for version 1, 6 otherwise), end-of-file state cleared,
 // frame 0. Returns 0, changing nothing, when the stream cannot go back (a pipe past its first
 // frame); 1 otherwise.

@@ -1,5 +1,5 @@
-// Memory canvas sink: stores decoded pixels that fall inside the canvas. Whole blocks inside the
-// canvas are copied row by row; blocks on an edge are clipped pixel by pixel.
+// Memory canvas sink: stores decoded pixels that fall inside the canvas. Blocks are clipped to the
+// canvas and copied row by row.
 #include "anim/canvas.h"
 
 #include <cstring>
@@ -12,26 +12,30 @@ void canvas_pixel(void* user, int x, int y, int index) {
     c->index[size_t(y) * c->width + x] = (unsigned char)index;
 }
 
+// The part of the 8x8 block at (x, y) that lies on the canvas: columns x0..x1-1, rows y0..y1-1.
+// False when none does (most blocks of a large picture, on a small canvas).
+bool clip_block(const AnimCanvas* c, int x, int y, int* x0, int* x1, int* y0, int* y1) {
+  *x0 = x < 0 ? 0 : x;
+  *y0 = y < 0 ? 0 : y;
+  *x1 = x > c->width - 8 ? c->width : x + 8;
+  *y1 = y > c->height - 8 ? c->height : y + 8;
+  return *x0 < *x1 && *y0 < *y1;
+}
+
 void canvas_block(void* user, int x, int y, const unsigned char* index) {
   AnimCanvas* c = static_cast<AnimCanvas*>(user);
-  if (x >= 0 && y >= 0 && x <= c->width - 8 && y <= c->height - 8) {
-    unsigned char* row = c->index + size_t(y) * c->width + x;
-    for (int r = 0; r < 8; r++, row += c->width) std::memcpy(row, index + r * 8, 8);
-    return;
-  }
-  for (int r = 0; r < 8; r++)
-    for (int col = 0; col < 8; col++) canvas_pixel(user, x + col, y + r, index[r * 8 + col]);
+  int x0, x1, y0, y1;
+  if (!clip_block(c, x, y, &x0, &x1, &y0, &y1)) return;
+  for (int r = y0; r < y1; r++)
+    std::memcpy(c->index + size_t(r) * c->width + x0, index + (r - y) * 8 + (x0 - x), size_t(x1 - x0));
 }
 
 void canvas_fill(void* user, int x, int y, int index) {
   AnimCanvas* c = static_cast<AnimCanvas*>(user);
-  if (x >= 0 && y >= 0 && x <= c->width - 8 && y <= c->height - 8) {
-    unsigned char* row = c->index + size_t(y) * c->width + x;
-    for (int r = 0; r < 8; r++, row += c->width) std::memset(row, index, 8);
-    return;
-  }
-  for (int r = 0; r < 8; r++)
-    for (int col = 0; col < 8; col++) canvas_pixel(user, x + col, y + r, index);
+  int x0, x1, y0, y1;
+  if (!clip_block(c, x, y, &x0, &x1, &y0, &y1)) return;
+  for (int r = y0; r < y1; r++)
+    std::memset(c->index + size_t(r) * c->width + x0, index, size_t(x1 - x0));
 }
 
 }  // namespace

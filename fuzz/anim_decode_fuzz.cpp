@@ -8,11 +8,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "anim/canvas.h"
 #include "anim/decode.h"
+#include "fuzz/fuzz_temp.h"
 
 namespace {
 
@@ -74,7 +76,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = "/tmp/anim_decode_fuzz_" + std::to_string(getpid()) + ".anim";
+  static const std::string path = fuzz_temp_path("anim-decode-fuzz.anim");
+  static const int removed_at_exit = atexit([] { unlink(path.c_str()); });
+  (void)removed_at_exit;
   std::string bytes(reinterpret_cast<const char*>(data), size);
   write_file(path, bytes);
   decode_all(path, size);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,10 +14,13 @@
 #include "anim/canvas.h"
 #include "anim/decode.h"
 #include "anim/encode.h"
+#include "fuzz/fuzz_temp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
-  static const std::string path = "/tmp/anim_encode_fuzz_" + std::to_string(getpid()) + ".anim";
+  static const std::string path = fuzz_temp_path("anim-encode-fuzz.anim");
+  static const int removed_at_exit = atexit([] { unlink(path.c_str()); });
+  (void)removed_at_exit;
   const int width = 1 + data[0] % 40, height = 1 + data[1] % 40, version = 1 + (data[2] & 1);
   const bool runs = data[2] & 2;  // bytes as (count, colour) runs, or as pixels
   data += 3;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz/fuzz_temp.h"
 #include "support/dyn_array.h"
 
 namespace {
@@ -29,7 +30,7 @@ bool write_all(const std::string& path, const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  std::string base = "/tmp/vantorel-array-load-fuzz-" + std::to_string(getpid());
+  std::string base = fuzz_temp_path("array-load-fuzz");
   path_in = base + ".in";
   path_out = base + ".out";
   atexit([] {

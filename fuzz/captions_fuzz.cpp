@@ -9,11 +9,12 @@
 #include <unistd.h>
 
 #include "captions/captions.h"
+#include "fuzz/fuzz_temp.h"
 
 namespace {
 
 std::string temp_path() {
-  return "/tmp/vantorel-captions-fuzz-" + std::to_string(getpid()) + ".txt";
+  return fuzz_temp_path("captions-fuzz") + ".txt";
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_temp.h"
 #include "support/dyn_array.h"
 #include "text/font.h"
 
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
   if (!context || !OSMesaMakeCurrent(context, pixels.data(), GL_UNSIGNED_BYTE, 16, 16)) abort();
   font_set_max_texture_size_override(LIMIT);
-  path = "/tmp/vantorel-loadfont-fuzz-" + std::to_string(getpid()) + ".fnt";
+  path = fuzz_temp_path("loadfont-fuzz") + ".fnt";
   atexit([] { unlink(path.c_str()); });
   return 0;
 }

@@ -10,7 +10,8 @@ usage: scripts/run-fuzzers.sh [BUILD [SECONDS [TARGET...]]]
 Environment: FUZZ_JOBS=N runs N targets at a time (default 1); FUZZ_NICE=N runs them under
 nice -n N (default 0).
 Writes, per target NAME:
-  BUILD/fuzz/corpus/NAME/      the growing corpus (the seeds in fuzz/seeds/NAME are read too)
+  BUILD/fuzz/corpus/NAME/      the growing corpus (the seeds in fuzz/seeds/NAME and the inputs
+                               that once failed, fuzz/regressions/NAME, are read too)
   BUILD/fuzz/artifacts/NAME/   crash-*, leak-*, timeout-*, oom-* inputs that made it fail
   BUILD/fuzz/logs/NAME.log     the whole output of the run: crash reports with their stacks
 and ends with one line of executions and coverage per target. Exit status 1 when a target failed.
@@ -40,6 +41,7 @@ run_one() {
   mkdir -p "$corpus" "$artifacts"
   local seeds=()
   [ -d "$root/fuzz/seeds/$name" ] && seeds=("$root/fuzz/seeds/$name")
+  [ -d "$root/fuzz/regressions/$name" ] && seeds+=("$root/fuzz/regressions/$name")
   # Leaks are checked (libFuzzer's default); only the off-screen renderer's own blocks are let go.
   LSAN_OPTIONS="suppressions=$root/scripts/lsan-suppressions.txt:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
   nice -n "$niceness" "$f" -max_total_time="$seconds" -print_final_stats=1 \

@@ -1,4 +1,5 @@
-// The ANIM container: which files are version 2, where their frames start, rewinding, recorders
+// The ANIM container: which files and memory streams are version 2, where their frames start,
+// rewinding, recorders
 // with no frames, and paths or sizes that cannot be opened.
 #include <gtest/gtest.h>
 
@@ -136,6 +137,26 @@ TEST(AnimFileOpen, PipesDecodeExactlyLikeFilesButCannotRewind) {
   decode_all(&fresh, &taken);
   EXPECT_EQ(taken, (long long)v1.size());
   anim_close(fresh);
+}
+
+TEST(AnimFileOpen, MemoryStreamsDecodeLikeFiles) {
+  static char bytes[] = "ANIM2\0\xA0\x00\x00\x05\xFE";
+  AnimFile a = anim_open_stream(fmemopen(bytes, sizeof bytes - 1, "rb"));
+  ASSERT_NE(a.file, nullptr);
+  EXPECT_EQ(a.version, 2);
+  std::vector<unsigned char> pixels(8 * 8, 0);
+  AnimCanvas canvas = {8, 8, pixels.data()};
+  AnimSink sink = anim_canvas_sink(&canvas);
+  EXPECT_EQ(anim_decode_frame(&a, &sink), 1);
+  EXPECT_EQ(pixels[63], 5);
+  EXPECT_EQ(anim_rewind(&a), 1);
+  EXPECT_EQ(std::ftell(a.file), 6);
+  anim_close(a);
+
+  AnimFile none = anim_open_stream(nullptr);
+  EXPECT_EQ(none.file, nullptr);
+  EXPECT_EQ(none.open_errno, EBADF);
+  EXPECT_TRUE(anim_at_end(&none));
 }
 
 TEST(AnimFileWriter, EmptyRecordings) {

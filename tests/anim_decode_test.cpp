@@ -264,4 +264,27 @@ TEST(AnimDecode, CanvasKeepsOnlyPixelsInside) {
     }
 }
 
+// Blocks and fills at every place on and around canvases narrower and wider than a block land
+// exactly where single pixels would.
+TEST(AnimDecode, CanvasClipsBlocksOnEveryEdge) {
+  unsigned char index[64];
+  for (int k = 0; k < 64; k++) index[k] = (unsigned char)(k + 1);
+  for (int w : {3, 8, 13}) {
+    const int h = 21 - w;
+    for (int y = -9; y <= h + 1; y++)
+      for (int x = -9; x <= w + 1; x++) {
+        std::vector<unsigned char> got(w * h, 0), filled(w * h, 0), want(w * h, 0);
+        AnimCanvas c = {w, h, got.data()}, f = {w, h, filled.data()}, ref = {w, h, want.data()};
+        AnimSink sink = anim_canvas_sink(&c), fill = anim_canvas_sink(&f);
+        AnimSink one = anim_canvas_sink(&ref);
+        sink.block(sink.user, x, y, index);
+        fill.fill(fill.user, x, y, 200);
+        for (int k = 0; k < 64; k++) one.pixel(one.user, x + k % 8, y + k / 8, index[k]);
+        ASSERT_EQ(got, want) << w << "x" << h << " block at " << x << "," << y;
+        for (unsigned char& v : want) v = v ? 200 : 0;
+        ASSERT_EQ(filled, want) << w << "x" << h << " fill at " << x << "," << y;
+      }
+  }
+}
+
 }  // namespace

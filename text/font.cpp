@@ -124,33 +124,11 @@ FontLayout font_layout(const uint8_t* data, uint32_t length, int limit, Font* fo
   return layout;
 }
 
-void font_load_mem(const uint8_t* data, uint32_t length, const char* name, uint8_t as_alpha) {
+uint8_t* font_atlas(const uint8_t* data, uint32_t length, const Font* font, int width, int height,
+                    uint8_t as_alpha) {
   if (!data) length = 0;
-  Font* font = static_cast<Font*>(calloc(1, sizeof(Font)));
-  if (!font) {
-    fputs("font_load_mem: out of memory\n", stderr);
-    abort();
-  }
-  string_dup(&font->name, name ? name : "");
-
-  int limit = font_max_texture_size();
-  if (limit > LIMIT_CAP) limit = LIMIT_CAP;
-  FontLayout layout = font_layout(data, length, limit, font);
-  int width = layout.atlas_w, height = layout.atlas_h;
-  if (uint32_t(height) > uint32_t(limit)) {
-    char suffix[96];
-    snprintf(suffix, sizeof suffix, "' required texture of size %dx%d but GL_MAX_TEXTURE_SIZE=%d",
-             width, height, font_max_texture_size());
-    char message[TEXTURE_MESSAGE_SIZE];
-    fit_message(message, sizeof message, "Font '", font->name, suffix);
-    gfx_fatal(message);
-  }
-
   uint8_t* atlas = static_cast<uint8_t*>(calloc(size_t(width) * size_t(height), 4));
-  if (!atlas) {
-    fputs("font_load_mem: out of memory\n", stderr);
-    abort();
-  }
+  if (!atlas) return nullptr;
   float red[256], green[256], blue[256];
   anim_palette(red, green, blue);
   uint64_t pos = 0;
@@ -175,6 +153,36 @@ void font_load_mem(const uint8_t* data, uint32_t length, const char* name, uint8
         }
       }
     }
+  }
+  return atlas;
+}
+
+void font_load_mem(const uint8_t* data, uint32_t length, const char* name, uint8_t as_alpha) {
+  if (!data) length = 0;
+  Font* font = static_cast<Font*>(calloc(1, sizeof(Font)));
+  if (!font) {
+    fputs("font_load_mem: out of memory\n", stderr);
+    abort();
+  }
+  string_dup(&font->name, name ? name : "");
+
+  int limit = font_max_texture_size();
+  if (limit > LIMIT_CAP) limit = LIMIT_CAP;
+  FontLayout layout = font_layout(data, length, limit, font);
+  int width = layout.atlas_w, height = layout.atlas_h;
+  if (uint32_t(height) > uint32_t(limit)) {
+    char suffix[96];
+    snprintf(suffix, sizeof suffix, "' required texture of size %dx%d but GL_MAX_TEXTURE_SIZE=%d",
+             width, height, font_max_texture_size());
+    char message[TEXTURE_MESSAGE_SIZE];
+    fit_message(message, sizeof message, "Font '", font->name, suffix);
+    gfx_fatal(message);
+  }
+
+  uint8_t* atlas = font_atlas(data, length, font, width, height, as_alpha);
+  if (!atlas) {
+    fputs("font_load_mem: out of memory\n", stderr);
+    abort();
   }
 
   GLuint tex = 0;

@@ -61,6 +61,14 @@ struct FontLayout {
 VT_API FontLayout font_layout(const uint8_t* data, uint32_t length, int limit, Font* font);
 
 VT_API void font_list_init(void);  // creates the font store once; the loaders call it
+// The RGBA texels (width x height, row-major, top row first) of the atlas font_layout laid out in
+// font for the same data: colour mode (as_alpha 0) gives every glyph byte its palette colour with
+// alpha 255 and transparent bytes (0, 0, 0, 0); alpha mode gives every glyph byte white with its
+// coverage as alpha (0 for transparent). Texels between glyphs, and those of bytes cut off by the
+// end of the data, are (0, 0, 0, 0).
+// No OpenGL is needed. The block is the caller's to free(); null when memory runs out.
+VT_API uint8_t* font_atlas(const uint8_t* data, uint32_t length, const Font* font, int width,
+                           int height, uint8_t as_alpha);
 // Loads font data (as_alpha non-zero: white glyphs with their coverage in alpha, for tinting)
 // into a new font called name; the first font loaded becomes current.
 VT_API void font_load_mem(const uint8_t* data, uint32_t length, const char* name, uint8_t as_alpha);
