@@ -47,3 +47,7 @@ extern int anim_gl_path;
 // Frames that anim_next_frame has drawn as one image since the program started (the others went
 // as points). Lets tests and benchmarks see which way frames went.
 extern long anim_gl_image_frames;
+// Rectangles those frames were drawn in, and the pixels the rectangles cover (changed or not),
+// since the program started. Let benchmarks see how many calls and how much overdraw a frame costs.
+extern long anim_gl_image_rects;
+extern long anim_gl_image_pixels;

@@ -22,6 +22,8 @@ constexpr GLenum TEXTURE_CUBE_MAP = 0x8513;
 
 int anim_gl_path = ANIM_GL_FAST;
 long anim_gl_image_frames = 0;
+long anim_gl_image_rects = 0;
+long anim_gl_image_pixels = 0;
 
 void anim_plot(int x, int y, int index) {
   anim_color(index);
@@ -270,6 +272,8 @@ void draw_gathered() {
     // The image's bottom row is screen row y0 + h - 1; 0.1 inside the pixel, as the points are.
     glRasterPos2f(float(x0 + 0.1), float(y0 + h - 1 + 0.9));
     glDrawPixels(w, h, GL_RGBA, GL_UNSIGNED_BYTE, g.image.data());
+    anim_gl_image_rects++;
+    anim_gl_image_pixels += long(w) * h;
     for (int y = y0; y < y0 + h; y++)
       std::memset(&g.image[size_t(g.height - 1 - y) * g.width + x0], 0, size_t(w) * 4);
   }
