@@ -38,9 +38,9 @@ void anim_plot(int x, int y, int index);
 
 // How anim_next_frame reaches OpenGL.
 enum AnimGlPath {
-  ANIM_GL_FAST = 0,    // default: the frame's pixels in one image, the changed parts drawn with
-                       // glDrawPixels when the GL state makes that identical to points, else
-                       // ANIM_GL_POINTS
+  ANIM_GL_FAST = 0,    // default: the frame's pixels in one image, the changed parts drawn as
+                       // textured quads (or glDrawPixels) and points when the GL state makes that
+                       // identical to points alone, else ANIM_GL_POINTS
   ANIM_GL_POINTS = 1,  // one glBegin(GL_POINTS) batch per frame, anim_plot per pixel
 };
 extern int anim_gl_path;
