@@ -387,12 +387,16 @@ int main(int argc, char** argv) {
     tool_cpu.push_back(cpu);
   }
   remove("/tmp/vt_bench_play_mixed.png");
+  const double whole = median(play_cpu) / median(tool_cpu);
   printf("\nmixed, whole programs: player %.3f s of processor, animtool render %.3f s: %.1fx\n",
-         median(play_cpu), median(tool_cpu), median(play_cpu) / median(tool_cpu));
+         median(play_cpu), median(tool_cpu), whole);
   print_gl_costs();
   printf("Targets:\n");
-  printf("  mixed 720p, player / decoding alone:  %5.1fx   (target <= 5x)   %s\n", mixed.ratio,
-         mixed.ratio <= 5 ? "met" : "NOT MET");
+  // As the target was set: whole programs, start-up included; with start-up taken off from the
+  // player only and decoding timed in-process, the ratio column above is the stricter figure.
+  printf("  mixed 720p, player / animtool render:  %5.1fx   (target <= 5x)   %s   (%.1fx without "
+         "start-up)\n",
+         whole, whole <= 5 ? "met" : "NOT MET", mixed.ratio);
   const Content& full = contents[2];
   printf("  full-change 720p frame, player cpu:  %5.2f ms (target <= 6 ms) %s\n", full.cpu_ms,
          full.cpu_ms <= 6 ? "met" : "NOT MET");
