@@ -43,14 +43,18 @@ VT_API void anim_plot(int x, int y, int index);
 
 // How anim_next_frame reaches OpenGL.
 enum AnimGlPath {
-  ANIM_GL_FAST = 0,    // default: the frame's pixels in one image, the changed parts drawn with
-                       // glDrawPixels when the GL state makes that identical to points, else
-                       // ANIM_GL_POINTS
+  ANIM_GL_FAST = 0,    // default: the frame's pixels in one image, the changed parts drawn as
+                       // textured quads (or glDrawPixels) and points when the GL state makes that
+                       // identical to points alone, else ANIM_GL_POINTS
   ANIM_GL_POINTS = 1,  // one glBegin(GL_POINTS) batch per frame, anim_plot per pixel
 };
 extern VT_API int anim_gl_path;  // an AnimGlPath; ANIM_GL_FAST unless changed
 // Frames that anim_next_frame has drawn as one image since the program started (the others went
 // as points). Lets tests and benchmarks see which way frames went.
 extern VT_API long anim_gl_image_frames;
+// Rectangles those frames were drawn in, and the pixels the rectangles cover (changed or not),
+// since the program started. Let benchmarks see how many calls and how much overdraw a frame costs.
+extern VT_API long anim_gl_image_rects;
+extern VT_API long anim_gl_image_pixels;
 
 VT_END_DECLS

@@ -1,9 +1,11 @@
 // Drawing decoded frames with OpenGL. The literal path sends every pixel as one point of a
 // GL_POINTS batch (anim_plot). The fast path gathers the frame's pixels in an RGBA image, notes
-// which 8x8 cells they fall in, and draws a few rectangles around those cells with glDrawPixels,
-// unchanged pixels discarded by the alpha test. It is used only where the GL state makes both give
-// the same pixels, colour and depth, and falls back to points otherwise. Small frames are drawn as
-// points, which costs less than an image.
+// which 8x8 cells they fall in and how many pixels each holds, and draws the cells: the few with a
+// pixel or two as points, the rest in rectangles chosen by cost. The rectangles are copied into a
+// texture kept for the purpose and drawn as one batch of textured quads, unchanged pixels discarded
+// by the alpha test (glDrawPixels, one call per rectangle, where the texture cannot be used). It is
+// used only where the GL state makes all of this give the same pixels as points, colour and depth,
+// and falls back to points otherwise. Small frames are drawn as points.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -22,6 +24,8 @@ constexpr GLenum TEXTURE_CUBE_MAP = 0x8513;
 
 int anim_gl_path = ANIM_GL_FAST;
 long anim_gl_image_frames = 0;
+long anim_gl_image_rects = 0;
+long anim_gl_image_pixels = 0;
 
 void anim_plot(int x, int y, int index) {
   anim_color(index);
@@ -45,9 +49,19 @@ int next_frame_points(AnimFile* anim) {
   return more;
 }
 
-// Frames with at most this many pixels are drawn as points: fewer than that cost less than
-// uploading and drawing an image of their bounding box.
-constexpr int SMALL_FRAME = 4096;
+// What drawing costs, in nanoseconds of processor time, as measured by bench/anim_playback_bench
+// (its "GL costs" lines; re-measure there after a change of GL driver or machine). Mesa's software
+// rasteriser on a 2-core machine: a point costs far more than a pixel of a quad, a quad in the
+// batch little more than its setup, a glDrawPixels call much more, as it allocates and fills a
+// texture of its own. Only the speed depends on these: every choice they steer draws the same.
+constexpr double POINT_NS = 470;         // one point of a GL_POINTS batch
+constexpr double QUAD_NS = 1600;         // one rectangle of the texture batch: upload call, quad
+constexpr double DRAW_PIXELS_NS = 7500;  // one glDrawPixels call
+constexpr double PIXEL_NS = 10;          // each pixel a rectangle covers, either way
+
+// Frames with at most this many pixels are drawn as points: the image, its rectangles and their
+// set-up cost more than that.
+constexpr int SMALL_FRAME = 64;
 
 struct Pending {
   int x, y, index;
@@ -67,12 +81,18 @@ struct Gather {
   int words = 0, cell_rows = 0;
   std::vector<uint64_t> dirty;
   int first_row, last_row;
+  std::vector<unsigned char> count;  // pixels written in each cell, up to 255
+  std::vector<uint64_t> solid;       // cells wholly written by one block, laid out as dirty
+  GLuint texture = 0;                // the rectangles' texture, tex_w x tex_h, image rows
+  int tex_w = 0, tex_h = 0;
 };
 Gather gather;
 
-void mark_cell(int cx, int cy) {
+void mark_cell(int cx, int cy, int pixels) {
   Gather& g = gather;
   g.dirty[size_t(cy) * g.words + (cx >> 6)] |= uint64_t(1) << (cx & 63);
+  unsigned char& n = g.count[size_t(cy) * (g.words * 64) + cx];
+  n = (unsigned char)std::min(255, n + pixels);
   if (cy < g.first_row) g.first_row = cy;
   if (cy > g.last_row) g.last_row = cy;
 }
@@ -81,7 +101,7 @@ void image_pixel(int x, int y, int index) {
   Gather& g = gather;
   if (unsigned(x) >= unsigned(g.width) || unsigned(y) >= unsigned(g.height)) return;
   g.image[size_t(g.height - 1 - y) * g.width + x] = g.colour[index];
-  mark_cell(x >> 3, y >> 3);
+  mark_cell(x >> 3, y >> 3, 1);
 }
 
 void start_imaging() {
@@ -119,9 +139,10 @@ void gather_block(void*, int x, int y, const unsigned char* index) {
   uint32_t* row = &g.image[size_t(g.height - 1 - y) * g.width + x];
   for (int r = 0; r < 8; r++, row -= g.width)
     for (int c = 0; c < 8; c++) row[c] = g.colour[index[r * 8 + c]];
-  // Blocks lie on the 8-pixel grid; the rest mark every cell they touch.
+  if (((x | y) & 7) == 0) g.solid[size_t(y >> 3) * g.words + (x >> 9)] |= uint64_t(1) << ((x >> 3) & 63);
+  // Blocks lie on the 8-pixel grid; the rest mark every cell they touch, counted as full.
   for (int cy = y >> 3; cy <= (y + 7) >> 3; cy++)
-    for (int cx = x >> 3; cx <= (x + 7) >> 3; cx++) mark_cell(cx, cy);
+    for (int cx = x >> 3; cx <= (x + 7) >> 3; cx++) mark_cell(cx, cy, 64);
 }
 
 void gather_fill(void* user, int x, int y, int index) {
@@ -190,19 +211,48 @@ void set_colour_table() {
   }
 }
 
+// Draws the cells with fewer pixels than a rectangle is worth as points, from the image (where
+// each pixel holds its last colour, so order does not matter), and unmarks them.
+void draw_sparse_cells(double rect_ns) {
+  Gather& g = gather;
+  bool begun = false;
+  for (int cy = g.first_row; cy <= g.last_row; cy++)
+    for (int w = 0; w < g.words; w++) {
+      uint64_t& bits = g.dirty[size_t(cy) * g.words + w];
+      for (uint64_t word = bits; word; word &= word - 1) {
+        const int cx = w * 64 + __builtin_ctzll(word);
+        unsigned char& n = g.count[size_t(cy) * (g.words * 64) + cx];
+        if (n * POINT_NS >= rect_ns) continue;
+        n = 0;
+        bits &= ~(uint64_t(1) << (cx & 63));
+        if (!begun) glBegin(GL_POINTS);
+        begun = true;
+        for (int y = cy * 8; y < std::min(cy * 8 + 8, g.height); y++)
+          for (int x = cx * 8; x < std::min(cx * 8 + 8, g.width); x++) {
+            uint32_t& p = g.image[size_t(g.height - 1 - y) * g.width + x];
+            if (!p) continue;
+            glColor4ubv(reinterpret_cast<const GLubyte*>(&p));
+            glVertex2f(float(x + 0.1), float(y + 0.1));
+            p = 0;
+          }
+      }
+    }
+  if (begun) glEnd();
+}
+
 // Rectangles of cells, inclusive, that together cover every marked cell.
 struct CellRect {
   int x0, x1, y0, y1;
 };
 
-// Cuts the marked cells into a few rectangles: each cell row into runs of marked cells (runs closer
-// than RUN_GAP cells joined, since one more rectangle costs more than drawing the gap, which the
-// alpha test discards), and runs that span the same columns in consecutive rows stacked into one.
-// On 1280x720 sprites this took a fifth of the time of one rectangle per run of changed rows;
-// gaps of 4 and 16 cells measured alike, no joining at all twice as slow.
-constexpr int RUN_GAP = 16;
-void cover_cells(std::vector<CellRect>* out) {
+// Cuts the marked cells into rectangles: each cell row into runs of marked cells, and each run
+// stacked onto a rectangle of the row above. Two pieces become one whenever the cells the union
+// adds cost less to draw than the rectangle it saves, so sparse change gets a rectangle per
+// cluster and dense change a few large ones. Rectangles may overlap; a pixel drawn twice gets the
+// same colour and depth both times.
+void cover_cells(double rect_ns, std::vector<CellRect>* out) {
   Gather& g = gather;
+  const double cell_ns = 64 * PIXEL_NS;
   static std::vector<CellRect> open, next;
   open.clear();
   out->clear();
@@ -212,14 +262,17 @@ void cover_cells(std::vector<CellRect>* out) {
     int run_start = -1, run_end = -1;
     auto end_run = [&]() {
       if (run_start < 0) return;
-      for (CellRect& r : open)
-        if (r.x0 == run_start && r.x1 == run_end && r.y1 == cy - 1) {
-          r.y1 = cy;
-          next.push_back(r);
-          r.y1 = -2;  // taken
-          run_start = -1;
-          return;
-        }
+      for (CellRect& r : open) {
+        if (r.y1 != cy - 1) continue;  // taken
+        const int x0 = std::min(r.x0, run_start), x1 = std::max(r.x1, run_end);
+        const int added = (x1 - x0 + 1) * (cy - r.y0 + 1) - (r.x1 - r.x0 + 1) * (cy - r.y0) -
+                          (run_end - run_start + 1);
+        if (added * cell_ns >= rect_ns) continue;
+        next.push_back({x0, x1, r.y0, cy});
+        r.y1 = -2;
+        run_start = -1;
+        return;
+      }
       next.push_back({run_start, run_end, cy, cy});
       run_start = -1;
     };
@@ -228,7 +281,7 @@ void cover_cells(std::vector<CellRect>* out) {
       while (word) {
         int cx = w * 64 + __builtin_ctzll(word);
         word &= word - 1;
-        if (run_start >= 0 && cx - run_end <= RUN_GAP) {
+        if (run_start >= 0 && (cx - run_end - 1) * cell_ns < rect_ns) {
           run_end = cx;
           continue;
         }
@@ -243,13 +296,81 @@ void cover_cells(std::vector<CellRect>* out) {
   }
 }
 
+// Binds the rectangles' texture, made anew when missing: the first time, after a change of size,
+// or in another context, where the name may be free or another texture's (the priority tells ours).
+// False when the implementation cannot hold a texture that large.
+constexpr GLfloat TEXTURE_TAG = 0.8671875f;
+bool bind_texture() {
+  Gather& g = gather;
+  int w = 1, h = 1;
+  while (w < g.width) w *= 2;
+  while (h < g.height) h *= 2;
+  GLint got_w = 0, got_h = 0;
+  GLfloat tag = 0;
+  if (g.texture && glIsTexture(g.texture)) {
+    glBindTexture(GL_TEXTURE_2D, g.texture);
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, &tag);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &got_w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &got_h);
+    if (tag == TEXTURE_TAG && got_w == w && got_h == h) return true;
+    if (tag == TEXTURE_TAG) glDeleteTextures(1, &g.texture);  // ours, for another size
+  }
+  GLint most = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
+  if (w > most || h > most) return false;
+  glGenTextures(1, &g.texture);
+  glBindTexture(GL_TEXTURE_2D, g.texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, TEXTURE_TAG);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &got_w);
+  g.tex_w = w;
+  g.tex_h = h;
+  return got_w == w;
+}
+
+// The texture path draws polygons, which points ignore: it needs an identity texture matrix (the
+// rest of the polygon state is set for the draw).
+bool texture_matrix_identity() {
+  GLdouble t[16];
+  glGetDoublev(GL_TEXTURE_MATRIX, t);
+  for (int i = 0; i < 16; i++)
+    if (t[i] != (i % 5 == 0 ? 1.0 : 0.0)) return false;
+  return true;
+}
+
+// True when every pixel of the rectangle is one of the frame's: drawn without the alpha test,
+// which lets Mesa's rasteriser skip a step per pixel.
+bool opaque(const CellRect& r) {
+  const Gather& g = gather;
+  for (int cy = r.y0; cy <= r.y1; cy++)
+    for (int cx = r.x0; cx <= r.x1; cx++)
+      if (!(g.solid[size_t(cy) * g.words + (cx >> 6)] >> (cx & 63) & 1)) return false;
+  return true;
+}
+
+// Pixel rectangle of a cell rectangle, clipped to the image.
+struct PixelRect {
+  int x0, y0, w, h;
+};
+PixelRect pixels_of(const CellRect& r) {
+  const Gather& g = gather;
+  const int x0 = r.x0 * 8, y0 = r.y0 * 8;
+  return {x0, y0, std::min(r.x1 * 8 + 8, g.width) - x0, std::min(r.y1 * 8 + 8, g.height) - y0};
+}
+
 void draw_gathered() {
   Gather& g = gather;
   if (g.last_row < g.first_row) return;
   static std::vector<CellRect> rects;
-  cover_cells(&rects);
-  glPushAttrib(GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT | GL_CURRENT_BIT);
+  glPushAttrib(GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT | GL_CURRENT_BIT | GL_ENABLE_BIT |
+               GL_POLYGON_BIT | GL_TEXTURE_BIT);
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  const bool textured = texture_matrix_identity() && bind_texture();
+  const double rect_ns = textured ? QUAD_NS : DRAW_PIXELS_NS;
+  draw_sparse_cells(rect_ns);
+  cover_cells(rect_ns, &rects);
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.5f);
   glPixelZoom(1, 1);
@@ -262,21 +383,68 @@ void draw_gathered() {
   glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, g.width);
-  for (const CellRect& r : rects) {
-    const int x0 = r.x0 * 8, y0 = r.y0 * 8;
-    const int w = std::min(r.x1 * 8 + 8, g.width) - x0, h = std::min(r.y1 * 8 + 8, g.height) - y0;
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, x0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, g.height - 1 - (y0 + h - 1));
-    // The image's bottom row is screen row y0 + h - 1; 0.1 inside the pixel, as the points are.
-    glRasterPos2f(float(x0 + 0.1), float(y0 + h - 1 + 0.9));
-    glDrawPixels(w, h, GL_RGBA, GL_UNSIGNED_BYTE, g.image.data());
-    for (int y = y0; y < y0 + h; y++)
-      std::memset(&g.image[size_t(g.height - 1 - y) * g.width + x0], 0, size_t(w) * 4);
+  for (const CellRect& cells : rects) {
+    const PixelRect r = pixels_of(cells);
+    const int bottom = g.height - (r.y0 + r.h);  // the image row of the rectangle's last row
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, r.x0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, bottom);
+    if (textured) {
+      glTexSubImage2D(GL_TEXTURE_2D, 0, r.x0, bottom, r.w, r.h, GL_RGBA, GL_UNSIGNED_BYTE,
+                      g.image.data());
+    } else {
+      // 0.1 inside the pixel, as the points are.
+      glRasterPos2f(float(r.x0 + 0.1), float(r.y0 + r.h - 1 + 0.9));
+      glDrawPixels(r.w, r.h, GL_RGBA, GL_UNSIGNED_BYTE, g.image.data());
+    }
+    anim_gl_image_rects++;
+    anim_gl_image_pixels += long(r.w) * r.h;
+  }
+  if (textured) {
+    // All uploads first: the quads then go as one batch, and a texture changed between draws
+    // would make Mesa finish the drawing before each change.
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    for (GLenum cap : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q,
+                       GL_CULL_FACE, GL_POLYGON_OFFSET_FILL, GL_POLYGON_STIPPLE, GL_POLYGON_SMOOTH})
+      glDisable(cap);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    // Corners on pixel edges, so every pixel centre samples its own texel's centre.
+    const float sx = 1.0f / float(g.tex_w), sy = 1.0f / float(g.tex_h);
+    for (bool alpha_test : {false, true}) {
+      if (!alpha_test) glDisable(GL_ALPHA_TEST);
+      else glEnable(GL_ALPHA_TEST);
+      glBegin(GL_QUADS);
+      for (const CellRect& cells : rects) {
+        if (opaque(cells) == alpha_test) continue;
+        const PixelRect r = pixels_of(cells);
+        const float x0 = float(r.x0), x1 = float(r.x0 + r.w), y0 = float(r.y0),
+                    y1 = float(r.y0 + r.h);
+        const float t0 = float(g.height - r.y0) * sy, t1 = float(g.height - r.y0 - r.h) * sy;
+        glTexCoord2f(x0 * sx, t0);
+        glVertex2f(x0, y0);
+        glTexCoord2f(x1 * sx, t0);
+        glVertex2f(x1, y0);
+        glTexCoord2f(x1 * sx, t1);
+        glVertex2f(x1, y1);
+        glTexCoord2f(x0 * sx, t1);
+        glVertex2f(x0, y1);
+      }
+      glEnd();
+    }
+  }
+  for (const CellRect& cells : rects) {
+    const PixelRect r = pixels_of(cells);
+    for (int y = r.y0; y < r.y0 + r.h; y++)
+      std::memset(&g.image[size_t(g.height - 1 - y) * g.width + r.x0], 0, size_t(r.w) * 4);
   }
   glPopClientAttrib();
   glPopAttrib();
   std::fill(g.dirty.begin() + size_t(g.first_row) * g.words,
             g.dirty.begin() + size_t(g.last_row + 1) * g.words, 0);
+  std::fill(g.solid.begin() + size_t(g.first_row) * g.words,
+            g.solid.begin() + size_t(g.last_row + 1) * g.words, 0);
+  std::fill(g.count.begin() + size_t(g.first_row) * g.words * 64,
+            g.count.begin() + size_t(g.last_row + 1) * g.words * 64, 0);
 }
 
 int next_frame_fast(AnimFile* anim, const int viewport[4]) {
@@ -288,6 +456,8 @@ int next_frame_fast(AnimFile* anim, const int viewport[4]) {
     g.words = (g.width + 8 * 64 - 1) / (8 * 64);
     g.cell_rows = (g.height + 7) / 8;
     g.dirty.assign(size_t(g.words) * g.cell_rows, 0);
+    g.count.assign(size_t(g.words) * 64 * g.cell_rows, 0);
+    g.solid.assign(g.dirty.size(), 0);
     set_colour_table();
   }
   g.small.clear();

@@ -131,7 +131,8 @@ TEST(AnimDecodeGl, FastPathMatchesPointsAndCanvas) {
     if (depth) {
       EXPECT_NE(depth_points[0], 0xFFFFFFFFu);  // the frames wrote depth, both ways alike
     }
-    EXPECT_EQ(anim_gl_image_frames - images, 7);  // the big changes; the small ones went as points
+    // The big changes and the hand-made frame (some 200 pixels); the 40-pixel edits went as points.
+    EXPECT_EQ(anim_gl_image_frames - images, 8);
     ASSERT_EQ(points.size(), 12u);
     ASSERT_EQ(fast.size(), points.size());
     for (size_t f = 0; f < points.size(); f++) {
@@ -202,6 +203,39 @@ TEST(AnimDecodeGl, RectanglesAroundTheChangeMatchPoints) {
     }
     EXPECT_EQ(after_points, after_fast);
   }
+}
+
+// A texture matrix other than the identity would move the texture under the batched quads, so
+// the image frames go with glDrawPixels instead: still the points' pixels, colour and depth.
+TEST(AnimDecodeGl, DrawPixelsStandsInWhenTheTextureMatrixIsSet) {
+  const int width = 160, height = 120;
+  vt_test::TempDir dir;
+  std::string path = dir.file("t.anim");
+  vt_test::write_file(path, make_stream(width, height, 5));
+  std::vector<std::vector<uint32_t>> runs[2];
+  std::vector<GLuint> depth[2];
+  for (int gl_path : {ANIM_GL_POINTS, ANIM_GL_FAST}) {
+    vt_test::GlContext gl(width, height);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_TEXTURE);
+    glScalef(2, 0.5f, 1);
+    glMatrixMode(GL_MODELVIEW);
+    anim_gl_path = gl_path;
+    AnimFile a = anim_open(path.c_str());
+    long images = anim_gl_image_frames;
+    while (anim_next_frame(&a)) runs[gl_path].push_back(gl.pixels());
+    if (gl_path == ANIM_GL_FAST) {
+      EXPECT_EQ(anim_gl_image_frames - images, 8);
+    }
+    anim_close(a);
+    anim_gl_path = ANIM_GL_FAST;
+    depth[gl_path].assign(size_t(width) * height, 0);
+    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, depth[gl_path].data());
+  }
+  EXPECT_TRUE(runs[0] == runs[1]) << "colours differ";
+  EXPECT_TRUE(depth[0] == depth[1]) << "depth buffers differ";
 }
 
 TEST(AnimDecodeGl, FastPathStepsAsideForBlending) {
