@@ -5,11 +5,13 @@ ASAN    ?= build-asan
 FUZZB   ?= build-fuzz
 WIN64   ?= build-win64
 WIN32B  ?= build-win32
+WEB     ?= build-web
+WEB_PORT ?= 8080
 JOBS    ?= $(shell nproc)
 WERROR  ?= 0
 CMAKE_FLAGS = -DVANTOREL_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF)
 
-.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows install uninstall package
+.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows install uninstall package web web-serve test-web
 
 all: build
 
@@ -71,11 +73,27 @@ fuzz: deps
 	cmake --build $(FUZZB) -j $(JOBS)
 	@scripts/run-fuzzers.sh $(FUZZB) $(FUZZ_SECONDS)
 
+# The browser build in $(WEB): the player's and the gallery's pages with their WebAssembly, made
+# with Debian's emscripten (whose JavaScript optimiser needs Debian's node modules in NODE_PATH).
+export NODE_PATH := /usr/share/nodejs
+web: deps
+	emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(WEB) -j $(JOBS)
+
+# Serves the pages on this machine only: http://127.0.0.1:$(WEB_PORT)/vantorel.html
+web-serve: web
+	cd $(WEB) && python3 -m http.server --bind 127.0.0.1 $(WEB_PORT)
+
+# The pages in headless Chromium against the native build's reference pictures.
+test-web: web build
+	cmake --build $(BUILD) -j $(JOBS) --target animtool vantorel-headless vantorel-gallery-headless
+	node --test tests/web/
+
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b"; done; true
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(FUZZB) $(WIN64) $(WIN32B)
+	rm -rf $(BUILD) $(ASAN) $(FUZZB) $(WIN64) $(WIN32B) $(WEB)
 
 # Installs the programs, desktop entry, icons, MIME type, thumbnailer, manual pages and demo under
 # $(DESTDIR)$(PREFIX); the list of the files, DESTDIR included, is kept for `make uninstall`. A live

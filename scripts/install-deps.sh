@@ -18,7 +18,10 @@ packages=(
   desktop-file-utils shared-mime-info         # install tests: desktop entry, MIME type
   xdg-utils libglib2.0-bin                    #   and xdg-mime's file-type query (through gio)
   mandoc groff-base dpkg-dev                  # manual page lint, .deb dependencies (shlibdeps)
+  emscripten chromium                         # the browser build and its tests in headless Chromium
 )
+# npm drives the browser tests' one package; a machine whose node came with npm keeps its own.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,7 +29,21 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+
+# The browser tests' driver (playwright-core, no browser of its own: they use Debian's chromium),
+# exactly as the lockfile pins it, from the npm registry only.
+web_tests() {
+  local dir
+  dir="$(cd "$(dirname "$0")/.." && pwd)/tests/web"
+  [ -f "$dir/node_modules/playwright-core/package.json" ] && return 0
+  echo "install-deps: npm ci in tests/web"
+  (cd "$dir" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts)
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  web_tests
+  exit 0
+fi
 
 line="apt-get install -y --no-install-recommends ${missing[*]}"
 echo "install-deps: installing ${missing[*]}"
@@ -42,3 +59,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${runner[@]}" apt-get update -qq
 "${runner[@]}" $line
+web_tests
