@@ -7,6 +7,14 @@ var VantorelPage = (function () {
   var state = { status: 'loading', exitCode: null, polls: 0, boxes: [], module: null };
   window.vantorel = state;
   var consolePanel = document.getElementById('console');
+  // A program that ends from inside a sleep or a message box ends by an exception that nothing
+  // catches: that is the end of the run, not an error of the page.
+  window.addEventListener('unhandledrejection', function (e) {
+    if (e.reason && e.reason.name === 'ExitStatus') e.preventDefault();
+  });
+  window.addEventListener('error', function (e) {
+    if (e.error && e.error.name === 'ExitStatus') e.preventDefault();
+  });
 
   function messageBox(caption, text) {
     state.boxes.push(caption + ': ' + text);

@@ -53,6 +53,7 @@ struct WebHost {
   unsigned buttons = 0;
   double last_yield = 0;
   int polls = 0;
+  bool in_box = false;  // a message box is open: the keys are the dialog's
 };
 
 WebHost& host() {
@@ -163,6 +164,7 @@ void typed(const char* key) {
 
 EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* e, void*) {
   WebHost& s = host();
+  if (s.in_box) return EM_FALSE;
   bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
   int sided = 0;
   int vk = web_virtual_key(e->key, e->code, &sided);
@@ -280,7 +282,10 @@ int host_message_box(const char* caption, const char* text, unsigned) {
   fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
   fflush(stderr);
   web_gl_flush();
-  return web_message_box(caption ? caption : "", text ? text : "");
+  host().in_box = true;
+  int button = web_message_box(caption ? caption : "", text ? text : "");
+  host().in_box = false;
+  return button;
 }
 
 void host_console_open() {}
