@@ -37,8 +37,16 @@ target_compile_definitions(vantorel-gallery PRIVATE GALLERY_ASSETS="/assets")
 target_link_options(vantorel-gallery PRIVATE
                     "--embed-file=${CMAKE_SOURCE_DIR}/assets/caption_greek.font@/assets/caption_greek.font")
 
+# The layer's test scenes, compared by tests/web/ with the same scenes drawn by OSMesa.
+add_executable(gl-scenes ${CMAKE_SOURCE_DIR}/tests/web/gl_scenes.cpp ${CMAKE_SOURCE_DIR}/tests/web/gl_scenes_web.cpp)
+target_link_libraries(gl-scenes PRIVATE vt_host_web)
+target_include_directories(gl-scenes PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_options(gl-scenes PRIVATE -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sMODULARIZE=1
+                    -sEXPORT_NAME=GlScenes -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1)
+set_target_properties(gl-scenes PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
 # The pages, their script and the demo beside the programs.
-set(VT_WEB_PAGES vantorel.html gallery.html vantorel-page.js vantorel-page.css)
+set(VT_WEB_PAGES vantorel.html gallery.html vantorel-page.js vantorel-page.css gl-scenes.html)
 set(VT_WEB_PAGE_OUTPUTS)
 foreach(page IN LISTS VT_WEB_PAGES)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${page}

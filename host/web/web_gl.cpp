@@ -67,6 +67,7 @@ void emscripten_glTexImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLen
 void emscripten_glTexParameteri(GLenum, GLenum, GLint);
 void emscripten_glUniform1f(GLint, GLfloat);
 void emscripten_glUniform1i(GLint, GLint);
+void emscripten_glUniform2f(GLint, GLfloat, GLfloat);
 void emscripten_glUseProgram(GLuint);
 void emscripten_glVertexAttribPointer(GLuint, GLint, GLenum, GLboolean, GLsizei, const void*);
 void emscripten_glViewport(GLint, GLint, GLsizei, GLsizei);
@@ -168,6 +169,7 @@ struct Client {
 struct Program {
   GLuint id = 0;
   GLint tex_mode = -1, env = -1, base = -1, alpha_func = -1, alpha_ref = -1, point_size = -1;
+  GLint border = -1, tex_size = -1;
 };
 
 constexpr int kFloatsPerVertex = 12;  // clip position, colour, texture coordinates
@@ -194,7 +196,8 @@ struct Layer {
   GLuint next_name = 1;
 
   // immediate mode
-  GLenum begin_mode = 0;  // 0 outside glBegin/glEnd
+  bool inside_begin = false;  // between glBegin and glEnd
+  GLenum begin_mode = 0;      // the glBegin's primitive (GL_POINTS is 0)
   std::vector<float> prim;  // this glBegin's vertices
   std::vector<float> batch;
   GLenum batch_prim = 0;  // GL_POINTS, GL_LINES or GL_TRIANGLES
@@ -300,12 +303,27 @@ Program make_program(bool flat) {
   const char* fs_body =
       "in vec4 v_tex; uniform sampler2D u_tex2d; uniform samplerCube u_cube;\n"
       "uniform int u_tex_mode; uniform int u_env; uniform int u_base; uniform int u_alpha_func;\n"
-      "uniform float u_alpha_ref; out vec4 o;\n"
+      "uniform float u_alpha_ref; uniform int u_border; uniform vec2 u_tex_size; out vec4 o;\n"
       "void main() {\n"
       "  vec4 c = v_colour;\n"
       "  if (u_tex_mode != 0) {\n"
-      "    vec4 t = u_tex_mode == 1 ? texture(u_tex2d, v_tex.st / v_tex.q)\n"
-      "                             : texture(u_cube, v_tex.stp);\n"
+      "    vec4 t;\n"
+      "    if (u_tex_mode == 2) t = texture(u_cube, v_tex.stp);\n"
+      "    else if (u_border == 0) t = texture(u_tex2d, v_tex.st / v_tex.q);\n"
+      "    else {\n"
+      "      vec2 d = v_tex.st / v_tex.q * u_tex_size;\n"
+      "      float rho = max(length(dFdx(d)), length(dFdy(d)));\n"
+      "      bool linear = (u_border & 4) == 0 || rho <= 1.0;\n"
+      // GL_CLAMP with linear filtering: the footprint reaches the black, transparent border;
+      // sampled clamped to the edge, the part of it over the border is taken out again.
+      "      vec2 st = clamp(v_tex.st / v_tex.q, 0.0, 1.0);\n"
+      "      t = texture(u_tex2d, st);\n"
+      "      vec2 u = st * u_tex_size - 0.5, f = fract(u), i0 = floor(u);\n"
+      "      float w = 1.0;\n"
+      "      if ((u_border & 1) != 0) w *= i0.x < 0.0 ? f.x : i0.x + 1.0 > u_tex_size.x - 1.0 ? 1.0 - f.x : 1.0;\n"
+      "      if ((u_border & 2) != 0) w *= i0.y < 0.0 ? f.y : i0.y + 1.0 > u_tex_size.y - 1.0 ? 1.0 - f.y : 1.0;\n"
+      "      if (linear) t *= w; else t = texture(u_tex2d, v_tex.st / v_tex.q);\n"
+      "    }\n"
       "    bool hc = (u_base & 1) != 0, ha = (u_base & 2) != 0;\n"
       "    if (u_env == 1) { if (hc) c.rgb = t.rgb; if (ha) c.a = t.a; }\n"
       "    else if (u_env == 2) { if (ha) c.rgb = mix(c.rgb, t.rgb, t.a); else c.rgb = t.rgb; }\n"
@@ -341,6 +359,8 @@ Program make_program(bool flat) {
   p.alpha_func = emscripten_glGetUniformLocation(p.id, "u_alpha_func");
   p.alpha_ref = emscripten_glGetUniformLocation(p.id, "u_alpha_ref");
   p.point_size = emscripten_glGetUniformLocation(p.id, "u_point_size");
+  p.border = emscripten_glGetUniformLocation(p.id, "u_border");
+  p.tex_size = emscripten_glGetUniformLocation(p.id, "u_tex_size");
   return p;
 }
 
@@ -387,7 +407,7 @@ void apply_fragment_state() {
 
 void set_texture_uniforms(const Program& p) {
   Layer& l = L();
-  int mode = 0;
+  int mode = 0, border = 0;
   Base base = BASE_RGBA;
   if (enabled(GL_TEXTURE_CUBE_MAP)) {
     Texture& t = texture_object(l.a.bound_cube, kCubeMap);
@@ -399,9 +419,18 @@ void set_texture_uniforms(const Program& p) {
   } else if (enabled(GL_TEXTURE_2D)) {
     Texture& t = texture_object(l.a.bound_2d, GL_TEXTURE_2D);
     emscripten_glBindTexture(GL_TEXTURE_2D, t.gl);
-    if (!t.faces[0].empty()) base = t.faces[0][0].base;
+    if (!t.faces[0].empty()) {
+      const Level& lv = t.faces[0][0];
+      base = lv.base;
+      // Bit 4: only where the texture is magnified (minified, the mipmap filter applies).
+      if (t.mag_filter == GL_LINEAR && lv.w > 0 && lv.h > 0)
+        border = (t.wrap_s == GL_CLAMP ? 1 : 0) | (t.wrap_t == GL_CLAMP ? 2 : 0);
+      if (border && t.min_filter != GL_LINEAR) border |= 4;
+      emscripten_glUniform2f(p.tex_size, float(lv.w), float(lv.h));
+    }
     mode = 1;
   }
+  emscripten_glUniform1i(p.border, border);
   emscripten_glUniform1i(p.tex_mode, mode);
   int env = l.a.env_mode == GL_REPLACE ? 1 : l.a.env_mode == GL_DECAL ? 2 : 0;
   emscripten_glUniform1i(p.env, env);
@@ -665,7 +694,7 @@ void light_vertex(const double* e, const double* n, double* out) {
 
 void vertex(double x, double y, double z, double w) {
   Layer& l = L();
-  if (!l.begin_mode) return;
+  if (!l.inside_begin) return;
   const Attrib& a = l.a;
   double v[4] = {x, y, z, w}, eye[4], clip[4];
   transform(l.modelview.back().data(), v, eye);
@@ -1057,14 +1086,15 @@ void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdou
 void glBegin(GLenum mode) {
   Layer& l = L();
   l.begin_mode = mode;
+  l.inside_begin = true;
   l.prim.clear();
 }
 
 void glEnd() {
   Layer& l = L();
   GLenum mode = l.begin_mode;
-  l.begin_mode = 0;
-  if (!l.ready) return;
+  if (!l.inside_begin || !l.ready) return;
+  l.inside_begin = false;
   const size_t n = l.prim.size() / kFloatsPerVertex;
   GLenum kind = mode == GL_POINTS ? GL_POINTS
                 : (mode == GL_LINES || mode == GL_LINE_STRIP || mode == GL_LINE_LOOP) ? GL_LINES
@@ -1103,17 +1133,23 @@ void glEnd() {
       for (size_t i = 1; i + 1 < n; i++) emit(i), emit(i + 1), emit(0);
       break;
     case GL_QUADS:
-      for (size_t i = 0; i + 4 <= n; i += 4) {
-        emit(i), emit(i + 1), emit(i + 3);
-        emit(i + 1), emit(i + 2), emit(i + 3);
+    case GL_QUAD_STRIP: {
+      // As the desktop drivers split them: (0, 1, 2) and (0, 2, 3) in the quad's own order;
+      // flat shading gives the whole quad its last vertex's colour (a strip's quad ends on 2i+3).
+      const bool strip = mode == GL_QUAD_STRIP;
+      const bool flat = l.a.shade_model == GL_FLAT;
+      for (size_t i = 0; i + 4 <= n; i += strip ? 2 : 4) {
+        const size_t q[4] = {i, i + 1, strip ? i + 3 : i + 2, strip ? i + 2 : i + 3};
+        const size_t last = i + 3;
+        for (size_t k : {q[0], q[1], q[2], q[0], q[2], q[3]}) {
+          emit(k);
+          if (flat)
+            std::memcpy(&l.batch[l.batch.size() - kFloatsPerVertex + 4],
+                        &l.prim[last * kFloatsPerVertex + 4], 4 * sizeof(float));
+        }
       }
       break;
-    case GL_QUAD_STRIP:
-      for (size_t i = 0; i + 4 <= n; i += 2) {
-        emit(i), emit(i + 1), emit(i + 3);
-        emit(i + 2), emit(i), emit(i + 3);
-      }
-      break;
+    }
     default: break;
   }
   l.prim.clear();
@@ -1392,6 +1428,7 @@ void glDrawPixels(GLsizei w, GLsizei h, GLenum format, GLenum, const GLvoid* dat
   emscripten_glUniform1i(p.tex_mode, 1);
   emscripten_glUniform1i(p.env, 1);
   emscripten_glUniform1i(p.base, 3);
+  emscripten_glUniform1i(p.border, 0);
   set_alpha_uniforms(p);
   submit(verts, GL_TRIANGLES, p);
   // The next batch binds its own texture; the pixel texture must not stay bound as the 2D one.

@@ -206,6 +206,38 @@ async function checkFrames(file, w, h, steps) {
   await page.close();
 }
 
+// The same scenes through OSMesa and through the layer over WebGL 2: exact where OpenGL 1.1 fixes
+// the result, within each scene's tolerance where filtering, blending or lighting round.
+test('the OpenGL 1.1 layer draws the scenes as OSMesa does', async () => {
+  const dir = mkdtempSync(join(work, 'scenes-'));
+  execFileSync(join(nativeBuild, 'tests/gl_scenes_osmesa'), [dir]);
+  const page = await openPage('gl-scenes.html');
+  await page.waitForFunction(() => window.glScenesDone, null, WAIT);
+  assert.equal(await page.evaluate(() => window.glScenesDone), 'done');
+  const scenes = await page.evaluate(() => window.glScenes);
+  assert.ok(scenes.length >= 10);
+  const size = 64, report = [];
+  for (const scene of scenes) {
+    const desk = readFileSync(join(dir, `${scene.name}.rgba`));
+    const a = { width: size, height: size, data: Uint8Array.from(scene.pixels) };
+    const b = { width: size, height: size, data: new Uint8Array(desk) };
+    const off = differing(a, b, scene.tolerance);
+    if (off > scene.maxOff) {
+      let where = '';
+      for (let i = 0; i < size * size && !where; i++)
+        for (let c = 0; c < 3; c++)
+          if (Math.abs(a.data[i * 4 + c] - b.data[i * 4 + c]) > scene.tolerance) {
+            where = ` (first at ${i % size},${Math.floor(i / size)} from the bottom: ` +
+                    `${a.data.subarray(i * 4, i * 4 + 3)} here, ${b.data.subarray(i * 4, i * 4 + 3)} in OSMesa)`;
+            break;
+          }
+      report.push(`${scene.name}: ${off} pixels off by more than ${scene.tolerance}${where}`);
+    }
+  }
+  assert.deepEqual(report, []);
+  await page.close();
+});
+
 test('the demo plays frame for frame as animtool renders it', async () => {
   await checkFrames('demo.anim', 640, 480, [1, 4]);
 });
