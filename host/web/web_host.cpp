@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <deque>
 #include <string>
 
@@ -138,6 +139,47 @@ EM_JS(int, web_probe_drawing_area, (), {
     return Math.min(rb, vp[0], vp[1]) | 0;
   } catch (e) {
     return 0;
+  }
+});
+
+// The desktop converts a screenshot with bmp2png; here the page offers it as a PNG download
+// instead (the BMP stays in the in-memory file system). Returns 0 when the download was started.
+EM_JS(int, web_offer_png, (const char* bmp_path), {
+  try {
+    var path = UTF8ToString(bmp_path);
+    var b = FS.readFile(path);
+    var v = new DataView(b.buffer, b.byteOffset, b.byteLength);
+    var offset = v.getUint32(10, true), w = v.getInt32(18, true), h = v.getInt32(22, true);
+    if (v.getUint16(28, true) !== 24 || w <= 0 || h === 0) return 1;
+    var rows = Math.abs(h), stride = (w * 3 + 3) & ~3;
+    var c = document.createElement('canvas');
+    c.width = w;
+    c.height = rows;
+    var g = c.getContext('2d'), img = g.createImageData(w, rows);
+    for (var y = 0; y < rows; y++) {
+      var src = offset + (h > 0 ? rows - 1 - y : y) * stride;  // bottom row first unless h < 0
+      for (var x = 0; x < w; x++) {
+        var o = (y * w + x) * 4, s = src + x * 3;
+        img.data[o] = b[s + 2];
+        img.data[o + 1] = b[s + 1];
+        img.data[o + 2] = b[s];
+        img.data[o + 3] = 255;
+      }
+    }
+    g.putImageData(img, 0, 0);
+    var name = path.split('/').pop().slice(0, -4) + '.png';
+    c.toBlob(function(blob) {
+      var a = document.createElement('a');
+      a.href = URL.createObjectURL(blob);
+      a.download = name;
+      document.body.appendChild(a);
+      a.click();
+      a.remove();
+      setTimeout(function() { URL.revokeObjectURL(a.href); }, 10000);
+    }, 'image/png');
+    return 0;
+  } catch (e) {
+    return 1;
   }
 });
 
@@ -272,8 +314,15 @@ const char* host_start_directory() { return host().start_directory.c_str(); }
 void host_set_start_directory(const char* dir) { host().start_directory = dir ? dir : ""; }
 const char* host_path_separators() { return "/\\"; }
 int host_run_program(const char* const argv[]) {
-  (void)argv;
-  return -1;  // a page starts no programs
+  // A page starts no programs; the screenshot converter's work it does itself.
+  if (!argv || !argv[0]) return -1;
+  int n = 0;
+  while (argv[n]) n++;
+  const char* last = argv[n - 1];
+  size_t len = strlen(last);
+  if (!strcmp(argv[0], "bmp2png") && n > 1 && len > 4 && !strcasecmp(last + len - 4, ".bmp"))
+    return web_offer_png(last);
+  return -1;
 }
 
 // ---- message box and console --------------------------------------------------------------------

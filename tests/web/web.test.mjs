@@ -347,3 +347,18 @@ test('the gallery draws its scene as the headless gallery does', async () => {
     }
   await page.close();
 });
+
+test('S offers the picture as a PNG download', async () => {
+  const page = await openPage('vantorel.html?src=test-files/v2.anim&paused&res=96x64');
+  await running(page);
+  await passes(page, 2);
+  const download = page.waitForEvent('download', WAIT);
+  await page.keyboard.press('s');
+  const file = await download;
+  assert.match(file.suggestedFilename(), /^screenshot\d{5}\.png$/);
+  const path = join(work, 'shot.png');
+  await file.saveAs(path);
+  const png = readPng(path);
+  assert.equal(differing(png, reference(join(served, 'v2.anim'), 96, 64, 1)), 0);
+  await page.close();
+});
