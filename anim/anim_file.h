@@ -6,11 +6,16 @@
 // for the decoder, so it decodes exactly like a file.
 #pragma once
 
-#include <cstdio>
+#include <stdio.h>
 
-constexpr int ANIM_HEADER_SIZE = 6;  // "ANIM2" and its zero byte
-constexpr int ANIM_MAX_SIZE = 2048;  // coordinates in the file carry 11 bits (0..2047)
+#include "../support/vt_api.h"
 
+VT_BEGIN_DECLS
+
+enum { ANIM_HEADER_SIZE = 6 };  // "ANIM2" and its zero byte
+enum { ANIM_MAX_SIZE = 2048 };  // coordinates in the file carry 11 bits (0..2047)
+
+typedef struct AnimFile AnimFile;
 struct AnimFile {
   FILE* file;               // owned stream; null when the path could not be opened
   int frame;                // frames decoded since opening or rewinding, or frames written
@@ -26,27 +31,29 @@ struct AnimFile {
 };
 
 // fopen(path, "rb"), except that a folder is refused as it is on Windows: null, errno EISDIR.
-FILE* anim_fopen_read(const char* path);
+VT_API FILE* anim_fopen_read(const char* path);
 
 // Opens path for reading ("rb") and positions the stream at the first frame.
-AnimFile anim_open(const char* path);
+VT_API AnimFile anim_open(const char* path);
 
 // Back to the first frame (offset 0 for version 1, 6 otherwise), end-of-file state cleared,
 // frame 0. Returns 0, changing nothing, when the stream cannot go back (a pipe past its first
 // frame); 1 otherwise.
-int anim_rewind(AnimFile* anim);
+VT_API int anim_rewind(AnimFile* anim);
 
 // True when the next anim_decode_frame returns 0: the stream is at its end or failed (or never
 // opened) and no peeked byte is left.
-bool anim_at_end(const AnimFile* anim);
+VT_API bool anim_at_end(const AnimFile* anim);
 
 // Closes the stream and frees the columns of a recorder.
-void anim_close(AnimFile anim);
+VT_API void anim_close(AnimFile anim);
 
 // Opens path for recording frames of the current drawing size (screen_w x screen_h); writes the
 // header at once for version 2. Lives with the screen capture (encode_gl.cpp).
-AnimFile anim_writer_open(const char* path, int version);
+VT_API AnimFile anim_writer_open(const char* path, int version);
 
 // The same with an explicit size. Refuses (no file is created, `file` null, `open_errno` EINVAL)
 // a width or height below 1 or above ANIM_MAX_SIZE and a version other than 1 or 2.
-AnimFile anim_writer_open_size(const char* path, int version, int width, int height);
+VT_API AnimFile anim_writer_open_size(const char* path, int version, int width, int height);
+
+VT_END_DECLS

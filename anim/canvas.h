@@ -3,12 +3,19 @@
 // Used by animtool, the tests, the fuzz targets and the benchmarks.
 #pragma once
 
-#include "anim/decode.h"
+#include "decode.h"
 
+#include "../support/vt_api.h"
+
+VT_BEGIN_DECLS
+
+typedef struct AnimCanvas AnimCanvas;
 struct AnimCanvas {
   int width, height;
   unsigned char* index;  // width x height palette indices, row-major, top row first (caller's)
 };
 
 // A sink that paints into canvas (which must outlive the sink).
-AnimSink anim_canvas_sink(AnimCanvas* canvas);
+VT_API AnimSink anim_canvas_sink(AnimCanvas* canvas);
+
+VT_END_DECLS

@@ -4,10 +4,15 @@
 // frames end at the byte 254. The end of the file is seen one call late, as the player expects.
 #pragma once
 
-#include "anim/anim_file.h"
+#include "anim_file.h"
+
+#include "../support/vt_api.h"
+
+VT_BEGIN_DECLS
 
 // Where decoded pixels go. Coordinates are pixels, origin top-left, y down; they may lie outside
 // any picture (negative, or up to 2047 and beyond for blocks); a sink drops what it cannot show.
+typedef struct AnimSink AnimSink;
 struct AnimSink {
   void* user;
   // One pixel: single points, version 1 records and the listed pixels of sparse blocks.
@@ -25,16 +30,16 @@ struct AnimSink {
 // its end (or a read error, or the file never opened); otherwise adds 1 to anim->frame and
 // returns 1. A code whose operands are cut off by the end of the file delivers none of its pixels
 // and ends the frame; the next call returns 0.
-int anim_decode_frame(AnimFile* anim, const AnimSink* sink);
+VT_API int anim_decode_frame(AnimFile* anim, const AnimSink* sink);
 
 // Decodes and draws the next frame into the current OpenGL draw buffer, over what is there: each
 // pixel in its palette colour as if drawn as one point at (x + 0.1, y + 0.1) in the top-left pixel
 // projection. Same results as anim_decode_frame.
-int anim_next_frame(AnimFile* anim);
+VT_API int anim_next_frame(AnimFile* anim);
 
 // One point of the frame's GL_POINTS batch: anim_color of index, then a vertex at
 // (x + 0.1, y + 0.1).
-void anim_plot(int x, int y, int index);
+VT_API void anim_plot(int x, int y, int index);
 
 // How anim_next_frame reaches OpenGL.
 enum AnimGlPath {
@@ -43,7 +48,9 @@ enum AnimGlPath {
                        // ANIM_GL_POINTS
   ANIM_GL_POINTS = 1,  // one glBegin(GL_POINTS) batch per frame, anim_plot per pixel
 };
-extern int anim_gl_path;
+extern VT_API int anim_gl_path;
 // Frames that anim_next_frame has drawn as one image since the program started (the others went
 // as points). Lets tests and benchmarks see which way frames went.
-extern long anim_gl_image_frames;
+extern VT_API long anim_gl_image_frames;
+
+VT_END_DECLS

@@ -5,6 +5,7 @@
 #include "anim/encode.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 #include <vector>

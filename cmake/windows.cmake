@@ -3,14 +3,8 @@
 # CMakeLists.txt in place of the POSIX hosts.
 math(EXPR VT_WINDOWS_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
 
-file(GLOB host_win32_src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/win32/*.cpp)
-add_library(vt_host_win32 STATIC ${host_win32_src})
-target_include_directories(vt_host_win32 PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vt_host_win32 PUBLIC opengl32 gdi32 user32 kernel32)
-
 function(vt_link_win32 target)
-  target_link_libraries(${target} PRIVATE "$<LINK_GROUP:RESCAN,${VT_LIBS},vt_host_win32>"
-                        opengl32 gdi32 user32 kernel32)
+  target_link_libraries(${target} PRIVATE vt_player Vantorel::win32)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
 endfunction()
 
@@ -68,7 +62,7 @@ endif()
 # animtool with the system's image codecs instead of libpng.
 add_executable(animtool ${CMAKE_SOURCE_DIR}/tools/animtool.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_args.cpp
                ${CMAKE_SOURCE_DIR}/tools/animtool_io_win32.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_raw.cpp)
-target_link_libraries(animtool PRIVATE vt_anim windowscodecs ole32 uuid)
+target_link_libraries(animtool PRIVATE Vantorel::vantorel_static windowscodecs ole32 uuid)
 target_compile_definitions(animtool PRIVATE VANTOREL_VERSION="${PROJECT_VERSION}")
 target_include_directories(animtool PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(animtool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -1,5 +1,5 @@
 # The gallery example: the same source linked with the desktop host (vantorel-gallery) and with
-# the off-screen host (vantorel-gallery-headless). It finds the bundled fonts in the source tree.
+# the off-screen host (vantorel-gallery-headless). Its fonts are the library's built-in ones.
 foreach(gallery_host IN ITEMS headless sdl)
   if(gallery_host STREQUAL "headless")
     set(gallery_target vantorel-gallery-headless)
@@ -9,11 +9,8 @@ foreach(gallery_host IN ITEMS headless sdl)
     continue()
   endif()
   add_executable(${gallery_target} ${CMAKE_SOURCE_DIR}/examples/gallery.cpp)
-  if(gallery_host STREQUAL "headless")
-    vt_link_headless(${gallery_target})
-  else()
-    vt_link_sdl(${gallery_target})
-  endif()
-  target_compile_definitions(${gallery_target} PRIVATE GALLERY_ASSETS="${CMAKE_SOURCE_DIR}/assets")
+  # Linked as any user program: the shared library and a backend; public headers but host/host.h.
+  target_link_libraries(${gallery_target} PRIVATE Vantorel::${gallery_host})
+  target_include_directories(${gallery_target} PRIVATE ${CMAKE_SOURCE_DIR})
   set_target_properties(${gallery_target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endforeach()

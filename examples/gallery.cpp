@@ -20,23 +20,21 @@
 #include <thread>
 #include <vector>
 
-#include "gfx/draw2d.h"
-#include "gfx/shell_state.h"
-#include "gfx/view.h"
-#include "gfx/window.h"
-#include "gfx3d/blur.h"
-#include "gfx3d/cubemap.h"
-#include "gfx3d/shapes.h"
-#include "gfx3d/text3d.h"
-#include "player/caption_font_data.h"
-#include "text/font.h"
-#include "text/markup.h"
-#include "text/text_draw.h"
-#include "text/texture.h"
+#include "host/host.h"  // host_swap_buffers: presenting without the clear of gfx_present
 
-#ifndef GALLERY_ASSETS
-#define GALLERY_ASSETS "assets"
-#endif
+#include <vantorel/gfx/draw2d.h>
+#include <vantorel/gfx/shell_state.h>
+#include <vantorel/gfx/view.h>
+#include <vantorel/gfx/window.h>
+#include <vantorel/gfx3d/blur.h>
+#include <vantorel/gfx3d/cubemap.h>
+#include <vantorel/gfx3d/shapes.h>
+#include <vantorel/gfx3d/text3d.h>
+#include <vantorel/text/builtin_font.h>
+#include <vantorel/text/font.h>
+#include <vantorel/text/markup.h>
+#include <vantorel/text/text_draw.h>
+#include <vantorel/text/texture.h>
 
 namespace {
 
@@ -118,9 +116,9 @@ Font* newest_font() { return fonts[font_list.count - 1]; }
 
 void load_fonts(Gallery* g) {
   // The caption font with Greek letters as glyphs 256..308, in its own grey colours.
-  loadfont(GALLERY_ASSETS "/caption_greek.font", "caption-greek");
+  font_load_builtin(FONT_BUILTIN_GREEK, "caption-greek", 0);
   g->panel_font = newest_font();
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption-alpha", 1);
+  font_load_builtin(FONT_BUILTIN_CAPTION, "caption-alpha", 1);
   g->text_font = newest_font();
 }
 

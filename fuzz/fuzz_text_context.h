@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gfx/shell_state.h"
-#include "player/caption_font_data.h"
+#include "text/caption_font_data.h"
 #include "text/font.h"
 
 // Returns the caption font; the context lives for the whole process.

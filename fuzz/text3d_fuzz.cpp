@@ -12,7 +12,7 @@
 #include "fuzz/fuzz_text_context.h"
 #include "gfx/shell_state.h"
 #include "gfx3d/text3d.h"
-#include "player/caption_font_data.h"
+#include "text/caption_font_data.h"
 #include "text/font.h"
 #include "text/text_draw.h"
 

@@ -11,7 +11,7 @@
 
 #include "fuzz/fuzz_text_context.h"
 #include "gfx/shell_state.h"
-#include "player/caption_font_data.h"
+#include "text/caption_font_data.h"
 #include "text/font.h"
 #include "text/font_variants.h"
 #include "text/text_draw.h"

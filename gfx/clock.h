@@ -3,12 +3,19 @@
 // millisecond tick count when it has none) and points gfx_clock straight at it.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
-extern double (*gfx_clock)();  // starts at clock_select; later clock_perf or clock_ticks
-extern double clock_inv_freq;  // seconds per counter count; 0 until a counter is found
+#include "../support/vt_api.h"
 
-double clock_select();  // picks the source, stores it in gfx_clock, returns its first reading
-double clock_perf();    // the performance counter times clock_inv_freq
-double clock_ticks();   // the tick count times 0.001
-double counter_to_double(uint32_t low, int32_t high);  // high * 2^32 + low
+VT_BEGIN_DECLS
+
+extern VT_API double (*gfx_clock)(void);  // starts at clock_select; later clock_perf or clock_ticks
+extern VT_API double clock_inv_freq;  // seconds per counter count; 0 until a counter is found
+
+// picks the source, stores it in gfx_clock, returns its first reading
+VT_API double clock_select(void);
+VT_API double clock_perf(void);    // the performance counter times clock_inv_freq
+VT_API double clock_ticks(void);   // the tick count times 0.001
+VT_API double counter_to_double(uint32_t low, int32_t high);  // high * 2^32 + low
+
+VT_END_DECLS

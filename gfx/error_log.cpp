@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "gfx/shell_state.h"
+#include "host/host.h"
 
 namespace {
 

@@ -4,15 +4,21 @@
 // the lateness the host's sleeps have shown on this machine.
 #pragma once
 
+#include "../support/vt_api.h"
+
+VT_BEGIN_DECLS
+
 // Waits until a gfx_clock reading is no longer below deadline, or is at or past limit, whichever
 // comes first, and returns that reading. A NaN deadline ends the wait at once. Sleeps only while
 // gfx_clock reads the host's high-resolution counter; with any other source it busy-waits.
-double gfx_wait_until(double deadline, double limit);
+VT_API double gfx_wait_until(double deadline, double limit);
 
 // Seconds before a deadline at which sleeping stops and the busy wait takes over: the largest
 // lateness of the recent sleeps with some headroom, kept between the two bounds below. Lateness
 // past the upper bound comes from waiting for a processor on a busy machine, which a busy wait
 // would suffer as well, so spinning longer would buy nothing.
-extern double pacing_spin_margin;
-constexpr double kPacingMinMargin = 0.0001;
-constexpr double kPacingMaxMargin = 0.001;
+extern VT_API double pacing_spin_margin;
+#define kPacingMinMargin (0.0001)
+#define kPacingMaxMargin (0.001)
+
+VT_END_DECLS

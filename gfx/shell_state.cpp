@@ -1,5 +1,6 @@
 // Shell state globals with their initial values, and the orderly shutdown.
 #include "gfx/shell_state.h"
+#include "host/host.h"
 
 #include <cstdlib>
 

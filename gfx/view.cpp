@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "gfx/shell_state.h"
+#include "host/host.h"
 
 #ifndef GL_TEXTURE_MAX_ANISOTROPY_EXT
 #define GL_TEXTURE_MAX_ANISOTROPY_EXT 0x84FE

@@ -11,6 +11,7 @@
 #include "gfx/error_log.h"
 #include "gfx/shell_state.h"
 #include "gfx/view.h"
+#include "host/host.h"
 
 namespace {
 
@@ -110,6 +111,8 @@ int gfx_open(int width, int height, const char* title) {
   screen_h = p.client_h;
   // A negative size (other than the width -1 request) cannot be a window; it fails like a zero one.
   if (screen_w <= 0 || screen_h <= 0) return 0;
+  // A program whose entry stored no instance (any plain main) gets the host's own.
+  if (!gfx_instance) gfx_instance = host_instance();
 
   // A drawing area the renderer cannot hold is refused before anything is made for it.
   int max_w = 0, max_h = 0;

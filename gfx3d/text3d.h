@@ -8,10 +8,15 @@
 // line height of 0 nothing is drawn and widths are 0.
 #pragma once
 
+#include "../support/vt_api.h"
+
+VT_BEGIN_DECLS
+
 // Writes the 3D point and the colour (0xRRGGBB) of text position (column, row).
-using TextMapFn = void (*)(double column, double row, void* data, double* x, double* y, double* z,
+typedef void (*TextMapFn)(double column, double row, void* data, double* x, double* y, double* z,
                            int* colour);
 
+typedef struct FlatPlacement FlatPlacement;
 struct FlatPlacement {
   double x, y, scale;
   int colour;
@@ -19,13 +24,16 @@ struct FlatPlacement {
 
 // One GL_QUADS batch under the current matrices, blended by blend_mode, transparent texels not
 // drawn; the texture, colour-buffer and enable state are restored afterwards.
-void draw_text_mapped(const char* text, TextMapFn map, void* data);
+VT_API void draw_text_mapped(const char* text, TextMapFn map, void* data);
 // data is a FlatPlacement: (scale x column + x, scale x row + y, 0) in its colour.
-void map_flat(double column, double row, void* data, double* x, double* y, double* z, int* colour);
-void draw_text_scaled(double x, double y, double scale, const char* text, int colour);
+VT_API void map_flat(double column, double row, void* data, double* x, double* y, double* z,
+                     int* colour);
+VT_API void draw_text_scaled(double x, double y, double scale, const char* text, int colour);
 // Quads into the caller's open GL_QUADS batch, font texture bound by the caller; pen from the
 // origin along across, lines along down. Sets no colour, texture or state.
-void emit_text_3d(double x, double y, double z, const char* text, const double down[3],
-                  const double across[3]);
+VT_API void emit_text_3d(double x, double y, double z, const char* text, const double down[3],
+                         const double across[3]);
 // Sum of the glyph widths in line heights plus 1 per tab; newlines add nothing and reset nothing.
-double text_width_lines(const char* text);
+VT_API double text_width_lines(const char* text);
+
+VT_END_DECLS

@@ -12,15 +12,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// ---- Opaque handles ----------------------------------------------------------------------------
-// Null means "none". Calls given a null handle fail without effect (the shutdown path relies on it).
-struct HostWindowRec;
-struct HostDCRec;
-struct HostGLRCRec;
-using HostWindow = HostWindowRec*;
-using HostDC = HostDCRec*;
-using HostGLRC = HostGLRCRec*;
-using HostInstance = void*;
+#include "host/host_types.h"
+
+// ---- Opaque handles: host/host_types.h (null means "none"). Calls given a null handle fail
+// without effect (the shutdown path relies on it).
 
 // ---- Process -----------------------------------------------------------------------------------
 
@@ -87,10 +82,7 @@ void host_sleep_until(int64_t count);
 
 // ---- Dates -------------------------------------------------------------------------------------
 
-// Calendar fields as the Win32 SYSTEMTIME holds them (month 1..12, day_of_week 0 = Sunday).
-struct HostSystemTime {
-  uint16_t year, month, day_of_week, day, hour, minute, second, milliseconds;
-};
+// HostSystemTime (calendar fields): host/host_types.h.
 
 // FileTimeToSystemTime: 100-ns intervals since 1601-01-01 to calendar fields, no time-zone
 // conversion. Returns non-zero on success (0 for times the host cannot represent).

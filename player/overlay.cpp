@@ -1,6 +1,6 @@
 // The player's overlays: the frame-number box (frame, ANIM version and size in a black box with a
 // grey outline, top centre) and the captions of a caption file, whose band is blanked only when
-// the caption index changes. Also registers the embedded "caption" font they draw with.
+// the caption index changes. Also registers the built-in "caption" font they draw with.
 #include "player/overlay.h"
 
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include "captions/captions.h"
 #include "gfx/draw2d.h"
 #include "gfx/shell_state.h"
-#include "player/caption_font_data.h"
+#include "text/builtin_font.h"
 #include "text/font.h"
 #include "text/text_draw.h"
 
@@ -22,7 +22,7 @@ int last_caption = -1;       // index draw_caption returned last
 }  // namespace
 
 void overlay_register_font() {
-  font_load_mem(caption_font_data, CAPTION_FONT_SIZE, "caption", 0);
+  font_load_builtin(FONT_BUILTIN_CAPTION, "caption", 0);
 }
 
 void overlay_load_captions(const PlayerOptions* o) {

@@ -17,6 +17,7 @@
 #include "gfx/shell_state.h"
 #include "gfx/view.h"
 #include "gfx/window.h"
+#include "host/host.h"
 #include "player/extra_keys.h"
 #include "player/overlay.h"
 #include "player/playback.h"

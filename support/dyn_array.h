@@ -5,16 +5,21 @@
 // (5-byte header) format. The readers check the header against the stream before allocating.
 #pragma once
 
-#include <cstdint>
-#include <cstdio>
+#include <stdint.h>
+#include <stdio.h>
 
-constexpr uint32_t ARRAY_DEFAULT_CAPACITY = 1;
-constexpr float ARRAY_DEFAULT_MIN_FILL = 60.0f;
+#include "vt_api.h"
+
+VT_BEGIN_DECLS
+
+enum { ARRAY_DEFAULT_CAPACITY = 1 };
+#define ARRAY_DEFAULT_MIN_FILL (60.0f)
 
 // Most a reader allocates beyond the elements the stream really holds, for a stored min_capacity
 // larger than they need. The elements themselves may take any size the stream holds.
-constexpr uint64_t ARRAY_READ_MAX_BYTES = uint64_t(1) << 28;
+#define ARRAY_READ_MAX_BYTES ((uint64_t)1 << 28)
 
+typedef struct DynArray DynArray;
 struct DynArray {
   uint8_t* data;          // capacity x elem_size bytes (malloc)
   void** alias;           // a caller's pointer variable kept equal to data, or null
@@ -26,55 +31,58 @@ struct DynArray {
 };
 
 // ---- Construction (alias null) -----------------------------------------------------------------
-DynArray array_new(uint32_t elem_size);
+VT_API DynArray array_new(uint32_t elem_size);
 // capacity = min_capacity = n; count = n (uninitialised elements) when filled is non-zero, else 0.
-DynArray array_new_sized(uint32_t elem_size, uint32_t n, int filled);
+VT_API DynArray array_new_sized(uint32_t elem_size, uint32_t n, int filled);
 // A copy of the whole buffer (all capacity slots), every field but the alias.
-DynArray array_clone(DynArray array);
+VT_API DynArray array_clone(DynArray array);
 
 // ---- Changing operations -----------------------------------------------------------------------
 // Appends a copy of the element; returns its index. The element may lie in the array's own buffer.
-uint32_t array_push(DynArray* array, const void* element);
+VT_API uint32_t array_push(DynArray* array, const void* element);
 // Adds n uninitialised elements; returns the address of the first.
-void* array_grow(DynArray* array, uint32_t n);
+VT_API void* array_grow(DynArray* array, uint32_t n);
 // Inserts a copy of the element at index, moving the later ones up (an index beyond count appends).
-void array_insert(DynArray* array, const void* element, uint32_t index);
+VT_API void array_insert(DynArray* array, const void* element, uint32_t index);
 // Removes the element at index by moving the last one into its place (indices >= count: nothing).
-void array_remove_swap(DynArray* array, uint32_t index);
+VT_API void array_remove_swap(DynArray* array, uint32_t index);
 // Removes the element at index keeping the order (indices >= count: nothing).
-void array_remove(DynArray* array, uint32_t index);
+VT_API void array_remove(DynArray* array, uint32_t index);
 // Removes the last element equal to the key (order not kept).
-void array_remove_value(DynArray* array, const void* key);
+VT_API void array_remove_value(DynArray* array, const void* key);
 // Empties the array and returns it to min_capacity.
-void array_clear(DynArray* array);
+VT_API void array_clear(DynArray* array);
 // capacity = count (possibly 0; the buffer then holds one byte).
-void array_shrink_to_fit(DynArray* array);
-void array_sort(DynArray* array, int (*compare)(const void*, const void*));
+VT_API void array_shrink_to_fit(DynArray* array);
+VT_API void array_sort(DynArray* array, int (*compare)(const void*, const void*));
 // pointer_variable: the address of a pointer variable of any type (e.g. Font*** for Font** fonts),
 // or null to detach. It receives data at once. Returns the previous alias, which is not cleared.
-void** array_set_alias(DynArray* array, void* pointer_variable);
+VT_API void** array_set_alias(DynArray* array, void* pointer_variable);
 
 // ---- Queries -----------------------------------------------------------------------------------
 // Highest index whose element equals the key byte for byte, or -1.
-int32_t array_find(const DynArray* array, const void* key);
+VT_API int32_t array_find(const DynArray* array, const void* key);
 
 // ---- Release (stores null through the alias) ---------------------------------------------------
-void array_free(DynArray array);
-void array_delete(DynArray* array);  // for a DynArray record allocated with malloc
+VT_API void array_free(DynArray array);
+VT_API void array_delete(DynArray* array);  // for a DynArray record allocated with malloc
 
 // ---- Files (binary streams) --------------------------------------------------------------------
 // Writers return 1 when every byte was handed to the stream without error, else 0.
-int array_write(const DynArray* array, FILE* stream);
-int array_write_compact(const DynArray* array, FILE* stream);  // elem_size must be <= 255
+VT_API int array_write(const DynArray* array, FILE* stream);
+VT_API int array_write_compact(const DynArray* array, FILE* stream);  // elem_size must be <= 255
 // Readers: on a short, empty or lying stream they return an empty array_new(1) and set *ok to
 // false (ok may be null); no partly filled array is ever returned.
-DynArray array_read(FILE* stream, bool* ok = nullptr);
-DynArray array_read_compact(FILE* stream, bool* ok = nullptr);
+VT_API DynArray array_read(FILE* stream, bool* ok VT_DEFAULT(nullptr));
+VT_API DynArray array_read_compact(FILE* stream, bool* ok VT_DEFAULT(nullptr));
 // Compact format through a file path. array_save returns 1 on success, 0 when the file cannot be
 // opened or written. array_load fails like the readers, also when the file cannot be opened.
-int array_save(const DynArray* array, const char* path);
-DynArray array_load(const char* path, bool* ok = nullptr);
+VT_API int array_save(const DynArray* array, const char* path);
+VT_API DynArray array_load(const char* path, bool* ok VT_DEFAULT(nullptr));
 
 // ---- Integer helpers ---------------------------------------------------------------------------
-uint32_t next_pow2(uint32_t v);  // v if 0 or a power of two, else the next one; above 2^31: 0
-uint32_t umax(uint32_t a, uint32_t b);
+// v if 0 or a power of two, else the next one; above 2^31: 0
+VT_API uint32_t next_pow2(uint32_t v);
+VT_API uint32_t umax(uint32_t a, uint32_t b);
+
+VT_END_DECLS

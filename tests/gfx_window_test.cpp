@@ -9,6 +9,7 @@
 #include "gfx/shell_state.h"
 #include "gfx/window.h"
 #include "host/headless/headless_host.h"
+#include "host/host.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gfx/shell_state.h"
-#include "player/caption_font_data.h"
+#include "text/caption_font_data.h"
 #include "text/font.h"
 #include "text/text_draw.h"
 #include "util/gl_context.h"
@@ -125,8 +125,8 @@ TEST(CaptionFont, GeneratorReproducesTheData) {
       vt_test::run_program({tool, ttf, dir.file("out.cpp"), "--greek", dir.file("greek.font")});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_TRUE(vt_test::read_file(dir.file("out.cpp")) ==
-              vt_test::read_file(vt_test::source_path("player/caption_font_data.cpp")))
-      << "player/caption_font_data.cpp differs from what tools/make_caption_font.cpp makes";
+              vt_test::read_file(vt_test::source_path("text/caption_font_data.cpp")))
+      << "text/caption_font_data.cpp differs from what tools/make_caption_font.cpp makes";
   // The Greek font file: the caption records, then glyphs 256..308.
   const std::string greek = vt_test::read_file(dir.file("greek.font"));
   EXPECT_TRUE(greek == vt_test::read_file(vt_test::source_path("assets/caption_greek.font")))

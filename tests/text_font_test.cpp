@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "player/caption_font_data.h"
+#include "text/caption_font_data.h"
 #include "text/font.h"
 #include "text/texture.h"
 #include "util/gl_context.h"

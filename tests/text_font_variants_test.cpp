@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "player/caption_font_data.h"
+#include "text/caption_font_data.h"
 #include "text/font.h"
 #include "text/font_variants.h"
 #include "util/gl_context.h"

@@ -3,15 +3,20 @@
 // indices, 255 transparent); the loader packs them into one RGBA atlas texture.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
-#include "support/dyn_array.h"
+#include "../support/dyn_array.h"
 
-constexpr int FONT_GLYPHS = 512;  // 0..255 character codes, 256..511 symbols reached by escapes
+#include "../support/vt_api.h"
 
-struct Font;
+VT_BEGIN_DECLS
+
+enum { FONT_GLYPHS = 512 };  // 0..255 character codes, 256..511 symbols reached by escapes
+
+typedef struct Font Font;
 
 // What a font is: its base font (whose glyphs and texture it uses) and its style values.
+typedef struct FontDesc FontDesc;
 struct FontDesc {
   Font* base;        // the loaded font itself for a loaded font
   float xscale;      // horizontal scale
@@ -35,31 +40,34 @@ struct Font {
   FontDesc desc;
 };
 
-extern DynArray font_list;   // the FontStore: one Font* per element
-extern Font** fonts;         // alias of font_list.data: fonts[i] for i < font_list.count
-extern Font* cur_font;       // the font text drawing and measuring use
-extern FontDesc cur_desc;    // descriptor of the latest selection
-extern uint8_t cur_line_h;   // trunc(height of base x yscale) of the current font
-extern uint8_t cur_cell_w;   // trunc(cell_w of base x xscale): the basis of letter spacing
+extern VT_API DynArray font_list;   // the FontStore: one Font* per element
+extern VT_API Font** fonts;         // alias of font_list.data: fonts[i] for i < font_list.count
+extern VT_API Font* cur_font;       // the font text drawing and measuring use
+extern VT_API FontDesc cur_desc;    // descriptor of the latest selection
+extern VT_API uint8_t cur_line_h;   // trunc(height of base x yscale) of the current font
+extern VT_API uint8_t cur_cell_w;   // trunc(cell_w of base x xscale): the basis of letter spacing
 
 // Where the loader puts every glyph for a texture size limit: fills the font's glyph_x, glyph_y,
 // glyph_w and height and returns the atlas size it needs. A record cut off by the end of the data
 // keeps its width and height; its missing bytes are transparent.
+typedef struct FontLayout FontLayout;
 struct FontLayout {
   int32_t atlas_w, atlas_h;  // powers of two
   int32_t needed_w;          // widest extent of any row
   int32_t last_row_y;        // top of the last row
 };
-FontLayout font_layout(const uint8_t* data, uint32_t length, int limit, Font* font);
+VT_API FontLayout font_layout(const uint8_t* data, uint32_t length, int limit, Font* font);
 
-void font_list_init();
-void font_load_mem(const uint8_t* data, uint32_t length, const char* name, uint8_t as_alpha);
-void loadfont(const char* path, const char* name);
-uint8_t* file_read_all(const char* path, int32_t* length);
-void font_metrics(Font* font);
-void font_select(Font* font);
-void font_sharpen_mips(Font* font);
+VT_API void font_list_init(void);
+VT_API void font_load_mem(const uint8_t* data, uint32_t length, const char* name, uint8_t as_alpha);
+VT_API void loadfont(const char* path, const char* name);
+VT_API uint8_t* file_read_all(const char* path, int32_t* length);
+VT_API void font_metrics(Font* font);
+VT_API void font_select(Font* font);
+VT_API void font_sharpen_mips(Font* font);
 
 // The texture size limit the loader works to: GL_MAX_TEXTURE_SIZE unless a test has overridden it.
-int font_max_texture_size();
-void font_set_max_texture_size_override(int limit);  // 0 removes the override
+VT_API int font_max_texture_size(void);
+VT_API void font_set_max_texture_size_override(int limit);  // 0 removes the override
+
+VT_END_DECLS

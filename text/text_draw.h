@@ -12,29 +12,38 @@
 // itself; every text that comes from a file or a user goes through a *_len form.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
-extern int blend_mode;  // 1 opaque, 2 darken (outlines), 3 lighten (fills), 4 alpha; initially 3
+#include "../support/vt_api.h"
+
+VT_BEGIN_DECLS
+
+// 1 opaque, 2 darken (outlines), 3 lighten (fills), 4 alpha; initially 3
+extern VT_API int blend_mode;
 
 // Draws text with its top-left cell corner at (x, y); wrap is the right-hand limit in pixels
 // (0: none). A null text is drawn as "NULL?"; an empty one touches no OpenGL state. A size escape
 // leaves the variant it selected current.
-void font_print(int x, int y, int wrap, const char* text, uint32_t colour);
-void font_print_len(int x, int y, int wrap, const char* text, size_t len, uint32_t colour);
+VT_API void font_print(int x, int y, int wrap, const char* text, uint32_t colour);
+VT_API void font_print_len(int x, int y, int wrap, const char* text, size_t len, uint32_t colour);
 // As font_print_len, but gives up once no later line can come back into the window, so a huge text
 // costs about a screenful; what its unread rest would have selected (a colour, a size variant) is
 // not applied. For untrusted texts drawn every frame, such as captions.
-void font_print_window(int x, int y, int wrap, const char* text, size_t len, uint32_t colour);
+VT_API void font_print_window(int x, int y, int wrap, const char* text, size_t len,
+                              uint32_t colour);
 
-int glyph_advance(int glyph);     // pixels; 5 without a current font
-int text_width(const char* text);  // width of the first line; escapes have no width
-int text_width_len(const char* text, size_t len);
-int text_width_n(char* text, int n);  // of the first n bytes (all when n < 0 or n >= length)
+VT_API int glyph_advance(int glyph);     // pixels; 5 without a current font
+VT_API int text_width(const char* text);  // width of the first line; escapes have no width
+VT_API int text_width_len(const char* text, size_t len);
+VT_API int text_width_n(char* text, int n);  // of the first n bytes (all when n < 0 or n >= length)
 // Index of the character boundary on the first line nearest to pixel offset p (ties to the right).
-int text_fit(const char* text, int p);
-int text_fit_len(const char* text, size_t len, int p);
+VT_API int text_fit(const char* text, int p);
+VT_API int text_fit_len(const char* text, size_t len, int p);
 
-void set_blend_mode(int mode);
+VT_API void set_blend_mode(int mode);
 // Fills a box of the text's width and the line height in box_colour, then draws the text on it.
-void font_print_boxed(int x, int y, const char* text, uint32_t text_colour, uint32_t box_colour);
+VT_API void font_print_boxed(int x, int y, const char* text, uint32_t text_colour,
+                             uint32_t box_colour);
+
+VT_END_DECLS

@@ -16,6 +16,7 @@
 #include "gfx/shell_state.h"
 #include "gfx/view.h"
 #include "gfx/window.h"
+#include "host/host.h"
 #include "util/test_util.h"
 
 namespace {
