@@ -11,7 +11,7 @@ JOBS    ?= $(shell nproc)
 WERROR  ?= 0
 CMAKE_FLAGS = -DVANTOREL_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF)
 
-.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows install uninstall package web web-serve test-web
+.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows install uninstall package web web-serve test-web web-bench
 
 all: build
 
@@ -86,8 +86,13 @@ web-serve: web
 
 # The pages in headless Chromium against the native build's reference pictures.
 test-web: web build
-	cmake --build $(BUILD) -j $(JOBS) --target animtool vantorel-headless vantorel-gallery-headless
+	cmake --build $(BUILD) -j $(JOBS) --target animtool vantorel-headless vantorel-gallery-headless gl_scenes_osmesa
 	node --test tests/web/
+
+# Frame rates of the web player in headless Chromium beside the native headless player's.
+web-bench: web build
+	cmake --build $(BUILD) -j $(JOBS) --target animtool vantorel-headless
+	node bench/web_fps.mjs $(BUILD) $(WEB)
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b"; done; true
