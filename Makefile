@@ -39,8 +39,8 @@ gallery: build
 
 # Every test: the normal build's full suite, then the unit and end-to-end tests again under ASan
 # and UBSan with leak detection on (only the off-screen renderer's own blocks are let go), then the
-# Windows build's tests under wine.
-test: test-unit test-asan test-windows
+# Windows build's tests under wine, then the browser build's in headless Chromium.
+test: test-unit test-asan test-windows test-web
 
 test-unit: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

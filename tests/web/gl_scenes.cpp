@@ -79,7 +79,7 @@ void points() {
   for (int y = 0; y < S; y++)
     for (int x = (y * 7) % 3; x < S; x += 3) {
       glColor3ub(GLubyte(x * 4), GLubyte(y * 4), GLubyte((x * y) & 255));
-      const double in[3] = {0.1, 0.5, 0.9};  // anywhere inside the pixel
+      const double in[3] = {0.0, 0.5, 0.9};  // anywhere inside the pixel, its corner too
       glVertex2f(float(x + in[(x + y) % 3]), float(y + in[(x * 2 + y) % 3]));
     }
   glEnd();
