@@ -362,3 +362,22 @@ test('S offers the picture as a PNG download', async () => {
   assert.equal(differing(png, reference(join(served, 'v2.anim'), 96, 64, 1)), 0);
   await page.close();
 });
+
+test('F11 takes the canvas full screen and back', async () => {
+  const page = await openPage('vantorel.html?src=test-files/demo.anim&res=640x480', { width: 1000, height: 700 });
+  await running(page);
+  const size = () => page.evaluate(() => {
+    const c = document.getElementById('canvas');
+    return [!!document.fullscreenElement, c.width, c.height];
+  });
+  await page.keyboard.press('F11');
+  await page.waitForFunction(() => document.fullscreenElement && document.getElementById('canvas').width === 1000,
+                             null, WAIT);
+  assert.deepEqual(await size(), [true, 1000, 700]);
+  await passes(page, 3);
+  await page.keyboard.press('F11');
+  await page.waitForFunction(() => !document.fullscreenElement && document.getElementById('canvas').width === 640,
+                             null, WAIT);
+  assert.deepEqual(await size(), [false, 640, 480]);
+  await page.close();
+});
