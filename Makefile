@@ -5,11 +5,13 @@ ASAN    ?= build-asan
 FUZZB   ?= build-fuzz
 WIN64   ?= build-win64
 WIN32B  ?= build-win32
+WEB     ?= build-web
+WEB_PORT ?= 8080
 JOBS    ?= $(shell nproc)
 WERROR  ?= 0
 CMAKE_FLAGS = -DVANTOREL_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF)
 
-.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows install uninstall package docs
+.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows install uninstall package docs web web-serve test-web web-bench
 
 all: build
 
@@ -37,8 +39,9 @@ gallery: build
 
 # Every test: the normal build's full suite, then the unit and end-to-end tests and the fuzz
 # targets' replays of their seeds and regressions again under ASan and UBSan with leak detection on
-# (only the off-screen renderer's own blocks are let go), then the Windows build's tests under wine.
-test: test-unit test-asan test-windows
+# (only the off-screen renderer's own blocks are let go), then the Windows build's tests under wine,
+# then the browser build's in headless Chromium.
+test: test-unit test-asan test-windows test-web
 
 test-unit: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -77,11 +80,32 @@ fuzz: deps
 docs: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) --target docs
 
+# The browser build in $(WEB): the player's and the gallery's pages with their WebAssembly, made
+# with Debian's emscripten (whose JavaScript optimiser needs Debian's node modules in NODE_PATH).
+export NODE_PATH := /usr/share/nodejs
+web: deps
+	emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(WEB) -j $(JOBS)
+
+# Serves the pages on this machine only: http://127.0.0.1:$(WEB_PORT)/vantorel.html
+web-serve: web
+	cd $(WEB) && python3 -m http.server --bind 127.0.0.1 $(WEB_PORT)
+
+# The pages in headless Chromium against the native build's reference pictures.
+test-web: web build
+	cmake --build $(BUILD) -j $(JOBS) --target animtool vantorel-headless vantorel-gallery-headless gl_scenes_osmesa
+	node --test tests/web/
+
+# Frame rates of the web player in headless Chromium beside the native headless player's.
+web-bench: web build
+	cmake --build $(BUILD) -j $(JOBS) --target animtool vantorel-headless
+	node bench/web_fps.mjs $(BUILD) $(WEB)
+
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b"; done; true
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(FUZZB) $(WIN64) $(WIN32B)
+	rm -rf $(BUILD) $(ASAN) $(FUZZB) $(WIN64) $(WIN32B) $(WEB)
 
 # Installs the programs, desktop entry, icons, MIME type, thumbnailer, manual pages and demo, and
 # the library (shared and static, headers, CMake package, pkg-config files, examples' sources)

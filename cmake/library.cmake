@@ -3,7 +3,8 @@
 #   libvantorel            libvantorel.so.1 (Linux: SONAME libvantorel.so.1, version 1.0.0) or
 #                          libvantorel.a (Windows, static only); alias Vantorel::vantorel
 #   libvantorel_static     libvantorel.a on Linux; alias Vantorel::vantorel_static
-#   libvantorel_<host>     libvantorel-<host>.a: one host backend (headless, sdl, win32);
+#                          (the browser build, like Windows, has the static one only)
+#   libvantorel_<host>     libvantorel-<host>.a: one host backend (headless, sdl, win32, web);
 #                          alias Vantorel::backend_<host>
 #   vantorel_<host>        what a program links: the portable library, then the backend, then
 #                          the system libraries the backend needs; alias Vantorel::<host>, and
@@ -76,7 +77,7 @@ function(vt_library_interface target)
   endif()
 endfunction()
 
-if(WIN32)
+if(WIN32 OR EMSCRIPTEN)
   add_library(libvantorel STATIC $<TARGET_OBJECTS:vantorel_objects>)
   set(VANTOREL_STATIC_TARGET libvantorel)
 else()
@@ -128,6 +129,15 @@ set(VT_HAVE_SDL OFF)
 if(WIN32)
   file(GLOB host_win32_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/win32/*.cpp)
   vt_backend(win32 SOURCES ${host_win32_src} LIBS opengl32 gdi32 user32 kernel32)
+elseif(EMSCRIPTEN)
+  # The browser: the page's canvas, events and timers, and its own OpenGL 1.1 over WebGL 2.
+  file(GLOB host_web_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/web/*.cpp)
+  vt_backend(web SOURCES ${host_web_src} ${PROJECT_SOURCE_DIR}/host/posix/posix_dates.cpp
+             ${PROJECT_SOURCE_DIR}/host/posix/posix_drop.cpp LIBS "")
+  # What every program linking the web backend needs from Emscripten: WebGL 2, and Asyncify so
+  # that sleeps and message boxes can wait for the browser inside the program's own loop.
+  target_link_options(libvantorel_web INTERFACE -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2
+                      -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH=1)
 else()
   file(GLOB host_posix_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/posix/*.cpp)
   file(GLOB host_headless_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/headless/*.cpp)

@@ -21,7 +21,10 @@ packages=(
   mandoc groff-base dpkg-dev                  # manual page lint, .deb dependencies (shlibdeps)
   doxygen                                     # the library's API reference (make docs) and its check
   lintian                                     # the .debs checked against Debian policy
+  emscripten chromium                         # the browser build and its tests in headless Chromium
 )
+# npm drives the browser tests' one package; a machine whose node came with npm keeps its own.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -29,7 +32,21 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+
+# The browser tests' driver (playwright-core, no browser of its own: they use Debian's chromium),
+# exactly as the lockfile pins it, from the npm registry only.
+web_tests() {
+  local dir
+  dir="$(cd "$(dirname "$0")/.." && pwd)/tests/web"
+  [ -f "$dir/node_modules/playwright-core/package.json" ] && return 0
+  echo "install-deps: npm ci in tests/web"
+  (cd "$dir" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts)
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  web_tests
+  exit 0
+fi
 
 line="apt-get install -y --no-install-recommends ${missing[*]}"
 echo "install-deps: installing ${missing[*]}"
@@ -45,3 +62,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${runner[@]}" apt-get update -qq
 "${runner[@]}" $line
+web_tests

@@ -1,0 +1,102 @@
+// Frame rate of the web player in headless Chromium beside the native headless player:
+//   node bench/web_fps.mjs [BUILD] [WEB_BUILD]      (make web-bench)
+// 1. the demo (640x480) at 25 frames/s: the frames shown per second over ten seconds of playing,
+//    counted from the player's polls (one per pass), which should hold 25 within 1%;
+// 2. a generated 1280x720 animation of moving sprites over a still background played once flat
+//    out (-fms:0), timed from its first pass to its end, in the browser and natively.
+// Figures, not assertions: Chromium draws through SwiftShader on the processor here.
+import { execFileSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync, mkdirSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { join, dirname, resolve } from 'node:path';
+import { tmpdir } from 'node:os';
+import { fileURLToPath } from 'node:url';
+import { spawn } from 'node:child_process';
+
+const root = resolve(dirname(fileURLToPath(import.meta.url)), '..');
+const require = createRequire(join(root, 'tests/web/package.json'));
+const { chromium } = require('playwright-core');
+const build = resolve(root, process.argv[2] || 'build');
+const web = resolve(root, process.argv[3] || 'build-web');
+const W = 1280, H = 720, FRAMES = 120;
+
+// Ten 64x64 sprites over a still checked background: about 5% of the picture changes a frame.
+function spritesAnim(path) {
+  const pal = readFileSync(path + '.pal', 'latin1').trim().split(/\r?\n/).slice(3)
+    .map((l) => l.trim().split(/\s+/).map(Number));
+  const raw = Buffer.alloc(W * H * 3 * FRAMES);
+  for (let k = 0; k < FRAMES; k++) {
+    const f = raw.subarray(k * W * H * 3, (k + 1) * W * H * 3);
+    for (let y = 0; y < H; y++)
+      for (let x = 0; x < W; x++) f.set(pal[((x >> 5) + (y >> 5)) % 2 ? 20 : 60], (y * W + x) * 3);
+    for (let s = 0; s < 10; s++) {
+      const sx = Math.abs(((s * 211 + k * (5 + s)) % (2 * (W - 64))) - (W - 64));
+      const sy = Math.abs(((s * 97 + k * (3 + s)) % (2 * (H - 64))) - (H - 64));
+      for (let y = 0; y < 64; y++)
+        for (let x = 0; x < 64; x++) f.set(pal[40 + ((s * 17 + (x >> 3) + (y >> 3)) % 200)], ((sy + y) * W + sx + x) * 3);
+    }
+  }
+  execFileSync(join(build, 'animtool'), ['encode', '--raw', `${W}x${H}`, '-o', path, '-'], { input: raw });
+}
+
+function serve(dir) {
+  return new Promise((ok) => {
+    const p = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '0'], { cwd: dir });
+    let text = '';
+    p.stdout.on('data', (d) => {
+      text += d;
+      const m = /port (\d+)/.exec(text);
+      if (m) ok({ p, url: `http://127.0.0.1:${m[1]}/` });
+    });
+  });
+}
+
+const work = mkdtempSync(join(tmpdir(), 'vantorel-web-bench-'));
+const files = join(web, 'bench-files');
+mkdirSync(files, { recursive: true });
+const sprites = join(files, 'sprites.anim');
+execFileSync(join(build, 'animtool'), ['palette', '-o', sprites + '.pal']);
+spritesAnim(sprites);
+execFileSync('cp', [join(root, 'assets/demo.anim'), files]);
+
+// Native: the headless player flat out, wall time of the whole run.
+const t0 = process.hrtime.bigint();
+execFileSync(join(build, 'vantorel-headless'), ['-once', '-fms:0', `-res:${W}x${H}`, sprites],
+             { env: { ...process.env, VANTOREL_SCREEN: '1920x1080' } });
+const native = FRAMES / (Number(process.hrtime.bigint() - t0) / 1e9);
+
+const { p: server, url } = await serve(web);
+const browser = await chromium.launch({
+  executablePath: '/usr/bin/chromium', headless: true,
+  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+});
+
+async function pollsPerSecond(page, seconds) {
+  const a = await page.evaluate(() => [window.vantorel.polls, performance.now()]);
+  await page.waitForTimeout(seconds * 1000);
+  const b = await page.evaluate(() => [window.vantorel.polls, performance.now()]);
+  return (b[0] - a[0]) / ((b[1] - a[1]) / 1000);
+}
+
+let page = await browser.newPage({ viewport: { width: 1400, height: 900 } });
+await page.goto(`${url}vantorel.html?src=bench-files/demo.anim&fps=25&res=640x480`);
+await page.waitForFunction(() => window.vantorel.polls > 25, null, { timeout: 120000 });
+const demo = await pollsPerSecond(page, 10);
+await page.close();
+
+page = await browser.newPage({ viewport: { width: 1400, height: 900 } });
+await page.goto(`${url}vantorel.html?src=bench-files/sprites.anim&fms=0&once&res=${W}x${H}`);
+await page.waitForFunction(() => window.vantorel.polls >= 1, null, { timeout: 120000 });
+const start = await page.evaluate(() => [window.vantorel.polls, performance.now()]);
+await page.waitForFunction(() => window.vantorel.status === 'ended', null, { timeout: 600000 });
+const end = await page.evaluate(() => performance.now());
+const flat = (FRAMES - start[0]) / ((end - start[1]) / 1000);
+await browser.close();
+server.kill();
+rmSync(files, { recursive: true, force: true });
+rmSync(work, { recursive: true, force: true });
+
+console.log(`demo 640x480 at 25 frames/s, in Chromium:      ${demo.toFixed(2)} frames/s (${(100 * (demo - 25) / 25).toFixed(2)}%)`);
+console.log(`sprites ${W}x${H} at -fms:0, in Chromium:      ${flat.toFixed(1)} frames/s`);
+console.log(`sprites ${W}x${H} at -fms:0, native headless:  ${native.toFixed(1)} frames/s (start-up included)`);

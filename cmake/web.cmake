@@ -1,0 +1,54 @@
+# The browser build (emcmake cmake -B build-web): the player and the gallery as WebAssembly with
+# the web backend (cmake/library.cmake: Vantorel::web, its OpenGL 1.1 layer over WebGL 2), and
+# their pages. Included by the top-level CMakeLists.txt in place of the POSIX programs.
+# Each program links to a .js loader beside its .wasm: a factory (one fresh instance per run) that
+# the page starts with its own arguments; the pages are our own. WebGL 2 and Asyncify come with
+# the backend. A single file (the .wasm inlined into the .js) opens from file:// as well.
+option(VANTOREL_WEB_SINGLE_FILE "Inline the WebAssembly into each program's .js" OFF)
+set(VT_WEB_LINK_OPTIONS -sEXIT_RUNTIME=1 -sMODULARIZE=1 -sINVOKE_RUN=0
+    -sEXPORTED_RUNTIME_METHODS=FS,callMain,ccall -sEXPORTED_FUNCTIONS=_main,_web_drop_file
+    -sENVIRONMENT=web)
+if(VANTOREL_WEB_SINGLE_FILE)
+  list(APPEND VT_WEB_LINK_OPTIONS -sSINGLE_FILE=1)
+endif()
+
+function(vt_link_web target export_name)
+  target_link_libraries(${target} PRIVATE vt_player Vantorel::web_static)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_options(${target} PRIVATE ${VT_WEB_LINK_OPTIONS} -sEXPORT_NAME=${export_name})
+  set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+endfunction()
+
+add_executable(vantorel ${CMAKE_SOURCE_DIR}/player/player_entry_web.cpp)
+vt_link_web(vantorel VantorelPlayer)
+
+# The gallery links as any user program does: the library and the web backend.
+add_executable(vantorel-gallery ${CMAKE_SOURCE_DIR}/examples/gallery.cpp)
+target_link_libraries(vantorel-gallery PRIVATE Vantorel::web)
+target_include_directories(vantorel-gallery PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_options(vantorel-gallery PRIVATE ${VT_WEB_LINK_OPTIONS} -sEXPORT_NAME=VantorelGallery)
+set_target_properties(vantorel-gallery PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The layer's test scenes, compared by tests/web/ with the same scenes drawn by OSMesa.
+add_executable(gl-scenes ${CMAKE_SOURCE_DIR}/tests/web/gl_scenes.cpp ${CMAKE_SOURCE_DIR}/tests/web/gl_scenes_web.cpp)
+target_link_libraries(gl-scenes PRIVATE Vantorel::backend_web)
+target_include_directories(gl-scenes PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_options(gl-scenes PRIVATE -sMODULARIZE=1 -sEXPORT_NAME=GlScenes -sENVIRONMENT=web)
+set_target_properties(gl-scenes PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The pages, their script and the demo beside the programs.
+set(VT_WEB_PAGES vantorel.html gallery.html vantorel-page.js vantorel-page.css gl-scenes.html)
+set(VT_WEB_PAGE_OUTPUTS)
+foreach(page IN LISTS VT_WEB_PAGES)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${page}
+                     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/${page} ${CMAKE_BINARY_DIR}/${page}
+                     DEPENDS ${CMAKE_SOURCE_DIR}/web/${page})
+  list(APPEND VT_WEB_PAGE_OUTPUTS ${CMAKE_BINARY_DIR}/${page})
+endforeach()
+foreach(asset IN ITEMS demo.anim demo_captions.txt)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${asset}
+                     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/${asset} ${CMAKE_BINARY_DIR}/${asset}
+                     DEPENDS ${CMAKE_SOURCE_DIR}/assets/${asset})
+  list(APPEND VT_WEB_PAGE_OUTPUTS ${CMAKE_BINARY_DIR}/${asset})
+endforeach()
+add_custom_target(web_pages ALL DEPENDS ${VT_WEB_PAGE_OUTPUTS})
