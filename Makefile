@@ -93,7 +93,8 @@ web-serve: web
 
 # The pages in headless Chromium against the native build's reference pictures.
 test-web: web build
-	cmake --build $(BUILD) -j $(JOBS) --target animtool vantorel-headless vantorel-gallery-headless gl_scenes_osmesa
+	cmake --build $(BUILD) -j $(JOBS) --target animtool vantorel-headless vantorel-gallery-headless gl_scenes_osmesa \
+	  example-first_program-headless example-shapes3d-headless example-skybox-headless
 	node --test tests/web/
 
 # Frame rates of the web player in headless Chromium beside the native headless player's.

@@ -29,6 +29,17 @@ target_include_directories(vantorel-gallery PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_options(vantorel-gallery PRIVATE ${VT_WEB_LINK_OPTIONS} -sEXPORT_NAME=VantorelGallery)
 set_target_properties(vantorel-gallery PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# Three of the library's examples, each linked as any user program is, and one page for them all:
+# example.html?name=first_program (or shapes3d, skybox).
+set(VT_WEB_EXAMPLES first_program.c shapes3d.cpp skybox.cpp)
+foreach(src IN LISTS VT_WEB_EXAMPLES)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(example-${name} ${CMAKE_SOURCE_DIR}/examples/${src})
+  target_link_libraries(example-${name} PRIVATE Vantorel::web)
+  target_link_options(example-${name} PRIVATE ${VT_WEB_LINK_OPTIONS} -sEXPORT_NAME=VantorelExample)
+  set_target_properties(example-${name} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+endforeach()
+
 # The layer's test scenes, compared by tests/web/ with the same scenes drawn by OSMesa.
 add_executable(gl-scenes ${CMAKE_SOURCE_DIR}/tests/web/gl_scenes.cpp ${CMAKE_SOURCE_DIR}/tests/web/gl_scenes_web.cpp)
 target_link_libraries(gl-scenes PRIVATE Vantorel::backend_web)
@@ -37,7 +48,7 @@ target_link_options(gl-scenes PRIVATE -sMODULARIZE=1 -sEXPORT_NAME=GlScenes -sEN
 set_target_properties(gl-scenes PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The pages, their script and the demo beside the programs.
-set(VT_WEB_PAGES vantorel.html gallery.html vantorel-page.js vantorel-page.css gl-scenes.html)
+set(VT_WEB_PAGES vantorel.html gallery.html example.html vantorel-page.js vantorel-page.css gl-scenes.html)
 set(VT_WEB_PAGE_OUTPUTS)
 foreach(page IN LISTS VT_WEB_PAGES)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${page}

@@ -65,6 +65,8 @@ void emscripten_glShaderSource(GLuint, GLsizei, const char* const*, const GLint*
 void emscripten_glTexImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum,
                              const void*);
 void emscripten_glTexParameteri(GLenum, GLenum, GLint);
+void emscripten_glTexSubImage2D(GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum, GLenum,
+                                const void*);
 void emscripten_glUniform1f(GLint, GLfloat);
 void emscripten_glUniform1i(GLint, GLint);
 void emscripten_glUniform2f(GLint, GLfloat, GLfloat);
@@ -103,6 +105,7 @@ struct Texture {
   std::vector<Level> faces[6];
   GLint min_filter = GL_NEAREST_MIPMAP_LINEAR, mag_filter = GL_LINEAR;
   GLint wrap_s = GL_REPEAT, wrap_t = GL_REPEAT;
+  GLfloat priority = 1;  // kept only to be read back: programs may tag their textures with it
 };
 
 struct Light {
@@ -1294,7 +1297,24 @@ void glTexParameteri(GLenum target, GLenum pname, GLint v) {
   }
   apply_parameters(t);
 }
-void glTexParameterf(GLenum target, GLenum pname, GLfloat v) { glTexParameteri(target, pname, GLint(v)); }
+void glTexParameterf(GLenum target, GLenum pname, GLfloat v) {
+  if (pname == GL_TEXTURE_PRIORITY) {
+    bound(target).priority = v < 0 ? 0 : v > 1 ? 1 : v;
+    return;
+  }
+  glTexParameteri(target, pname, GLint(v));
+}
+void glGetTexParameterfv(GLenum target, GLenum pname, GLfloat* out) {
+  const Texture& t = bound(target);
+  switch (pname) {
+    case GL_TEXTURE_PRIORITY: *out = t.priority; break;
+    case GL_TEXTURE_MIN_FILTER: *out = GLfloat(t.min_filter); break;
+    case GL_TEXTURE_MAG_FILTER: *out = GLfloat(t.mag_filter); break;
+    case GL_TEXTURE_WRAP_S: *out = GLfloat(t.wrap_s); break;
+    case GL_TEXTURE_WRAP_T: *out = GLfloat(t.wrap_t); break;
+    default: *out = 0; break;
+  }
+}
 
 void glTexEnvf(GLenum, GLenum pname, GLfloat v) {
   if (pname != GL_TEXTURE_ENV_MODE) return;
@@ -1308,6 +1328,30 @@ void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei
   touch();
   store_level(target, level, internal, w, h, unpack(w, h, format, data));
 }
+
+// A part of an existing level: the kept copy is updated (for read-back and sampling rules) and
+// only that part is sent to WebGL. Parts outside the level are cut off.
+void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei w, GLsizei h,
+                     GLenum format, GLenum, const GLvoid* data) {
+  touch();
+  Texture& t = bound(target);
+  int face = (target >= kCubeFace0 && target < kCubeFace0 + 6) ? int(target - kCubeFace0) : 0;
+  std::vector<Level>& levels = t.faces[face];
+  if (level < 0 || size_t(level) >= levels.size() || w <= 0 || h <= 0) return;
+  Level& lv = levels[size_t(level)];
+  if (x < 0 || y < 0 || x + w > lv.w || y + h > lv.h) return;
+  std::vector<uint8_t> part = unpack(w, h, format, data);
+  to_base(part, lv.base);
+  for (int row = 0; row < h; row++)
+    std::memcpy(&lv.rgba[(size_t(y + row) * lv.w + x) * 4], &part[size_t(row) * w * 4], size_t(w) * 4);
+  GLenum bind_target = t.target == kCubeMap ? kCubeMap : GL_TEXTURE_2D;
+  emscripten_glBindTexture(bind_target, t.gl);
+  emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  emscripten_glTexSubImage2D(target == GL_TEXTURE_2D ? GL_TEXTURE_2D : target, level, x, y, w, h,
+                             GL_RGBA, GL_UNSIGNED_BYTE, part.data());
+}
+
+void glPolygonMode(GLenum, GLenum) {}  // polygons are always filled here
 
 void glCopyTexImage2D(GLenum target, GLint level, GLenum internal, GLint x, GLint y, GLsizei w,
                       GLsizei h, GLint) {

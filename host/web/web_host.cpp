@@ -325,6 +325,13 @@ int host_run_program(const char* const argv[]) {
   return -1;
 }
 
+// ---- where the program keeps the user's files ---------------------------------------------------
+
+// The page's files live in its own memory file system, which nothing else shares: the log stays
+// in the program's folder there.
+int host_program_is_installed() { return 0; }
+const char* host_user_state_directory() { return ""; }
+
 // ---- message box and console --------------------------------------------------------------------
 
 int host_message_box(const char* caption, const char* text, unsigned) {

@@ -348,6 +348,25 @@ test('the gallery draws its scene as the headless gallery does', async () => {
   await page.close();
 });
 
+test('three examples draw as their headless builds do', async () => {
+  for (const name of ['first_program', 'shapes3d', 'skybox']) {
+    const png = join(work, `${name}.png`);
+    const script = join(work, `${name}.script`);
+    writeFileSync(script, `3 snapshot ${png}\n4 quit\n`);
+    execFileSync(join(nativeBuild, 'examples', `example-${name}-headless`), [],
+                 { env: { ...process.env, VANTOREL_SCRIPT: script } });
+    const desk = readPng(png);
+    const page = await openPage(`example.html?name=${name}`);
+    await running(page);
+    await passes(page, 3);
+    const web = await canvasPixels(page);
+    // Flat colours and text agree exactly; lit and textured surfaces round a little differently.
+    const off = differing(web, desk, 32);
+    assert.ok(off <= web.width * web.height * 0.02, `${name}: ${off} pixels differ`);
+    await page.close();
+  }
+});
+
 test('S offers the picture as a PNG download', async () => {
   const page = await openPage('vantorel.html?src=test-files/v2.anim&paused&res=96x64');
   await running(page);
