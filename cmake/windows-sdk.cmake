@@ -41,6 +41,6 @@ add_custom_target(windows_sdk_zip DEPENDS ${CMAKE_BINARY_DIR}/${vt_sdk_name}.zip
 if(VANTOREL_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_test(NAME e2e_sdk_win32
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/e2e_sdk_win32_test.sh ${CMAKE_BINARY_DIR}
-                   ${CMAKE_SOURCE_DIR})
+                   ${CMAKE_SOURCE_DIR} ${VANTOREL_LINUX_BUILD})
   set_tests_properties(e2e_sdk_win32 PROPERTIES TIMEOUT 300 LABELS win64 RESOURCE_LOCK x_display)
 endif()

@@ -24,6 +24,7 @@ const uint32_t BACKGROUND = 0x000000;
 const int WIDTH = 480, HEIGHT = 270;
 const int KEY_ESCAPE = 0x1B;
 const int REGION = 120;
+const double PI = 3.14159265358979323846;  // M_PI is not standard C++
 
 bool held(int key) { return keydown[key] & 0x80; }
 bool pressed(int key) { return (keydown[key] & 0x80) && !(keyprev[key] & 0x80); }
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
   for (;;) {
     // Update: the hand turns 6 degrees a frame.
     frame++;
-    const double angle = frame * 6 * M_PI / 180;
+    const double angle = frame * 6 * PI / 180;
 
     // Draw.
     const int cx = WIDTH / 2, cy = HEIGHT / 2;

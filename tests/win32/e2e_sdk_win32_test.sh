@@ -4,11 +4,14 @@
 # The zip is unpacked into a temporary folder and tests/sdk's programs are cross-built against it
 # alone: through its CMake package (C++ and C) and as C99 with the compiler line of its pkg-config
 # file. Each runs under wine, saves its third frame as a BMP screenshot and ends; the pictures'
-# pixels are checked (background, box, a line of text in the built-in font).
+# pixels are checked (background, box, a line of text in the built-in font). Every one-file
+# example in the zip is built against it too, and the recording example is run; its file is read
+# back with the Linux build's animtool.
 set -uo pipefail
 
 build=$1
 source=$2
+linux_build=${3:-}
 zip="$build/vantorel-sdk-win64.zip"
 failures=0
 fail() {
@@ -103,6 +106,42 @@ check_picture() {
 check_picture cmake_cpp "$work/build/hello_cpp.exe"
 check_picture cmake_c "$work/build/hello_c.exe"
 check_picture pkgconfig_c "$work/hello_pc.exe"
+
+# Every one-file example in the zip builds against it alone with the pkg-config line (the
+# gallery, our showcase, also writes PNG files through libpng and is left out).
+for src in "$sdk"/examples/*.c "$sdk"/examples/*.cpp; do
+  name=$(basename "${src%.*}")
+  [ "$name" = gallery ] && continue
+  case $src in
+    *.c) compile=(x86_64-w64-mingw32-gcc-posix -std=c99) ;;
+    *) compile=(x86_64-w64-mingw32-g++-posix -std=c++17) ;;
+  esac
+  # shellcheck disable=SC2086
+  "${compile[@]}" -Wall -Wextra "$src" -o "$work/example-$name.exe" -static $flags \
+    2>"$work/$name.log" || fail "example $name does not build against the zip: $(cat "$work/$name.log")"
+done
+
+# The recording example run under wine: once it says the file is complete, the recording holds
+# its 90 frames of the 320x240 box (read back by the Linux animtool), and the program is ended.
+record="$work/example-record_anim.exe"
+if [ ! -x "$linux_build/animtool" ]; then
+  fail "no Linux build with animtool given (third argument) to read the recording back"
+elif [ -f "$record" ]; then
+  (cd "$work" && exec wine "$record" bounce.anim </dev/null >"$work/record.out" 2>/dev/null) &
+  pid=$!
+  for _ in $(seq 1 240); do
+    grep -q '^Recorded 90 frames' "$work/record.out" 2>/dev/null && break
+    kill -0 $pid 2>/dev/null || break
+    sleep 0.5
+  done
+  kill $pid 2>/dev/null
+  wait $pid 2>/dev/null
+  grep -q '^Recorded 90 frames into bounce.anim' "$work/record.out" ||
+    fail "the recording example did not finish: $(cat "$work/record.out")"
+  info=$("$linux_build/animtool" info "$work/bounce.anim" 2>&1)
+  echo "$info" | grep -q 'frames: *90\b' || fail "the recording has not 90 frames: $info"
+  echo "$info" | grep -q '320x240' || fail "the recording's extent is not 320x240: $info"
+fi
 
 [ $failures -eq 0 ] || exit 1
 echo "e2e_sdk_win32: the SDK zip builds and runs the programs"
