@@ -74,6 +74,7 @@ struct Gather {
   std::vector<uint32_t> image;
   uint32_t colour[256];        // RGBA bytes of each palette entry, alpha 255
   std::vector<Pending> small;  // the first pixels, in order, while the frame is small
+  std::vector<Pending> small_blocks;  // where whole blocks among them start
   bool imaging = false;        // past SMALL_FRAME: pixels go to the image
   int last_index = -1;
   // Which 8x8 cells of the image hold pixels of this frame: one bit per cell column, `words`
@@ -97,6 +98,13 @@ void mark_cell(int cx, int cy, int pixels) {
   if (cy > g.last_row) g.last_row = cy;
 }
 
+// Notes a block that wholly fills one cell, so that rectangles of such cells skip the alpha test.
+void mark_solid(int x, int y) {
+  Gather& g = gather;
+  if (((x | y) & 7) == 0 && x >= 0 && y >= 0 && x <= g.width - 8 && y <= g.height - 8)
+    g.solid[size_t(y >> 3) * g.words + (x >> 9)] |= uint64_t(1) << ((x >> 3) & 63);
+}
+
 void image_pixel(int x, int y, int index) {
   Gather& g = gather;
   if (unsigned(x) >= unsigned(g.width) || unsigned(y) >= unsigned(g.height)) return;
@@ -110,7 +118,10 @@ void start_imaging() {
   g.first_row = INT32_MAX;
   g.last_row = -1;
   for (const Pending& p : g.small) image_pixel(p.x, p.y, p.index);
+  // A block replayed as pixels still fills its cell: later pixels only change its colours.
+  for (const Pending& b : g.small_blocks) mark_solid(b.x, b.y);
   g.small.clear();
+  g.small_blocks.clear();
 }
 
 void gather_pixel(void*, int x, int y, int index) {
@@ -128,6 +139,7 @@ void gather_block(void*, int x, int y, const unsigned char* index) {
   Gather& g = gather;
   g.last_index = index[63];
   if (!g.imaging) {
+    g.small_blocks.push_back({x, y, 0});
     for (int i = 0; i < 64; i++) g.small.push_back({x + (i & 7), y + (i >> 3), index[i]});
     if (g.small.size() > size_t(SMALL_FRAME)) start_imaging();
     return;
@@ -139,7 +151,7 @@ void gather_block(void*, int x, int y, const unsigned char* index) {
   uint32_t* row = &g.image[size_t(g.height - 1 - y) * g.width + x];
   for (int r = 0; r < 8; r++, row -= g.width)
     for (int c = 0; c < 8; c++) row[c] = g.colour[index[r * 8 + c]];
-  if (((x | y) & 7) == 0) g.solid[size_t(y >> 3) * g.words + (x >> 9)] |= uint64_t(1) << ((x >> 3) & 63);
+  mark_solid(x, y);
   // Blocks lie on the 8-pixel grid; the rest mark every cell they touch, counted as full.
   for (int cy = y >> 3; cy <= (y + 7) >> 3; cy++)
     for (int cx = x >> 3; cx <= (x + 7) >> 3; cx++) mark_cell(cx, cy, 64);
@@ -461,6 +473,7 @@ int next_frame_fast(AnimFile* anim, const int viewport[4]) {
     set_colour_table();
   }
   g.small.clear();
+  g.small_blocks.clear();
   g.imaging = false;
   g.last_index = -1;
   AnimSink sink = {nullptr, gather_pixel, gather_block, gather_fill, nullptr};

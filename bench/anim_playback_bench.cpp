@@ -188,17 +188,16 @@ double decode_seconds(const std::string& file) {
   return t;
 }
 
-// What the player's drawing of a file costs in this process, under the player's projection and
-// depth test: processor seconds for all frames, and per frame after the first (which paints the
-// whole picture) the rectangles drawn and the pixels they cover.
-struct GlRun {
-  double seconds = 0, rects = 0, pixels = 0;
-};
-GlRun gl_run(const std::string& file) {
-  GlRun run;
-  std::vector<unsigned char> buffer(size_t(kWidth) * kHeight * 4);
+// A 1280x720 context in *buffer set up as the player's window after gfx_open: its projection, the
+// depth test on, cleared. Null when OSMesa cannot make one.
+OSMesaContext open_player_context(std::vector<unsigned char>* buffer) {
+  buffer->assign(size_t(kWidth) * kHeight * 4, 0);
   OSMesaContext ctx = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
-  if (!ctx || !OSMesaMakeCurrent(ctx, buffer.data(), GL_UNSIGNED_BYTE, kWidth, kHeight)) return run;
+  if (!ctx) return nullptr;
+  if (!OSMesaMakeCurrent(ctx, buffer->data(), GL_UNSIGNED_BYTE, kWidth, kHeight)) {
+    OSMesaDestroyContext(ctx);
+    return nullptr;
+  }
   glViewport(0, 0, kWidth, kHeight);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -208,6 +207,22 @@ GlRun gl_run(const std::string& file) {
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LEQUAL);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  return ctx;
+}
+
+// What the player's drawing of a file costs in this process, under the player's projection, with
+// the depth test off while frames are drawn as the player has it: processor seconds for all frames,
+// and per frame after the first (which paints the whole picture) the rectangles drawn and the
+// pixels they cover.
+struct GlRun {
+  double seconds = 0, rects = 0, pixels = 0;
+};
+GlRun gl_run(const std::string& file) {
+  GlRun run;
+  std::vector<unsigned char> buffer;
+  OSMesaContext ctx = open_player_context(&buffer);
+  if (!ctx) return run;
+  glDisable(GL_DEPTH_TEST);
   AnimFile a = anim_open(file.c_str());
   double start = cpu_now();
   anim_next_frame(&a);
@@ -231,23 +246,14 @@ double median(std::vector<double> v) {
 }
 
 // The costs decode_gl.cpp weighs its choices by, measured the way it draws: on a 1280x720
-// context with the player's projection and depth test and the alpha test on, each frame finished
-// before the next, processor time of all threads. Nanoseconds: a point of a GL_POINTS batch, an
-// 8x8 rectangle of a batch of textured quads (glTexSubImage2D and the quad), a glDrawPixels call,
-// and a pixel of a large rectangle either way.
+// context with the player's projection, the depth test (on after gfx_open) and the alpha test on,
+// the dearer case, each frame finished before the next, processor time of all threads.
+// Nanoseconds: a point of a GL_POINTS batch, an 8x8 rectangle of a batch of textured quads
+// (glTexSubImage2D and the quad), a glDrawPixels call, and a pixel of a large rectangle either way.
 void print_gl_costs() {
-  std::vector<unsigned char> buffer(size_t(kWidth) * kHeight * 4);
-  OSMesaContext ctx = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
-  if (!ctx || !OSMesaMakeCurrent(ctx, buffer.data(), GL_UNSIGNED_BYTE, kWidth, kHeight)) return;
-  glViewport(0, 0, kWidth, kHeight);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, kWidth, kHeight, 0, kHeight / 2, -(kHeight / 2));
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LEQUAL);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  std::vector<unsigned char> buffer;
+  OSMesaContext ctx = open_player_context(&buffer);
+  if (!ctx) return;
   std::vector<uint32_t> image(size_t(kWidth) * kHeight);
   for (size_t i = 0; i < image.size(); i++) image[i] = 0xFF000000u | uint32_t(i * 2654435761u >> 8);
   GLuint tex;

@@ -105,8 +105,14 @@ void player_run(PlayerOptions* options, char* text) {
 
     int more = 1;
     // A held frame still has time on screen; frame 0 (after opening or rewinding) is always drawn.
-    if ((!options->paused && !holding) || anim.frame == 0 || extra_keys_step(options))
+    if ((!options->paused && !holding) || anim.frame == 0 || extra_keys_step(options)) {
+      // The depth buffer holds only cleared values and frame pixels, all at one depth, so its test
+      // never rejects a frame pixel here; off, the drawing is the same and cheaper.
+      const GLboolean depth_test = glIsEnabled(GL_DEPTH_TEST);
+      glDisable(GL_DEPTH_TEST);
       more = anim_next_frame(&anim);
+      if (depth_test) glEnable(GL_DEPTH_TEST);
+    }
 
     if (!more || pressed('R')) {
       // A pipe cannot start again, so it ends its one round like -once.
