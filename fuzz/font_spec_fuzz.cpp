@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_font_spec.h"
 #include "fuzz/fuzz_text_context.h"
 #include "gfx/shell_state.h"
 #include "text/caption_font_data.h"
@@ -23,16 +24,6 @@ namespace {
 constexpr int SIZE = 64;
 Font* caption_font = nullptr;
 uint32_t loaded = 0;
-
-void check(bool ok) {
-  if (!ok) abort();
-}
-
-bool registered(const Font* f) {
-  for (uint32_t i = 0; i < font_list.count; i++)
-    if (fonts[i] == f) return true;
-  return false;
-}
 
 }  // namespace
 
@@ -49,21 +40,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 4096) return 0;
-  std::string input(reinterpret_cast<const char*>(data), size);
-  size_t cut = input.find('\n');
-  std::string spec = input.substr(0, cut);  // up to its first zero byte, as a C string reads it
-  std::string text = cut == std::string::npos ? "" : input.substr(cut + 1);
-
-  font_select(caption_font);
-  cur_desc = caption_font->desc;
-
-  FontDesc d = font_parse_spec(spec.c_str());
-  check(d.base != nullptr && registered(d.base));
-  Font* got = font_get(spec.c_str());
-  check(got == nullptr || registered(got));
-  font_exists(spec.c_str());
-  font_use(spec.c_str());
-  check(cur_font != nullptr && registered(cur_font));
+  const FuzzSpecInput in = fuzz_split_spec(data, size);
+  const std::string& text = in.text;
+  fuzz_use_spec(caption_font, in.spec);
 
   // Drawing costs the off-screen renderer tens of milliseconds a call: a few glyphs show whether
   // the variant draws, measuring takes the whole text.
@@ -71,9 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     font_print_len(2, 2, 40, text.data(), text.size() < 8 ? text.size() : 8, 0xFFFFFF);
   int w = text_width_len(text.data(), text.size());
   int fit = text_fit_len(text.data(), text.size(), w / 2);
-  check(w >= 0 && fit >= 0 && size_t(fit) <= text.size());
+  fuzz_check(w >= 0 && fit >= 0 && size_t(fit) <= text.size());
 
-  while (font_list.count > loaded) font_delete(fonts[font_list.count - 1]);
-  check(registered(caption_font) && glIsTexture(caption_font->tex));  // variants share the atlas
+  fuzz_delete_variants(loaded);
+  // Variants share the atlas.
+  fuzz_check(fuzz_font_registered(caption_font) && glIsTexture(caption_font->tex));
   return 0;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_font_spec.h"
 #include "gfx3d/text3d.h"
 #include "text/caption_font_data.h"
 #include "support/util.h"
@@ -19,15 +20,11 @@
 
 namespace {
 
-void check(bool ok) {
-  if (!ok) abort();
-}
-
 // Registers a font laid out as the loader does, with the sizes the loader would read back from its
 // texture, but no texture.
 Font* font_without_texture(const uint8_t* data, uint32_t length, const char* name) {
   Font* f = static_cast<Font*>(calloc(1, sizeof(Font)));
-  check(f != nullptr);
+  fuzz_check(f != nullptr);
   string_dup(&f->name, name);
   FontLayout layout = font_layout(data, length, 2048, f);
   f->atlas_w = layout.atlas_w;
@@ -43,12 +40,6 @@ Font* font_without_texture(const uint8_t* data, uint32_t length, const char* nam
 
 Font* caption_font = nullptr;
 uint32_t loaded = 0;
-
-bool registered(const Font* f) {
-  for (uint32_t i = 0; i < font_list.count; i++)
-    if (fonts[i] == f) return true;
-  return false;
-}
 
 }  // namespace
 
@@ -71,40 +62,28 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 4096) return 0;
-  std::string input(reinterpret_cast<const char*>(data), size);
-  size_t cut = input.find('\n');
-  std::string spec = input.substr(0, cut);  // up to its first zero byte, as a C string reads it
-  std::string text = cut == std::string::npos ? "" : input.substr(cut + 1);
-
-  font_select(caption_font);
-  cur_desc = caption_font->desc;
-
-  FontDesc d = font_parse_spec(spec.c_str());
-  check(d.base != nullptr && registered(d.base));
-  Font* got = font_get(spec.c_str());
-  check(got == nullptr || registered(got));
-  font_exists(spec.c_str());
-  font_use(spec.c_str());
-  check(cur_font != nullptr && registered(cur_font));
+  const FuzzSpecInput in = fuzz_split_spec(data, size);
+  const std::string& text = in.text;
+  fuzz_use_spec(caption_font, in.spec);
 
   // Exactly sized: any read at or past the end is caught by ASan.
   std::vector<char> exact(text.begin(), text.end());
   const char* t = exact.empty() ? nullptr : exact.data();
   int w = text_width_len(t, exact.size());
   int fit = text_fit_len(t, exact.size(), w / 2);
-  check(w >= 0 && fit >= 0 && size_t(fit) <= exact.size());
+  fuzz_check(w >= 0 && fit >= 0 && size_t(fit) <= exact.size());
   for (size_t i = 0; i < exact.size() && i < 4; i++) glyph_advance(uint8_t(exact[i]));
 
   // Zero-terminated, closed by zeros: every escape ends inside the buffer.
   std::vector<char> padded(text.begin(), text.end());
   padded.resize(padded.size() + 8, 0);
-  check(text_width(padded.data()) >= 0);
+  fuzz_check(text_width(padded.data()) >= 0);
   text_fit(padded.data(), 7);
   text_width_n(padded.data(), int(text.size() / 2));
   double lines = text_width_lines(padded.data());
-  check(lines >= 0 && !std::isinf(lines));
+  fuzz_check(lines >= 0 && !std::isinf(lines));
 
-  while (font_list.count > loaded) font_delete(fonts[font_list.count - 1]);
-  check(registered(caption_font));
+  fuzz_delete_variants(loaded);
+  fuzz_check(fuzz_font_registered(caption_font));
   return 0;
 }
