@@ -25,15 +25,8 @@ using vt_test::TempDir;
 
 const char* const kMimeType = "video/x-vantorel-anim";
 
-// Full path of a program found in PATH (the tools come from scripts/install-deps.sh).
-std::string tool(const std::string& name) {
-  std::stringstream path(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
-  std::string dir;
-  while (std::getline(path, dir, ':'))
-    if (access((dir + "/" + name).c_str(), X_OK) == 0) return dir + "/" + name;
-  ADD_FAILURE() << name << " is not installed (scripts/install-deps.sh installs it)";
-  return "/nonexistent/" + name;
-}
+// The tools come from scripts/install-deps.sh.
+std::string tool(const std::string& name) { return vt_test::installed_tool(name); }
 
 RunResult run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}) {
   return vt_test::run_program(argv, "", env, "", 240);

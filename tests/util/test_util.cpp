@@ -19,6 +19,8 @@
 #include <sstream>
 #include <thread>
 
+#include <gtest/gtest.h>
+
 extern char** environ;
 
 namespace vt_test {
@@ -26,6 +28,15 @@ namespace vt_test {
 std::string bin_path(const std::string& name) { return std::string(VANTOREL_BIN_DIR) + "/" + name; }
 std::string source_path(const std::string& rel) {
   return std::string(VANTOREL_SOURCE_DIR) + "/" + rel;
+}
+
+std::string installed_tool(const std::string& name) {
+  std::stringstream path(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
+  std::string dir;
+  while (std::getline(path, dir, ':'))
+    if (access((dir + "/" + name).c_str(), X_OK) == 0) return dir + "/" + name;
+  ADD_FAILURE() << name << " is not installed (scripts/install-deps.sh installs it)";
+  return "/nonexistent/" + name;
 }
 
 TempDir::TempDir() {

@@ -14,6 +14,10 @@ namespace vt_test {
 std::string bin_path(const std::string& name);
 std::string source_path(const std::string& rel);
 
+// Full path of a program found in PATH; a test failure naming scripts/install-deps.sh, and a path
+// that does not exist, when it is not installed.
+std::string installed_tool(const std::string& name);
+
 // A fresh empty directory under the system's temporary folder, removed by the destructor.
 struct TempDir {
   std::string path;
