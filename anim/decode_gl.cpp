@@ -84,6 +84,15 @@ struct Gather {
   int first_row, last_row;
   std::vector<unsigned char> count;  // pixels written in each cell, up to 255
   std::vector<uint64_t> solid;       // cells wholly written by one block, laid out as dirty
+  // Cells that still hold an earlier frame's pixels, laid out as dirty. Rectangles drawn without
+  // the alpha test leave their cells so instead of clearing them, as a frame that changes
+  // everywhere overwrites them all; a cell is cleared when it is next written in part or drawn
+  // with the alpha test.
+  std::vector<uint64_t> stale;
+  // The pixels written one by one, in order, while few enough to walk: the sparse cells are drawn
+  // from this list rather than by reading their rows of the image, which the cache rarely holds.
+  std::vector<Pending> singles;
+  bool singles_full = false;
   GLuint texture = 0;                // the rectangles' texture, tex_w x tex_h, image rows
   int tex_w = 0, tex_h = 0;
 };
@@ -105,11 +114,31 @@ void mark_solid(int x, int y) {
     g.solid[size_t(y >> 3) * g.words + (x >> 9)] |= uint64_t(1) << ((x >> 3) & 63);
 }
 
+// True when the cell was stale; it no longer is.
+bool take_stale(int cx, int cy) {
+  uint64_t& word = gather.stale[size_t(cy) * gather.words + (cx >> 6)];
+  const uint64_t bit = uint64_t(1) << (cx & 63);
+  if (!(word & bit)) return false;
+  word &= ~bit;
+  return true;
+}
+
+void clear_cell(int cx, int cy) {
+  Gather& g = gather;
+  const int x0 = cx * 8, w = std::min(8, g.width - x0);
+  for (int y = cy * 8; y < std::min(cy * 8 + 8, g.height); y++)
+    std::memset(&g.image[size_t(g.height - 1 - y) * g.width + x0], 0, size_t(w) * 4);
+}
+
 void image_pixel(int x, int y, int index) {
   Gather& g = gather;
   if (unsigned(x) >= unsigned(g.width) || unsigned(y) >= unsigned(g.height)) return;
+  if (take_stale(x >> 3, y >> 3)) clear_cell(x >> 3, y >> 3);
   g.image[size_t(g.height - 1 - y) * g.width + x] = g.colour[index];
   mark_cell(x >> 3, y >> 3, 1);
+  if (g.singles_full) return;
+  if (g.singles.size() < g.singles.capacity()) g.singles.push_back({x, y, index});
+  else g.singles_full = true;
 }
 
 void start_imaging() {
@@ -144,17 +173,17 @@ void gather_block(void*, int x, int y, const unsigned char* index) {
     if (g.small.size() > size_t(SMALL_FRAME)) start_imaging();
     return;
   }
-  if (x < 0 || y < 0 || x > g.width - 8 || y > g.height - 8) {
+  // Blocks lie on the 8-pixel grid; one that does not, or crosses an edge, goes pixel by pixel.
+  if (x < 0 || y < 0 || x > g.width - 8 || y > g.height - 8 || ((x | y) & 7)) {
     for (int i = 0; i < 64; i++) image_pixel(x + (i & 7), y + (i >> 3), index[i]);
     return;
   }
+  take_stale(x >> 3, y >> 3);  // wholly overwritten: nothing of the earlier frame is left
   uint32_t* row = &g.image[size_t(g.height - 1 - y) * g.width + x];
   for (int r = 0; r < 8; r++, row -= g.width)
     for (int c = 0; c < 8; c++) row[c] = g.colour[index[r * 8 + c]];
   mark_solid(x, y);
-  // Blocks lie on the 8-pixel grid; the rest mark every cell they touch, counted as full.
-  for (int cy = y >> 3; cy <= (y + 7) >> 3; cy++)
-    for (int cx = x >> 3; cx <= (x + 7) >> 3; cx++) mark_cell(cx, cy, 64);
+  mark_cell(x >> 3, y >> 3, 64);
 }
 
 void gather_fill(void* user, int x, int y, int index) {
@@ -223,11 +252,19 @@ void set_colour_table() {
   }
 }
 
-// Draws the cells with fewer pixels than a rectangle is worth as points, from the image (where
-// each pixel holds its last colour, so order does not matter), and unmarks them.
+// Draws the cells with fewer pixels than a rectangle is worth as points and unmarks them. The
+// points come from the list of single pixels in the order they were written, so the last write of
+// a pixel is drawn last, as on the point path; past the list's capacity, from the image, where
+// each pixel holds its last colour.
 void draw_sparse_cells(double rect_ns) {
   Gather& g = gather;
-  bool begun = false;
+  bool begun = false, any = false;
+  auto point = [&](int x, int y, uint32_t* colour) {
+    if (!begun) glBegin(GL_POINTS);
+    begun = true;
+    glColor4ubv(reinterpret_cast<const GLubyte*>(colour));
+    glVertex2f(float(x + 0.1), float(y + 0.1));
+  };
   for (int cy = g.first_row; cy <= g.last_row; cy++)
     for (int w = 0; w < g.words; w++) {
       uint64_t& bits = g.dirty[size_t(cy) * g.words + w];
@@ -237,17 +274,22 @@ void draw_sparse_cells(double rect_ns) {
         if (n * POINT_NS >= rect_ns) continue;
         n = 0;
         bits &= ~(uint64_t(1) << (cx & 63));
-        if (!begun) glBegin(GL_POINTS);
-        begun = true;
+        any = true;
+        if (!g.singles_full) continue;
         for (int y = cy * 8; y < std::min(cy * 8 + 8, g.height); y++)
           for (int x = cx * 8; x < std::min(cx * 8 + 8, g.width); x++) {
             uint32_t& p = g.image[size_t(g.height - 1 - y) * g.width + x];
-            if (!p) continue;
-            glColor4ubv(reinterpret_cast<const GLubyte*>(&p));
-            glVertex2f(float(x + 0.1), float(y + 0.1));
+            if (p) point(x, y, &p);
             p = 0;
           }
       }
+    }
+  if (any && !g.singles_full)
+    for (const Pending& s : g.singles) {
+      // A cell still marked is drawn by a rectangle.
+      if (g.dirty[size_t(s.y >> 3) * g.words + (s.x >> 9)] >> ((s.x >> 3) & 63) & 1) continue;
+      point(s.x, s.y, &g.colour[s.index]);
+      g.image[size_t(g.height - 1 - s.y) * g.width + s.x] = 0;
     }
   if (begun) glEnd();
 }
@@ -376,6 +418,7 @@ void draw_gathered() {
   Gather& g = gather;
   if (g.last_row < g.first_row) return;
   static std::vector<CellRect> rects;
+  static std::vector<char> solid_rect;  // opaque() of each rectangle
   glPushAttrib(GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT | GL_CURRENT_BIT | GL_ENABLE_BIT |
                GL_POLYGON_BIT | GL_TEXTURE_BIT);
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
@@ -383,6 +426,15 @@ void draw_gathered() {
   const double rect_ns = textured ? QUAD_NS : DRAW_PIXELS_NS;
   draw_sparse_cells(rect_ns);
   cover_cells(rect_ns, &rects);
+  solid_rect.clear();
+  for (const CellRect& cells : rects) {
+    solid_rect.push_back(opaque(cells));
+    if (solid_rect.back()) continue;
+    // Drawn with the alpha test, where old pixels would show.
+    for (int cy = cells.y0; cy <= cells.y1; cy++)
+      for (int cx = cells.x0; cx <= cells.x1; cx++)
+        if (take_stale(cx, cy)) clear_cell(cx, cy);
+  }
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.5f);
   glPixelZoom(1, 1);
@@ -426,9 +478,9 @@ void draw_gathered() {
       if (!alpha_test) glDisable(GL_ALPHA_TEST);
       else glEnable(GL_ALPHA_TEST);
       glBegin(GL_QUADS);
-      for (const CellRect& cells : rects) {
-        if (opaque(cells) == alpha_test) continue;
-        const PixelRect r = pixels_of(cells);
+      for (size_t i = 0; i < rects.size(); i++) {
+        if (bool(solid_rect[i]) == alpha_test) continue;
+        const PixelRect r = pixels_of(rects[i]);
         const float x0 = float(r.x0), x1 = float(r.x0 + r.w), y0 = float(r.y0),
                     y1 = float(r.y0 + r.h);
         const float t0 = float(g.height - r.y0) * sy, t1 = float(g.height - r.y0 - r.h) * sy;
@@ -444,7 +496,14 @@ void draw_gathered() {
       glEnd();
     }
   }
-  for (const CellRect& cells : rects) {
+  for (size_t i = 0; i < rects.size(); i++) {
+    const CellRect& cells = rects[i];
+    if (solid_rect[i]) {
+      for (int cy = cells.y0; cy <= cells.y1; cy++)
+        for (int cx = cells.x0; cx <= cells.x1; cx++)
+          g.stale[size_t(cy) * g.words + (cx >> 6)] |= uint64_t(1) << (cx & 63);
+      continue;
+    }
     const PixelRect r = pixels_of(cells);
     for (int y = r.y0; y < r.y0 + r.h; y++)
       std::memset(&g.image[size_t(g.height - 1 - y) * g.width + r.x0], 0, size_t(r.w) * 4);
@@ -470,8 +529,15 @@ int next_frame_fast(AnimFile* anim, const int viewport[4]) {
     g.dirty.assign(size_t(g.words) * g.cell_rows, 0);
     g.count.assign(size_t(g.words) * 64 * g.cell_rows, 0);
     g.solid.assign(g.dirty.size(), 0);
+    g.stale.assign(g.dirty.size(), 0);
     set_colour_table();
+    // Enough for a few pixels a cell; a frame with more is mostly drawn by rectangles.
+    g.singles.clear();
+    g.singles.shrink_to_fit();
+    g.singles.reserve(size_t(g.cell_rows) * g.words * 64 * 4);
   }
+  g.singles.clear();
+  g.singles_full = false;
   g.small.clear();
   g.small_blocks.clear();
   g.imaging = false;

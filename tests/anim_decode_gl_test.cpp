@@ -58,7 +58,8 @@ std::string make_stream(int width, int height, unsigned seed) {
 
 std::vector<std::vector<uint32_t>> draw_all(const std::string& path, int width, int height,
                                             int gl_path, bool shell_depth, uint32_t* colour_after,
-                                            std::vector<GLuint>* depth = nullptr) {
+                                            std::vector<GLuint>* depth = nullptr,
+                                            bool clear_each = false) {
   vt_test::GlContext gl(width, height);
   EXPECT_TRUE(gl.ok());
   if (shell_depth) {
@@ -70,7 +71,15 @@ std::vector<std::vector<uint32_t>> draw_all(const std::string& path, int width, 
   anim_gl_path = gl_path;
   AnimFile a = anim_open(path.c_str());
   std::vector<std::vector<uint32_t>> frames;
-  while (anim_next_frame(&a)) frames.push_back(gl.pixels());
+  for (;;) {
+    // On a cleared screen only the pixels the frame changes show.
+    if (clear_each) {
+      glClearColor(0.1f, 0.9f, 0.3f, 1);
+      glClear(GL_COLOR_BUFFER_BIT);
+    }
+    if (!anim_next_frame(&a)) break;
+    frames.push_back(gl.pixels());
+  }
   anim_close(a);
   if (depth) {
     depth->assign(size_t(width) * height, 0);
@@ -159,10 +168,12 @@ TEST(AnimDecodeGl, FastPathMatchesPointsAndCanvas) {
   }
 }
 
-// Changes scattered over the whole picture, clustered in a few moving sprites (one on each edge,
-// over partial cells), and everywhere, on a picture whose cells span two bit words and whose size
-// is no multiple of 8: the image path draws only rectangles around the change, and still matches
-// the points exactly, colour and depth.
+// Changes scattered over the whole picture (once more single pixels than the sparse cells' list
+// holds), clustered in a few moving sprites (one on each edge, over partial cells), and
+// everywhere, on a picture whose cells span two bit words and whose size is no multiple of 8: the
+// image path draws only rectangles around the change, and still matches the points exactly,
+// colour and depth, also when the screen is cleared before each frame, so that a pixel left over
+// from an earlier frame would show.
 TEST(AnimDecodeGl, RectanglesAroundTheChangeMatchPoints) {
   const int width = 601, height = 99;
   vt_test::TempDir dir;
@@ -170,11 +181,25 @@ TEST(AnimDecodeGl, RectanglesAroundTheChangeMatchPoints) {
   AnimFile w = anim_writer_open_size(path.c_str(), 2, width, height);
   std::mt19937 rng(21);
   Picture p(size_t(width) * height, 0);
-  for (int f = 0; f < 9; f++) {
-    if (f == 0 || f == 8) {
+  for (int f = 0; f < 10; f++) {
+    if (f == 0) {
       for (auto& px : p) px = (unsigned char)rng();
-    } else if (f < 4) {
+    } else if (f == 8) {
+      // Whole cells only, drawn without the alpha test.
+      for (int y = 0; y < 96; y++)
+        for (int x = 0; x < 560; x++) p[size_t(y) * width + x] = (unsigned char)rng();
+    } else if (f == 9) {
+      // Two clusters of cells a column of unchanged cells apart, which one rectangle covers.
+      for (int cx : {10, 11, 13, 14})
+        for (int cy = 2; cy < 5; cy++)
+          for (int k = 0; k < 12; k++)
+            p[size_t(cy * 8 + rng() % 8) * width + cx * 8 + rng() % 8] = (unsigned char)k;
+    } else if (f < 3) {
       for (int k = 0; k < 6000; k++) p[rng() % p.size()] = (unsigned char)rng();
+    } else if (f == 3) {
+      // More single pixels than the sparse cells' list holds, and some sparse cells among them.
+      for (int k = 0; k < 9000; k++) p[rng() % height * width + rng() % 300] = (unsigned char)k;
+      for (int k = 0; k < 30; k++) p[rng() % height * width + 300 + rng() % 301] = (unsigned char)k;
     } else {
       const int sprite_x[3] = {0, 260 + 7 * f, width - 64}, sprite_y[3] = {3 * f, 40, height - 48};
       for (int s = 0; s < 3; s++)
@@ -186,20 +211,23 @@ TEST(AnimDecodeGl, RectanglesAroundTheChangeMatchPoints) {
   }
   anim_close(w);
 
-  for (bool depth : {false, true}) {
+  for (int run = 0; run < 3; run++) {
+    const bool depth = run == 1, clear_each = run == 2;
     uint32_t after_points = 0, after_fast = 0;
     std::vector<GLuint> depth_points, depth_fast;
-    auto points =
-        draw_all(path, width, height, ANIM_GL_POINTS, depth, &after_points, &depth_points);
+    auto points = draw_all(path, width, height, ANIM_GL_POINTS, depth, &after_points,
+                           &depth_points, clear_each);
     long images = anim_gl_image_frames;
-    auto fast = draw_all(path, width, height, ANIM_GL_FAST, depth, &after_fast, &depth_fast);
-    EXPECT_EQ(anim_gl_image_frames - images, 9);
+    auto fast =
+        draw_all(path, width, height, ANIM_GL_FAST, depth, &after_fast, &depth_fast, clear_each);
+    EXPECT_EQ(anim_gl_image_frames - images, 10);
     EXPECT_TRUE(depth_points == depth_fast) << "depth buffers differ";
     ASSERT_EQ(fast.size(), points.size());
     for (size_t f = 0; f < points.size(); f++) {
       size_t differ = 0;
       for (size_t i = 0; i < points[f].size(); i++) differ += points[f][i] != fast[f][i];
-      EXPECT_EQ(differ, 0u) << "frame " << f << (depth ? " with depth test" : "");
+      EXPECT_EQ(differ, 0u) << "frame " << f << (depth ? " with depth test" : "")
+                            << (clear_each ? " on a cleared screen" : "");
     }
     EXPECT_EQ(after_points, after_fast);
   }
