@@ -89,9 +89,11 @@ struct Gather {
   // everywhere overwrites them all; a cell is cleared when it is next written in part or drawn
   // with the alpha test.
   std::vector<uint64_t> stale;
-  // The pixels written one by one, in order, while few enough to walk: the sparse cells are drawn
-  // from this list rather than by reading their rows of the image, which the cache rarely holds.
+  // The pixels written one by one, in order, while few enough to walk (the first n_singles): the
+  // sparse cells are drawn from this list rather than by reading their rows of the image, which
+  // the cache rarely holds.
   std::vector<Pending> singles;
+  size_t n_singles = 0;
   bool singles_full = false;
   GLuint texture = 0;                // the rectangles' texture, tex_w x tex_h, image rows
   int tex_w = 0, tex_h = 0;
@@ -136,8 +138,7 @@ void image_pixel(int x, int y, int index) {
   if (take_stale(x >> 3, y >> 3)) clear_cell(x >> 3, y >> 3);
   g.image[size_t(g.height - 1 - y) * g.width + x] = g.colour[index];
   mark_cell(x >> 3, y >> 3, 1);
-  if (g.singles_full) return;
-  if (g.singles.size() < g.singles.capacity()) g.singles.push_back({x, y, index});
+  if (g.n_singles < g.singles.size()) g.singles[g.n_singles++] = {x, y, index};
   else g.singles_full = true;
 }
 
@@ -285,7 +286,8 @@ void draw_sparse_cells(double rect_ns) {
       }
     }
   if (any && !g.singles_full)
-    for (const Pending& s : g.singles) {
+    for (size_t i = 0; i < g.n_singles; i++) {
+      const Pending& s = g.singles[i];
       // A cell still marked is drawn by a rectangle.
       if (g.dirty[size_t(s.y >> 3) * g.words + (s.x >> 9)] >> ((s.x >> 3) & 63) & 1) continue;
       point(s.x, s.y, &g.colour[s.index]);
@@ -532,11 +534,9 @@ int next_frame_fast(AnimFile* anim, const int viewport[4]) {
     g.stale.assign(g.dirty.size(), 0);
     set_colour_table();
     // Enough for a few pixels a cell; a frame with more is mostly drawn by rectangles.
-    g.singles.clear();
-    g.singles.shrink_to_fit();
-    g.singles.reserve(size_t(g.cell_rows) * g.words * 64 * 4);
+    g.singles.assign(size_t(g.cell_rows) * g.words * 64 * 4, Pending{});
   }
-  g.singles.clear();
+  g.n_singles = 0;
   g.singles_full = false;
   g.small.clear();
   g.small_blocks.clear();
