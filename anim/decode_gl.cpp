@@ -89,20 +89,27 @@ struct Gather {
   // everywhere overwrites them all; a cell is cleared when it is next written in part or drawn
   // with the alpha test.
   std::vector<uint64_t> stale;
-  // The pixels written one by one, in order, while few enough to walk (the first n_singles): the
-  // sparse cells are drawn from this list rather than by reading their rows of the image, which
-  // the cache rarely holds.
+  // The pixels written one by one, in order: the sparse cells are drawn from this list rather than
+  // by reading their rows of the image, which the cache rarely holds. The first n_singles are this
+  // frame's; n_singles one past the end says more came than the list holds.
   std::vector<Pending> singles;
   size_t n_singles = 0;
-  bool singles_full = false;
   GLuint texture = 0;                // the rectangles' texture, tex_w x tex_h, image rows
   int tex_w = 0, tex_h = 0;
 };
 Gather gather;
 
+// The word of a cell bitmap (dirty, solid or stale) that holds the cell, and the cell's bit in it.
+uint64_t& cell_word(std::vector<uint64_t>& map, int cx, int cy) {
+  return map[size_t(cy) * gather.words + (cx >> 6)];
+}
+uint64_t cell_bit(int cx) { return uint64_t(1) << (cx & 63); }
+
+bool singles_full() { return gather.n_singles > gather.singles.size(); }
+
 void mark_cell(int cx, int cy, int pixels) {
   Gather& g = gather;
-  g.dirty[size_t(cy) * g.words + (cx >> 6)] |= uint64_t(1) << (cx & 63);
+  cell_word(g.dirty, cx, cy) |= cell_bit(cx);
   unsigned char& n = g.count[size_t(cy) * (g.words * 64) + cx];
   n = (unsigned char)std::min(255, n + pixels);
   if (cy < g.first_row) g.first_row = cy;
@@ -113,13 +120,13 @@ void mark_cell(int cx, int cy, int pixels) {
 void mark_solid(int x, int y) {
   Gather& g = gather;
   if (((x | y) & 7) == 0 && x >= 0 && y >= 0 && x <= g.width - 8 && y <= g.height - 8)
-    g.solid[size_t(y >> 3) * g.words + (x >> 9)] |= uint64_t(1) << ((x >> 3) & 63);
+    cell_word(g.solid, x >> 3, y >> 3) |= cell_bit(x >> 3);
 }
 
 // True when the cell was stale; it no longer is.
 bool take_stale(int cx, int cy) {
-  uint64_t& word = gather.stale[size_t(cy) * gather.words + (cx >> 6)];
-  const uint64_t bit = uint64_t(1) << (cx & 63);
+  uint64_t& word = cell_word(gather.stale, cx, cy);
+  const uint64_t bit = cell_bit(cx);
   if (!(word & bit)) return false;
   word &= ~bit;
   return true;
@@ -138,8 +145,8 @@ void image_pixel(int x, int y, int index) {
   if (take_stale(x >> 3, y >> 3)) clear_cell(x >> 3, y >> 3);
   g.image[size_t(g.height - 1 - y) * g.width + x] = g.colour[index];
   mark_cell(x >> 3, y >> 3, 1);
-  if (g.n_singles < g.singles.size()) g.singles[g.n_singles++] = {x, y, index};
-  else g.singles_full = true;
+  if (g.n_singles < g.singles.size()) g.singles[g.n_singles] = {x, y, index};
+  if (g.n_singles <= g.singles.size()) g.n_singles++;
 }
 
 void start_imaging() {
@@ -274,9 +281,9 @@ void draw_sparse_cells(double rect_ns) {
         unsigned char& n = g.count[size_t(cy) * (g.words * 64) + cx];
         if (n * POINT_NS >= rect_ns) continue;
         n = 0;
-        bits &= ~(uint64_t(1) << (cx & 63));
+        bits &= ~cell_bit(cx);
         any = true;
-        if (!g.singles_full) continue;
+        if (!singles_full()) continue;
         for (int y = cy * 8; y < std::min(cy * 8 + 8, g.height); y++)
           for (int x = cx * 8; x < std::min(cx * 8 + 8, g.width); x++) {
             uint32_t& p = g.image[size_t(g.height - 1 - y) * g.width + x];
@@ -285,11 +292,11 @@ void draw_sparse_cells(double rect_ns) {
           }
       }
     }
-  if (any && !g.singles_full)
+  if (any && !singles_full())
     for (size_t i = 0; i < g.n_singles; i++) {
       const Pending& s = g.singles[i];
       // A cell still marked is drawn by a rectangle.
-      if (g.dirty[size_t(s.y >> 3) * g.words + (s.x >> 9)] >> ((s.x >> 3) & 63) & 1) continue;
+      if (cell_word(g.dirty, s.x >> 3, s.y >> 3) & cell_bit(s.x >> 3)) continue;
       point(s.x, s.y, &g.colour[s.index]);
       g.image[size_t(g.height - 1 - s.y) * g.width + s.x] = 0;
     }
@@ -399,10 +406,10 @@ bool texture_matrix_identity() {
 // True when every pixel of the rectangle is one of the frame's: drawn without the alpha test,
 // which lets Mesa's rasteriser skip a step per pixel.
 bool opaque(const CellRect& r) {
-  const Gather& g = gather;
+  Gather& g = gather;
   for (int cy = r.y0; cy <= r.y1; cy++)
     for (int cx = r.x0; cx <= r.x1; cx++)
-      if (!(g.solid[size_t(cy) * g.words + (cx >> 6)] >> (cx & 63) & 1)) return false;
+      if (!(cell_word(g.solid, cx, cy) & cell_bit(cx))) return false;
   return true;
 }
 
@@ -503,7 +510,7 @@ void draw_gathered() {
     if (solid_rect[i]) {
       for (int cy = cells.y0; cy <= cells.y1; cy++)
         for (int cx = cells.x0; cx <= cells.x1; cx++)
-          g.stale[size_t(cy) * g.words + (cx >> 6)] |= uint64_t(1) << (cx & 63);
+          cell_word(g.stale, cx, cy) |= cell_bit(cx);
       continue;
     }
     const PixelRect r = pixels_of(cells);
@@ -537,7 +544,6 @@ int next_frame_fast(AnimFile* anim, const int viewport[4]) {
     g.singles.assign(size_t(g.cell_rows) * g.words * 64 * 4, Pending{});
   }
   g.n_singles = 0;
-  g.singles_full = false;
   g.small.clear();
   g.small_blocks.clear();
   g.imaging = false;

@@ -197,9 +197,11 @@ TEST(AnimDecodeGl, RectanglesAroundTheChangeMatchPoints) {
     } else if (f < 3) {
       for (int k = 0; k < 6000; k++) p[rng() % p.size()] = (unsigned char)rng();
     } else if (f == 3) {
-      // More single pixels than the sparse cells' list holds, and some sparse cells among them.
-      for (int k = 0; k < 9000; k++) p[rng() % height * width + rng() % 300] = (unsigned char)k;
-      for (int k = 0; k < 30; k++) p[rng() % height * width + 300 + rng() % 301] = (unsigned char)k;
+      // More single pixels than the sparse cells' list holds, then (the file goes from the right)
+      // some sparse cells past its end.
+      for (int k = 0; k < 9000; k++)
+        p[rng() % height * width + 301 + rng() % 300] = (unsigned char)k;
+      for (int k = 0; k < 30; k++) p[rng() % height * width + rng() % 300] = (unsigned char)k;
     } else {
       const int sprite_x[3] = {0, 260 + 7 * f, width - 64}, sprite_y[3] = {3 * f, 40, height - 48};
       for (int s = 0; s < 3; s++)
