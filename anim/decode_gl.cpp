@@ -105,12 +105,22 @@ uint64_t& cell_word(std::vector<uint64_t>& map, int cx, int cy) {
 }
 uint64_t cell_bit(int cx) { return uint64_t(1) << (cx & 63); }
 
+// The image's pixel (x, y), y counted from the top as the file counts it.
+uint32_t& image_at(int x, int y) {
+  return gather.image[size_t(gather.height - 1 - y) * gather.width + x];
+}
+
+// A cell's pixel count, up to 255.
+unsigned char& cell_count(int cx, int cy) {
+  return gather.count[size_t(cy) * (gather.words * 64) + cx];
+}
+
 bool singles_full() { return gather.n_singles > gather.singles.size(); }
 
 void mark_cell(int cx, int cy, int pixels) {
   Gather& g = gather;
   cell_word(g.dirty, cx, cy) |= cell_bit(cx);
-  unsigned char& n = g.count[size_t(cy) * (g.words * 64) + cx];
+  unsigned char& n = cell_count(cx, cy);
   n = (unsigned char)std::min(255, n + pixels);
   if (cy < g.first_row) g.first_row = cy;
   if (cy > g.last_row) g.last_row = cy;
@@ -136,14 +146,14 @@ void clear_cell(int cx, int cy) {
   Gather& g = gather;
   const int x0 = cx * 8, w = std::min(8, g.width - x0);
   for (int y = cy * 8; y < std::min(cy * 8 + 8, g.height); y++)
-    std::memset(&g.image[size_t(g.height - 1 - y) * g.width + x0], 0, size_t(w) * 4);
+    std::memset(&image_at(x0, y), 0, size_t(w) * 4);
 }
 
 void image_pixel(int x, int y, int index) {
   Gather& g = gather;
   if (unsigned(x) >= unsigned(g.width) || unsigned(y) >= unsigned(g.height)) return;
   if (take_stale(x >> 3, y >> 3)) clear_cell(x >> 3, y >> 3);
-  g.image[size_t(g.height - 1 - y) * g.width + x] = g.colour[index];
+  image_at(x, y) = g.colour[index];
   mark_cell(x >> 3, y >> 3, 1);
   if (g.n_singles < g.singles.size()) g.singles[g.n_singles] = {x, y, index};
   if (g.n_singles <= g.singles.size()) g.n_singles++;
@@ -187,7 +197,7 @@ void gather_block(void*, int x, int y, const unsigned char* index) {
     return;
   }
   take_stale(x >> 3, y >> 3);  // wholly overwritten: nothing of the earlier frame is left
-  uint32_t* row = &g.image[size_t(g.height - 1 - y) * g.width + x];
+  uint32_t* row = &image_at(x, y);
   for (int r = 0; r < 8; r++, row -= g.width)
     for (int c = 0; c < 8; c++) row[c] = g.colour[index[r * 8 + c]];
   mark_solid(x, y);
@@ -278,7 +288,7 @@ void draw_sparse_cells(double rect_ns) {
       uint64_t& bits = g.dirty[size_t(cy) * g.words + w];
       for (uint64_t word = bits; word; word &= word - 1) {
         const int cx = w * 64 + __builtin_ctzll(word);
-        unsigned char& n = g.count[size_t(cy) * (g.words * 64) + cx];
+        unsigned char& n = cell_count(cx, cy);
         if (n * POINT_NS >= rect_ns) continue;
         n = 0;
         bits &= ~cell_bit(cx);
@@ -286,7 +296,7 @@ void draw_sparse_cells(double rect_ns) {
         if (!singles_full()) continue;
         for (int y = cy * 8; y < std::min(cy * 8 + 8, g.height); y++)
           for (int x = cx * 8; x < std::min(cx * 8 + 8, g.width); x++) {
-            uint32_t& p = g.image[size_t(g.height - 1 - y) * g.width + x];
+            uint32_t& p = image_at(x, y);
             if (p) point(x, y, &p);
             p = 0;
           }
@@ -298,7 +308,7 @@ void draw_sparse_cells(double rect_ns) {
       // A cell still marked is drawn by a rectangle.
       if (cell_word(g.dirty, s.x >> 3, s.y >> 3) & cell_bit(s.x >> 3)) continue;
       point(s.x, s.y, &g.colour[s.index]);
-      g.image[size_t(g.height - 1 - s.y) * g.width + s.x] = 0;
+      image_at(s.x, s.y) = 0;
     }
   if (begun) glEnd();
 }
@@ -515,7 +525,7 @@ void draw_gathered() {
     }
     const PixelRect r = pixels_of(cells);
     for (int y = r.y0; y < r.y0 + r.h; y++)
-      std::memset(&g.image[size_t(g.height - 1 - y) * g.width + r.x0], 0, size_t(r.w) * 4);
+      std::memset(&image_at(r.x0, y), 0, size_t(r.w) * 4);
   }
   glPopClientAttrib();
   glPopAttrib();
