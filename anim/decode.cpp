@@ -54,9 +54,9 @@ long long decode_version1(AnimFile* anim, const AnimSink* sink) {
   return used;
 }
 
-// The 1- and 2-bit kinds a nibble at a time, through a table of the slots each nibble unpacks to:
-// for 2-bit blocks, the commonest kind in pictures that change everywhere, that is a quarter of the
-// lookups of a slot at a time.
+// The 1-, 2- and 4-bit kinds a nibble at a time, through a table of the slots each nibble unpacks
+// to: for 2-bit blocks, the commonest kind in pictures that change everywhere, that is a quarter of
+// the lookups of a slot at a time.
 template <int BITS>
 void unpack_by_nibble(const unsigned char* packed, const unsigned char* palette,
                       unsigned char* index) {
@@ -82,14 +82,9 @@ void unpack_slots(const unsigned char* packed, int bits, const unsigned char* pa
     }
     return;
   }
-  if (bits == 4) {
-    for (int i = 0; i < 32; i++) {
-      index[2 * i] = palette[packed[i] >> 4];
-      index[2 * i + 1] = palette[packed[i] & 15];
-    }
-    return;
-  }
-  if (bits == 2)
+  if (bits == 4)
+    unpack_by_nibble<4>(packed, palette, index);
+  else if (bits == 2)
     unpack_by_nibble<2>(packed, palette, index);
   else
     unpack_by_nibble<1>(packed, palette, index);
