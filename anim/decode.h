@@ -57,5 +57,7 @@ extern VT_API long anim_gl_image_frames;
 extern VT_API long anim_gl_image_rects;
 // Pixels those rectangles covered (changed or not) since the program started: the overdraw.
 extern VT_API long anim_gl_image_pixels;
+// Of those rectangles, the ones copied with glBlitFramebuffer rather than drawn.
+extern VT_API long anim_gl_image_blits;
 
 VT_END_DECLS

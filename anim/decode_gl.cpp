@@ -3,29 +3,46 @@
 // which 8x8 cells they fall in and how many pixels each holds, and draws the cells: the few with a
 // pixel or two as points, the rest in rectangles chosen by cost. The rectangles are copied into a
 // texture kept for the purpose and drawn as one batch of textured quads, unchanged pixels discarded
-// by the alpha test (glDrawPixels, one call per rectangle, where the texture cannot be used). It is
-// used only where the GL state makes all of this give the same pixels as points, colour and depth,
-// and falls back to points otherwise. Small frames are drawn as points.
+// by the alpha test (glDrawPixels, one call per rectangle, where the texture cannot be used).
+// Rectangles wholly of the frame's pixels are copied from the texture with glBlitFramebuffer where
+// the GL has it and nothing else is written (no depth test): in Mesa's software renderer a copy
+// costs a tenth of a textured quad. It is all used only where the GL state makes it give the same
+// pixels as points, colour and depth, and falls back to points otherwise. Small frames are drawn
+// as points.
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "anim/decode.h"
 #include "anim/palette.h"
+#include "host/host.h"
 
 // Texture targets newer than OpenGL 1.1 headers know; checked so that cube-map backdrops left
 // enabled send frames down the point path.
 constexpr GLenum TEXTURE_3D = 0x806F;
 constexpr GLenum TEXTURE_CUBE_MAP = 0x8513;
+// Framebuffer objects and blits (OpenGL 3.0), and the state that could tell a blit from points.
+constexpr GLenum READ_FRAMEBUFFER = 0x8CA8;
+constexpr GLenum DRAW_FRAMEBUFFER = 0x8CA9;
+constexpr GLenum READ_FRAMEBUFFER_BINDING = 0x8CAA;
+constexpr GLenum COLOR_ATTACHMENT0 = 0x8CE0;
+constexpr GLenum FRAMEBUFFER_COMPLETE = 0x8CD5;
+constexpr GLenum ATTACHMENT_OBJECT_TYPE = 0x8CD0;
+constexpr GLenum ATTACHMENT_OBJECT_NAME = 0x8CD1;
+constexpr GLenum FRAMEBUFFER_SRGB = 0x8DB9;
+constexpr GLenum SAMPLE_BUFFERS = 0x80A8;
+constexpr GLenum RASTERIZER_DISCARD = 0x8C89;
 
 int anim_gl_path = ANIM_GL_FAST;
 long anim_gl_image_frames = 0;
 long anim_gl_image_rects = 0;
 long anim_gl_image_pixels = 0;
+long anim_gl_image_blits = 0;
 
 void anim_plot(int x, int y, int index) {
   anim_color(index);
@@ -67,8 +84,9 @@ struct Pending {
   int x, y, index;
 };
 
-// The frame being gathered. The image is the viewport's size, bottom row first as glDrawPixels
-// reads it; alpha 255 marks a pixel of this frame, 0 one to leave alone.
+// The frame being gathered. The image is the viewport's size, top row first as the file counts
+// rows (so is the texture: see blit_rects); alpha 255 marks a pixel of this frame, 0 one to leave
+// alone.
 struct Gather {
   int width = 0, height = 0;
   std::vector<uint32_t> image;
@@ -96,6 +114,7 @@ struct Gather {
   size_t n_singles = 0;
   GLuint texture = 0;                // the rectangles' texture, tex_w x tex_h, image rows
   int tex_w = 0, tex_h = 0;
+  GLuint framebuffer = 0;            // a framebuffer object reading the texture, for blits
 };
 Gather gather;
 
@@ -107,7 +126,7 @@ uint64_t cell_bit(int cx) { return uint64_t(1) << (cx & 63); }
 
 // The image's pixel (x, y), y counted from the top as the file counts it.
 uint32_t& image_at(int x, int y) {
-  return gather.image[size_t(gather.height - 1 - y) * gather.width + x];
+  return gather.image[size_t(y) * gather.width + x];
 }
 
 // A cell's pixel count, up to 255.
@@ -198,7 +217,7 @@ void gather_block(void*, int x, int y, const unsigned char* index) {
   }
   take_stale(x >> 3, y >> 3);  // wholly overwritten: nothing of the earlier frame is left
   uint32_t* row = &image_at(x, y);
-  for (int r = 0; r < 8; r++, row -= g.width)
+  for (int r = 0; r < 8; r++, row += g.width)
     for (int c = 0; c < 8; c++) row[c] = g.colour[index[r * 8 + c]];
   mark_solid(x, y);
   mark_cell(x >> 3, y >> 3, 64);
@@ -369,6 +388,72 @@ void cover_cells(double rect_ns, std::vector<CellRect>* out) {
   }
 }
 
+#ifndef APIENTRY
+#define APIENTRY
+#endif
+
+// OpenGL 3.0's framebuffer functions, as far as the blits need them.
+struct FramebufferApi {
+  void(APIENTRY* gen)(GLsizei, GLuint*);
+  void(APIENTRY* remove)(GLsizei, const GLuint*);
+  void(APIENTRY* bind)(GLenum, GLuint);
+  GLboolean(APIENTRY* is)(GLuint);
+  void(APIENTRY* attach_texture)(GLenum, GLenum, GLenum, GLuint, GLint);
+  GLenum(APIENTRY* status)(GLenum);
+  void(APIENTRY* attachment)(GLenum, GLenum, GLenum, GLint*);
+  void(APIENTRY* blit)(GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLbitfield, GLenum);
+};
+
+template <typename F>
+bool look_up(F*& f, const char* name) {
+  f = reinterpret_cast<F*>(host_gl_proc_address(name));
+  return f != nullptr;
+}
+
+// The functions, or null when the current context is older than OpenGL 3.0 or they cannot be had.
+// Looked up once found; the version is asked each time, as contexts may differ.
+const FramebufferApi* framebuffer_api() {
+  const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  if (!version || std::atoi(version) < 3) return nullptr;
+  static FramebufferApi api;
+  static bool found = false;
+  if (!found) {
+    FramebufferApi a;
+    found = look_up(a.gen, "glGenFramebuffers") && look_up(a.remove, "glDeleteFramebuffers") &&
+            look_up(a.bind, "glBindFramebuffer") && look_up(a.is, "glIsFramebuffer") &&
+            look_up(a.attach_texture, "glFramebufferTexture2D") &&
+            look_up(a.status, "glCheckFramebufferStatus") &&
+            look_up(a.attachment, "glGetFramebufferAttachmentParameteriv") &&
+            look_up(a.blit, "glBlitFramebuffer");
+    if (found) api = a;
+  }
+  return found ? &api : nullptr;
+}
+
+// True when the framebuffer object bound for reading has the rectangles' texture as its colour.
+bool reads_texture(const FramebufferApi& fb) {
+  GLint type = 0, name = 0;
+  fb.attachment(READ_FRAMEBUFFER, COLOR_ATTACHMENT0, ATTACHMENT_OBJECT_TYPE, &type);
+  if (type != GL_TEXTURE) return false;
+  fb.attachment(READ_FRAMEBUFFER, COLOR_ATTACHMENT0, ATTACHMENT_OBJECT_NAME, &name);
+  return GLuint(name) == gather.texture;
+}
+
+// Deletes this context's framebuffer object of the texture, before the texture goes: one left
+// holding a deleted texture would keep it alive, and its name could come back for the new one.
+void drop_framebuffer() {
+  Gather& g = gather;
+  const FramebufferApi* fb = framebuffer_api();
+  if (!fb || !g.framebuffer || !fb->is(g.framebuffer)) return;
+  GLint previous = 0;
+  glGetIntegerv(READ_FRAMEBUFFER_BINDING, &previous);
+  fb->bind(READ_FRAMEBUFFER, g.framebuffer);
+  const bool ours = reads_texture(*fb);
+  fb->bind(READ_FRAMEBUFFER, GLuint(previous));
+  if (ours) fb->remove(1, &g.framebuffer);
+  g.framebuffer = 0;
+}
+
 // Binds the rectangles' texture, made anew when missing: the first time, after a change of size,
 // or in another context, where the name may be free or another texture's (the priority tells ours).
 // False when the implementation cannot hold a texture that large.
@@ -386,7 +471,10 @@ bool bind_texture() {
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &got_w);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &got_h);
     if (tag == TEXTURE_TAG && got_w == w && got_h == h) return true;
-    if (tag == TEXTURE_TAG) glDeleteTextures(1, &g.texture);  // ours, for another size
+    if (tag == TEXTURE_TAG) {  // ours, for another size
+      drop_framebuffer();
+      glDeleteTextures(1, &g.texture);
+    }
   }
   GLint most = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
@@ -413,6 +501,23 @@ bool texture_matrix_identity() {
   return true;
 }
 
+// True when a blit writes what the rectangles' quads would: colour only (no depth test to pass or
+// depth to write), every channel of it, 8 bits each, one sample a pixel, no sRGB conversion.
+bool blit_usable() {
+  if (glIsEnabled(GL_DEPTH_TEST) || glIsEnabled(FRAMEBUFFER_SRGB) ||
+      glIsEnabled(RASTERIZER_DISCARD))
+    return false;
+  GLboolean mask[4] = {};
+  glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+  if (!mask[0] || !mask[1] || !mask[2] || !mask[3]) return false;
+  GLint samples = 1, red = 0, green = 0, blue = 0;
+  glGetIntegerv(SAMPLE_BUFFERS, &samples);
+  glGetIntegerv(GL_RED_BITS, &red);
+  glGetIntegerv(GL_GREEN_BITS, &green);
+  glGetIntegerv(GL_BLUE_BITS, &blue);
+  return samples == 0 && red == 8 && green == 8 && blue == 8;
+}
+
 // True when every pixel of the rectangle is one of the frame's: drawn without the alpha test,
 // which lets Mesa's rasteriser skip a step per pixel.
 bool opaque(const CellRect& r) {
@@ -433,7 +538,42 @@ PixelRect pixels_of(const CellRect& r) {
   return {x0, y0, std::min(r.x1 * 8 + 8, g.width) - x0, std::min(r.y1 * 8 + 8, g.height) - y0};
 }
 
-void draw_gathered() {
+// Copies the rectangles marked solid from the texture to where their quads would go, the
+// viewport's top row lowest in the texture; false, having copied nothing, when it cannot. The
+// copies turn the rows over: Mesa keeps a window's rows top first, so that there a copy turning a
+// framebuffer object's rows over onto the window is a plain copy of memory.
+bool blit_rects(const int viewport[4], const std::vector<CellRect>& rects,
+                const std::vector<char>& solid_rect) {
+  Gather& g = gather;
+  const FramebufferApi* fb = framebuffer_api();
+  if (!fb || !blit_usable()) return false;
+  GLint previous = 0;
+  glGetIntegerv(READ_FRAMEBUFFER_BINDING, &previous);
+  bool ready = g.framebuffer && fb->is(g.framebuffer);
+  if (ready) {
+    fb->bind(READ_FRAMEBUFFER, g.framebuffer);
+    ready = reads_texture(*fb);
+  }
+  if (!ready) {  // none yet, or this name is another context's or another program's
+    fb->gen(1, &g.framebuffer);
+    fb->bind(READ_FRAMEBUFFER, g.framebuffer);
+    fb->attach_texture(READ_FRAMEBUFFER, COLOR_ATTACHMENT0, GL_TEXTURE_2D, g.texture, 0);
+  }
+  const bool complete = fb->status(READ_FRAMEBUFFER) == FRAMEBUFFER_COMPLETE &&
+                        fb->status(DRAW_FRAMEBUFFER) == FRAMEBUFFER_COMPLETE;
+  for (size_t i = 0; complete && i < rects.size(); i++) {
+    if (!solid_rect[i]) continue;
+    const PixelRect r = pixels_of(rects[i]);
+    const int x = viewport[0] + r.x0, top = viewport[1] + g.height - r.y0;
+    fb->blit(r.x0, r.y0, r.x0 + r.w, r.y0 + r.h, x, top, x + r.w, top - r.h, GL_COLOR_BUFFER_BIT,
+             GL_NEAREST);
+    anim_gl_image_blits++;
+  }
+  fb->bind(READ_FRAMEBUFFER, GLuint(previous));
+  return complete;
+}
+
+void draw_gathered(const int viewport[4]) {
   Gather& g = gather;
   if (g.last_row < g.first_row) return;
   static std::vector<CellRect> rects;
@@ -456,7 +596,7 @@ void draw_gathered() {
   }
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.5f);
-  glPixelZoom(1, 1);
+  glPixelZoom(1, -1);  // the image's rows go down the screen
   glPixelTransferi(GL_MAP_COLOR, GL_FALSE);
   for (GLenum scale : {GL_RED_SCALE, GL_GREEN_SCALE, GL_BLUE_SCALE, GL_ALPHA_SCALE})
     glPixelTransferf(scale, 1);
@@ -468,20 +608,20 @@ void draw_gathered() {
   glPixelStorei(GL_UNPACK_ROW_LENGTH, g.width);
   for (const CellRect& cells : rects) {
     const PixelRect r = pixels_of(cells);
-    const int bottom = g.height - (r.y0 + r.h);  // the image row of the rectangle's last row
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, r.x0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, bottom);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, r.y0);
     if (textured) {
-      glTexSubImage2D(GL_TEXTURE_2D, 0, r.x0, bottom, r.w, r.h, GL_RGBA, GL_UNSIGNED_BYTE,
+      glTexSubImage2D(GL_TEXTURE_2D, 0, r.x0, r.y0, r.w, r.h, GL_RGBA, GL_UNSIGNED_BYTE,
                       g.image.data());
     } else {
-      // 0.1 inside the pixel, as the points are.
-      glRasterPos2f(float(r.x0 + 0.1), float(r.y0 + r.h - 1 + 0.9));
+      // From the top-left pixel down, 0.1 inside it as the points are.
+      glRasterPos2f(float(r.x0 + 0.1), float(r.y0 + 0.1));
       glDrawPixels(r.w, r.h, GL_RGBA, GL_UNSIGNED_BYTE, g.image.data());
     }
     anim_gl_image_rects++;
     anim_gl_image_pixels += long(r.w) * r.h;
   }
+  const bool blitted = textured && blit_rects(viewport, rects, solid_rect);
   if (textured) {
     // All uploads first: the quads then go as one batch, and a texture changed between draws
     // would make Mesa finish the drawing before each change.
@@ -494,6 +634,7 @@ void draw_gathered() {
     // Corners on pixel edges, so every pixel centre samples its own texel's centre.
     const float sx = 1.0f / float(g.tex_w), sy = 1.0f / float(g.tex_h);
     for (bool alpha_test : {false, true}) {
+      if (!alpha_test && blitted) continue;
       if (!alpha_test) glDisable(GL_ALPHA_TEST);
       else glEnable(GL_ALPHA_TEST);
       glBegin(GL_QUADS);
@@ -502,7 +643,7 @@ void draw_gathered() {
         const PixelRect r = pixels_of(rects[i]);
         const float x0 = float(r.x0), x1 = float(r.x0 + r.w), y0 = float(r.y0),
                     y1 = float(r.y0 + r.h);
-        const float t0 = float(g.height - r.y0) * sy, t1 = float(g.height - r.y0 - r.h) * sy;
+        const float t0 = float(r.y0) * sy, t1 = float(r.y0 + r.h) * sy;
         glTexCoord2f(x0 * sx, t0);
         glVertex2f(x0, y0);
         glTexCoord2f(x1 * sx, t0);
@@ -568,7 +709,7 @@ int next_frame_fast(AnimFile* anim, const int viewport[4]) {
     }
     return more;
   }
-  draw_gathered();
+  draw_gathered(viewport);
   anim_gl_image_frames++;
   // Points leave the last pixel's colour current; so does this path.
   if (g.last_index >= 0) anim_color(g.last_index);

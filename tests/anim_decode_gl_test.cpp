@@ -219,10 +219,16 @@ TEST(AnimDecodeGl, RectanglesAroundTheChangeMatchPoints) {
     std::vector<GLuint> depth_points, depth_fast;
     auto points = draw_all(path, width, height, ANIM_GL_POINTS, depth, &after_points,
                            &depth_points, clear_each);
-    long images = anim_gl_image_frames;
+    long images = anim_gl_image_frames, blits = anim_gl_image_blits;
     auto fast =
         draw_all(path, width, height, ANIM_GL_FAST, depth, &after_fast, &depth_fast, clear_each);
     EXPECT_EQ(anim_gl_image_frames - images, 10);
+    // Solid rectangles are copied, except where the depth test must see each pixel.
+    if (depth) {
+      EXPECT_EQ(anim_gl_image_blits, blits);
+    } else {
+      EXPECT_GT(anim_gl_image_blits, blits);
+    }
     EXPECT_TRUE(depth_points == depth_fast) << "depth buffers differ";
     ASSERT_EQ(fast.size(), points.size());
     for (size_t f = 0; f < points.size(); f++) {
@@ -233,6 +239,39 @@ TEST(AnimDecodeGl, RectanglesAroundTheChangeMatchPoints) {
     }
     EXPECT_EQ(after_points, after_fast);
   }
+}
+
+// A viewport that does not start at the window's corner, then one that outgrows the texture (made
+// anew, in the same context, for the copies to read): the copied rectangles still land where the
+// points do.
+TEST(AnimDecodeGl, CopiesFollowTheViewportAndANewTexture) {
+  vt_test::TempDir dir;
+  const std::string small = dir.file("small.anim"), big = dir.file("big.anim");
+  vt_test::write_file(small, make_stream(160, 120, 9));
+  vt_test::write_file(big, make_stream(300, 200, 4));
+  std::vector<std::vector<uint32_t>> runs[2];
+  for (int gl_path : {ANIM_GL_POINTS, ANIM_GL_FAST}) {
+    vt_test::GlContext gl(300, 200);
+    anim_gl_path = gl_path;
+    long blits = anim_gl_image_blits;
+    const int views[2][4] = {{20, 30, 160, 120}, {0, 0, 300, 200}};
+    for (const auto& view : views) {
+      glViewport(view[0], view[1], view[2], view[3]);
+      glMatrixMode(GL_PROJECTION);
+      glLoadIdentity();
+      glOrtho(0, view[2], view[3], 0, -1, 1);
+      glMatrixMode(GL_MODELVIEW);
+      AnimFile a = anim_open((view[2] == 160 ? small : big).c_str());
+      while (anim_next_frame(&a)) runs[gl_path].push_back(gl.pixels());
+      anim_close(a);
+    }
+    if (gl_path == ANIM_GL_FAST) {
+      EXPECT_GT(anim_gl_image_blits, blits);
+    }
+    anim_gl_path = ANIM_GL_FAST;
+  }
+  ASSERT_EQ(runs[0].size(), runs[1].size());
+  for (size_t f = 0; f < runs[0].size(); f++) EXPECT_TRUE(runs[0][f] == runs[1][f]) << "frame " << f;
 }
 
 // A texture matrix other than the identity would move the texture under the batched quads, so
