@@ -285,17 +285,23 @@ GlFloors print_gl_costs() {
     }
     return median(t);
   };
-  auto quads = [&](int n, int w, int h) {  // n w x h rectangles spread over the picture
+  // The corner of the i-th of the rectangles spread over the picture, and their upload.
+  auto spot_x = [](int i) { return i * 37 % (kWidth / 16) * 16; };
+  auto spot_y = [](int i) { return i * 53 % (kHeight / 16) * 16; };
+  auto upload = [&](int n, int w, int h) {
     for (int i = 0; i < n; i++) {
-      int x = (i * 37 % (kWidth / 16)) * 16, y = (i * 53 % (kHeight / 16)) * 16;
-      glPixelStorei(GL_UNPACK_SKIP_PIXELS, x);
-      glPixelStorei(GL_UNPACK_SKIP_ROWS, y);
-      glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
+      glPixelStorei(GL_UNPACK_SKIP_PIXELS, spot_x(i));
+      glPixelStorei(GL_UNPACK_SKIP_ROWS, spot_y(i));
+      glTexSubImage2D(GL_TEXTURE_2D, 0, spot_x(i), spot_y(i), w, h, GL_RGBA, GL_UNSIGNED_BYTE,
+                      image.data());
     }
+  };
+  auto quads = [&](int n, int w, int h) {  // n w x h rectangles spread over the picture
+    upload(n, w, h);
     glEnable(GL_TEXTURE_2D);
     glBegin(GL_QUADS);
     for (int i = 0; i < n; i++) {
-      float x = float(i * 37 % (kWidth / 16) * 16), y = float(i * 53 % (kHeight / 16) * 16);
+      float x = float(spot_x(i)), y = float(spot_y(i));
       glTexCoord2f(x / 2048, y / 1024);
       glVertex2f(x, y);
       glTexCoord2f((x + w) / 2048, y / 1024);
@@ -310,7 +316,7 @@ GlFloors print_gl_costs() {
   };
   auto draw_pixels = [&](int n, int w, int h) {
     for (int i = 0; i < n; i++) {
-      int x = (i * 37 % (kWidth / 16)) * 16, y = (i * 53 % (kHeight / 16)) * 16;
+      int x = spot_x(i), y = spot_y(i);
       glRasterPos2f(float(x + 0.1), float(y + h - 1 + 0.9));
       glDrawPixels(w, h, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
     }
@@ -352,14 +358,9 @@ GlFloors print_gl_costs() {
     bind(read, fbo);
     attach(read, colour0, GL_TEXTURE_2D, tex, 0);
     auto copies = [&](int n, int w, int h) {
+      upload(n, w, h);
       for (int i = 0; i < n; i++) {
-        int x = (i * 37 % (kWidth / 16)) * 16, y = (i * 53 % (kHeight / 16)) * 16;
-        glPixelStorei(GL_UNPACK_SKIP_PIXELS, x);
-        glPixelStorei(GL_UNPACK_SKIP_ROWS, y);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
-      }
-      for (int i = 0; i < n; i++) {
-        int x = (i * 37 % (kWidth / 16)) * 16, y = (i * 53 % (kHeight / 16)) * 16;
+        int x = spot_x(i), y = spot_y(i);
         blit(x, y, x + w, y + h, x, kHeight - y, x + w, kHeight - y - h, GL_COLOR_BUFFER_BIT,
              GL_NEAREST);
       }
