@@ -11,24 +11,30 @@ JOBS    ?= $(shell nproc)
 WERROR  ?= 0
 CMAKE_FLAGS = -DVANTOREL_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF)
 
-.PHONY: all deps configure build demo test test-unit test-asan fuzz bench clean windows test-windows install uninstall package docs web web-serve test-web web-bench
+.PHONY: all deps deps-demo configure build demo test test-unit test-asan fuzz bench clean windows test-windows install uninstall package docs web web-serve test-web web-bench
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
-$(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+# What the demo alone needs: a compiler, CMake, SDL2, OSMesa and libpng.
+deps-demo:
+	@scripts/install-deps.sh demo
+
+# The demo's first configure leaves the tests out (their packages may not be installed yet);
+# every other target configures with them.
+$(BUILD)/CMakeCache.txt: | deps-demo
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DVANTOREL_TESTS=OFF -DVANTOREL_BENCH=OFF
 
 configure: deps
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DVANTOREL_TESTS=ON -DVANTOREL_BENCH=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Only the two players, and CMake only on the first run (the build re-runs it when its files change).
-demo: deps $(BUILD)/CMakeCache.txt
+demo: deps-demo $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target demo-programs
 	@scripts/demo.sh $(BUILD)
 

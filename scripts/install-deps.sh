@@ -1,15 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Vantorel needs to build and test, only those not yet installed.
+# Installs the Debian packages Vantorel needs, only those not yet installed.
+#   install-deps.sh        everything that building and testing every part needs (make test)
+#   install-deps.sh demo   only what building and playing the demo needs (make demo)
 # As root it runs apt-get itself, otherwise through sudo when that works without a password;
 # failing both it prints the exact apt-get line to run and stops.
 set -euo pipefail
 
+profile=${1:-all}
+case "$profile" in
+  all|demo) ;;
+  -h|--help) sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+  *) echo "install-deps: unknown profile '$profile' (expected 'demo' or nothing)" >&2; exit 2 ;;
+esac
+
+# The demo: the two players (SDL2 window, OSMesa off-screen) and xdotool to tell a usable display.
 packages=(
   build-essential cmake pkg-config            # compiler and build
-  libgtest-dev libbenchmark-dev               # tests and benchmarks
   libosmesa6-dev libgl-dev libsdl2-dev        # headless (OSMesa) and desktop (SDL2 + GL) hosts
   libpng-dev                                  # PNG snapshots and animtool
-  xvfb xauth xdotool                          # desktop player tests under a virtual X server
+  xdotool                                     # whether the display can take a window
+)
+[ "$profile" = all ] && packages+=(
+  libgtest-dev libbenchmark-dev               # tests and benchmarks
+  xvfb xauth                                  # desktop player tests under a virtual X server
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
   libfreetype-dev fonts-dejavu-core           # caption font generator and its reproduction test
   ffmpeg                                      # animtool's raw-video pipes, tested both ways
@@ -24,7 +37,7 @@ packages=(
   emscripten chromium                         # the browser build and its tests in headless Chromium
 )
 # npm drives the browser tests' one package; a machine whose node came with npm keeps its own.
-command -v npm >/dev/null || packages+=(npm)
+[ "$profile" = all ] && ! command -v npm >/dev/null && packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -44,7 +57,7 @@ web_tests() {
 }
 
 if [ ${#missing[@]} -eq 0 ]; then
-  web_tests
+  [ "$profile" = all ] && web_tests
   exit 0
 fi
 
@@ -62,4 +75,5 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${runner[@]}" apt-get update -qq
 "${runner[@]}" $line
-web_tests
+[ "$profile" = all ] && web_tests
+exit 0

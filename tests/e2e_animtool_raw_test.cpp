@@ -1,4 +1,4 @@
-// animtool with raw RGB frames, end to end through FFmpeg as the README shows it: a generated clip
+// animtool with raw RGB frames, end to end through FFmpeg as docs/animtool.md shows it: a generated clip
 // becomes a lossless video, is piped into `animtool encode --raw`, rendered back with
 // `animtool render --raw` into another video, and comes out with every pixel the palette holds
 // unchanged (the others as their nearest palette colour). Also: a cut last frame is refused by its
@@ -78,7 +78,7 @@ TEST(AnimtoolRaw, RoundTripThroughFfmpegKeepsThePalettesPixels) {
                      dir);
   ASSERT_EQ(r.exit_code, 0) << r.err;
 
-  // The README's two recipes, with a lossless video in place of MP4.
+  // The two recipes of docs/animtool.md, with a lossless video in place of MP4.
   r = bash("ffmpeg -v error -i clip.mkv -f rawvideo -pix_fmt rgb24 - | " + animtool() +
                " encode --raw " + size + " -o clip.anim -",
            dir);
