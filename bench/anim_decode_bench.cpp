@@ -12,6 +12,7 @@
 
 #include "anim/canvas.h"
 #include "anim/decode.h"
+#include "anim/decode_internal.h"
 #include "anim/encode.h"
 
 namespace {
