@@ -49,15 +49,5 @@ enum AnimGlPath {
   ANIM_GL_POINTS = 1,  // one glBegin(GL_POINTS) batch per frame, anim_plot per pixel
 };
 extern VT_API int anim_gl_path;  // an AnimGlPath; ANIM_GL_FAST unless changed
-// Frames that anim_next_frame has drawn as one image since the program started (the others went
-// as points). Lets tests and benchmarks see which way frames went.
-extern VT_API long anim_gl_image_frames;
-// Rectangles those frames were drawn in since the program started: lets benchmarks see how many
-// calls a frame costs.
-extern VT_API long anim_gl_image_rects;
-// Pixels those rectangles covered (changed or not) since the program started: the overdraw.
-extern VT_API long anim_gl_image_pixels;
-// Of those rectangles, the ones copied with glBlitFramebuffer rather than drawn.
-extern VT_API long anim_gl_image_blits;
 
 VT_END_DECLS

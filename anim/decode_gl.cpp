@@ -8,7 +8,8 @@
 // the GL has it and nothing else is written (no depth test): in Mesa's software renderer a copy
 // costs a tenth of a textured quad. It is all used only where the GL state makes it give the same
 // pixels as points, colour and depth, and falls back to points otherwise. Small frames are drawn
-// as points.
+// as points. Gathering the cells and choosing points and rectangles is frame_cells.cpp's; this file
+// holds the GL state checks, the texture and framebuffer, and the drawing.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -19,6 +20,8 @@
 #include <vector>
 
 #include "anim/decode.h"
+#include "anim/decode_internal.h"
+#include "anim/frame_cells.h"
 #include "anim/palette.h"
 #include "host/host.h"
 
@@ -66,168 +69,12 @@ int next_frame_points(AnimFile* anim) {
   return more;
 }
 
-// What drawing costs, in nanoseconds of processor time, as measured by bench/anim_playback_bench
-// (its "GL costs" lines; re-measure there after a change of GL driver or machine). Mesa's software
-// rasteriser on a 2-core machine: a point costs far more than a pixel of a quad, a quad in the
-// batch little more than its setup, a glDrawPixels call much more, as it allocates and fills a
-// texture of its own. Only the speed depends on these: every choice they steer draws the same.
-constexpr double POINT_NS = 470;         // one point of a GL_POINTS batch
-constexpr double QUAD_NS = 1600;         // one rectangle of the texture batch: upload call, quad
-constexpr double DRAW_PIXELS_NS = 7500;  // one glDrawPixels call
-constexpr double PIXEL_NS = 10;          // each pixel a rectangle covers, either way
-
-// Frames with at most this many pixels are drawn as points: the image, its rectangles and their
-// set-up cost more than that.
-constexpr int SMALL_FRAME = 64;
-
-struct Pending {
-  int x, y, index;
-};
-
-// The frame being gathered. The image is the viewport's size, top row first as the file counts
-// rows (so is the texture: see blit_rects); alpha 255 marks a pixel of this frame, 0 one to leave
-// alone.
-struct Gather {
-  int width = 0, height = 0;
-  std::vector<uint32_t> image;
-  uint32_t colour[256];        // RGBA bytes of each palette entry, alpha 255
-  std::vector<Pending> small;  // the first pixels, in order, while the frame is small
-  std::vector<Pending> small_blocks;  // where whole blocks among them start
-  bool imaging = false;        // past SMALL_FRAME: pixels go to the image
-  int last_index = -1;
-  // Which 8x8 cells of the image hold pixels of this frame: one bit per cell column, `words`
-  // 64-bit words per cell row; first_row..last_row bound the rows with any bit set.
-  int words = 0, cell_rows = 0;
-  std::vector<uint64_t> dirty;
-  int first_row, last_row;
-  std::vector<unsigned char> count;  // pixels written in each cell, up to 255
-  std::vector<uint64_t> solid;       // cells wholly written by one block, laid out as dirty
-  // Cells that still hold an earlier frame's pixels, laid out as dirty. Rectangles drawn without
-  // the alpha test leave their cells so instead of clearing them, as a frame that changes
-  // everywhere overwrites them all; a cell is cleared when it is next written in part or drawn
-  // with the alpha test.
-  std::vector<uint64_t> stale;
-  // The pixels written one by one, in order: the sparse cells are drawn from this list rather than
-  // by reading their rows of the image, which the cache rarely holds. The first n_singles are this
-  // frame's; n_singles one past the end says more came than the list holds.
-  std::vector<Pending> singles;
-  size_t n_singles = 0;
-  GLuint texture = 0;                // the rectangles' texture, tex_w x tex_h, image rows
-  int tex_w = 0, tex_h = 0;
-  GLuint framebuffer = 0;            // a framebuffer object reading the texture, for blits
-};
-Gather gather;
-
-// The word of a cell bitmap (dirty, solid or stale) that holds the cell, and the cell's bit in it.
-uint64_t& cell_word(std::vector<uint64_t>& map, int cx, int cy) {
-  return map[size_t(cy) * gather.words + (cx >> 6)];
-}
-uint64_t cell_bit(int cx) { return uint64_t(1) << (cx & 63); }
-
-// The image's pixel (x, y), y counted from the top as the file counts it.
-uint32_t& image_at(int x, int y) {
-  return gather.image[size_t(y) * gather.width + x];
-}
-
-// A cell's pixel count, up to 255.
-unsigned char& cell_count(int cx, int cy) {
-  return gather.count[size_t(cy) * (gather.words * 64) + cx];
-}
-
-bool singles_full() { return gather.n_singles > gather.singles.size(); }
-
-void mark_cell(int cx, int cy, int pixels) {
-  Gather& g = gather;
-  cell_word(g.dirty, cx, cy) |= cell_bit(cx);
-  unsigned char& n = cell_count(cx, cy);
-  n = (unsigned char)std::min(255, n + pixels);
-  if (cy < g.first_row) g.first_row = cy;
-  if (cy > g.last_row) g.last_row = cy;
-}
-
-// Notes a block that wholly fills one cell, so that rectangles of such cells skip the alpha test.
-void mark_solid(int x, int y) {
-  Gather& g = gather;
-  if (((x | y) & 7) == 0 && x >= 0 && y >= 0 && x <= g.width - 8 && y <= g.height - 8)
-    cell_word(g.solid, x >> 3, y >> 3) |= cell_bit(x >> 3);
-}
-
-// True when the cell was stale; it no longer is.
-bool take_stale(int cx, int cy) {
-  uint64_t& word = cell_word(gather.stale, cx, cy);
-  const uint64_t bit = cell_bit(cx);
-  if (!(word & bit)) return false;
-  word &= ~bit;
-  return true;
-}
-
-void clear_cell(int cx, int cy) {
-  Gather& g = gather;
-  const int x0 = cx * 8, w = std::min(8, g.width - x0);
-  for (int y = cy * 8; y < std::min(cy * 8 + 8, g.height); y++)
-    std::memset(&image_at(x0, y), 0, size_t(w) * 4);
-}
-
-void image_pixel(int x, int y, int index) {
-  Gather& g = gather;
-  if (unsigned(x) >= unsigned(g.width) || unsigned(y) >= unsigned(g.height)) return;
-  if (take_stale(x >> 3, y >> 3)) clear_cell(x >> 3, y >> 3);
-  image_at(x, y) = g.colour[index];
-  mark_cell(x >> 3, y >> 3, 1);
-  if (g.n_singles < g.singles.size()) g.singles[g.n_singles] = {x, y, index};
-  if (g.n_singles <= g.singles.size()) g.n_singles++;
-}
-
-void start_imaging() {
-  Gather& g = gather;
-  g.imaging = true;
-  g.first_row = INT32_MAX;
-  g.last_row = -1;
-  for (const Pending& p : g.small) image_pixel(p.x, p.y, p.index);
-  // A block replayed as pixels still fills its cell: later pixels only change its colours.
-  for (const Pending& b : g.small_blocks) mark_solid(b.x, b.y);
-  g.small.clear();
-  g.small_blocks.clear();
-}
-
-void gather_pixel(void*, int x, int y, int index) {
-  Gather& g = gather;
-  g.last_index = index;
-  if (!g.imaging) {
-    g.small.push_back({x, y, index});
-    if (g.small.size() > size_t(SMALL_FRAME)) start_imaging();
-    return;
-  }
-  image_pixel(x, y, index);
-}
-
-void gather_block(void*, int x, int y, const unsigned char* index) {
-  Gather& g = gather;
-  g.last_index = index[63];
-  if (!g.imaging) {
-    g.small_blocks.push_back({x, y, 0});
-    for (int i = 0; i < 64; i++) g.small.push_back({x + (i & 7), y + (i >> 3), index[i]});
-    if (g.small.size() > size_t(SMALL_FRAME)) start_imaging();
-    return;
-  }
-  // Blocks lie on the 8-pixel grid; one that does not, or crosses an edge, goes pixel by pixel.
-  if (x < 0 || y < 0 || x > g.width - 8 || y > g.height - 8 || ((x | y) & 7)) {
-    for (int i = 0; i < 64; i++) image_pixel(x + (i & 7), y + (i >> 3), index[i]);
-    return;
-  }
-  take_stale(x >> 3, y >> 3);  // wholly overwritten: nothing of the earlier frame is left
-  uint32_t* row = &image_at(x, y);
-  for (int r = 0; r < 8; r++, row += g.width)
-    for (int c = 0; c < 8; c++) row[c] = g.colour[index[r * 8 + c]];
-  mark_solid(x, y);
-  mark_cell(x >> 3, y >> 3, 64);
-}
-
-void gather_fill(void* user, int x, int y, int index) {
-  unsigned char block[64];
-  std::memset(block, index, 64);
-  gather_block(user, x, y, block);
-}
+// The frame being gathered, and the rectangles' texture (tex_w x tex_h, the image's rows: see
+// blit_rects) with a framebuffer object reading it, for blits.
+FrameCells gather;
+GLuint texture = 0;
+int tex_w = 0, tex_h = 0;
+GLuint framebuffer = 0;
 
 bool close_to(double a, double b) { return std::fabs(a - b) <= 1e-6 * (std::fabs(b) + 1e-3); }
 
@@ -277,115 +124,19 @@ bool fast_path_usable(int viewport[4]) {
   return true;
 }
 
-void set_colour_table() {
-  for (int i = 0; i < 256; i++) {
-    float r, g, b;
-    anim_palette_entry(i, &r, &g, &b);
-    // The framebuffer's 8-bit value of a float colour: rounded to nearest.
-    uint32_t rb = uint32_t(r * 255.0f + 0.5f), gb = uint32_t(g * 255.0f + 0.5f),
-             bb = uint32_t(b * 255.0f + 0.5f);
-    unsigned char bytes[4] = {(unsigned char)rb, (unsigned char)gb, (unsigned char)bb, 255};
-    std::memcpy(&gather.colour[i], bytes, 4);
-  }
+// One point of a sparse cell, in its RGBA colour; the batch begins with the first.
+void draw_point(void* begun, int x, int y, const uint32_t* colour) {
+  if (!*static_cast<bool*>(begun)) glBegin(GL_POINTS);
+  *static_cast<bool*>(begun) = true;
+  glColor4ubv(reinterpret_cast<const GLubyte*>(colour));
+  glVertex2f(float(x + 0.1), float(y + 0.1));
 }
 
-// Draws the cells with fewer pixels than a rectangle is worth as points and unmarks them. The
-// points come from the list of single pixels in the order they were written, so the last write of
-// a pixel is drawn last, as on the point path; past the list's capacity, from the image, where
-// each pixel holds its last colour.
+// Draws the cells with fewer pixels than a rectangle is worth as points and unmarks them.
 void draw_sparse_cells(double rect_ns) {
-  Gather& g = gather;
-  bool begun = false, any = false;
-  auto point = [&](int x, int y, uint32_t* colour) {
-    if (!begun) glBegin(GL_POINTS);
-    begun = true;
-    glColor4ubv(reinterpret_cast<const GLubyte*>(colour));
-    glVertex2f(float(x + 0.1), float(y + 0.1));
-  };
-  for (int cy = g.first_row; cy <= g.last_row; cy++)
-    for (int w = 0; w < g.words; w++) {
-      uint64_t& bits = g.dirty[size_t(cy) * g.words + w];
-      for (uint64_t word = bits; word; word &= word - 1) {
-        const int cx = w * 64 + __builtin_ctzll(word);
-        unsigned char& n = cell_count(cx, cy);
-        if (n * POINT_NS >= rect_ns) continue;
-        n = 0;
-        bits &= ~cell_bit(cx);
-        any = true;
-        if (!singles_full()) continue;
-        for (int y = cy * 8; y < std::min(cy * 8 + 8, g.height); y++)
-          for (int x = cx * 8; x < std::min(cx * 8 + 8, g.width); x++) {
-            uint32_t& p = image_at(x, y);
-            if (p) point(x, y, &p);
-            p = 0;
-          }
-      }
-    }
-  if (any && !singles_full())
-    for (size_t i = 0; i < g.n_singles; i++) {
-      const Pending& s = g.singles[i];
-      // A cell still marked is drawn by a rectangle.
-      if (cell_word(g.dirty, s.x >> 3, s.y >> 3) & cell_bit(s.x >> 3)) continue;
-      point(s.x, s.y, &g.colour[s.index]);
-      image_at(s.x, s.y) = 0;
-    }
+  bool begun = false;
+  frame_cells_take_sparse(gather, rect_ns, draw_point, &begun);
   if (begun) glEnd();
-}
-
-// Rectangles of cells, inclusive, that together cover every marked cell.
-struct CellRect {
-  int x0, x1, y0, y1;
-};
-
-// Cuts the marked cells into rectangles: each cell row into runs of marked cells, and each run
-// stacked onto a rectangle of the row above. Two pieces become one whenever the cells the union
-// adds cost less to draw than the rectangle it saves, so sparse change gets a rectangle per
-// cluster and dense change a few large ones. Rectangles may overlap; a pixel drawn twice gets the
-// same colour and depth both times.
-void cover_cells(double rect_ns, std::vector<CellRect>* out) {
-  Gather& g = gather;
-  const double cell_ns = 64 * PIXEL_NS;
-  static std::vector<CellRect> open, next;
-  open.clear();
-  out->clear();
-  for (int cy = g.first_row; cy <= g.last_row + 1; cy++) {
-    next.clear();
-    const uint64_t* bits = cy <= g.last_row ? &g.dirty[size_t(cy) * g.words] : nullptr;
-    int run_start = -1, run_end = -1;
-    auto end_run = [&]() {
-      if (run_start < 0) return;
-      for (CellRect& r : open) {
-        if (r.y1 != cy - 1) continue;  // taken
-        const int x0 = std::min(r.x0, run_start), x1 = std::max(r.x1, run_end);
-        const int added = (x1 - x0 + 1) * (cy - r.y0 + 1) - (r.x1 - r.x0 + 1) * (cy - r.y0) -
-                          (run_end - run_start + 1);
-        if (added * cell_ns >= rect_ns) continue;
-        next.push_back({x0, x1, r.y0, cy});
-        r.y1 = -2;
-        run_start = -1;
-        return;
-      }
-      next.push_back({run_start, run_end, cy, cy});
-      run_start = -1;
-    };
-    for (int w = 0; bits && w < g.words; w++) {
-      uint64_t word = bits[w];
-      while (word) {
-        int cx = w * 64 + __builtin_ctzll(word);
-        word &= word - 1;
-        if (run_start >= 0 && (cx - run_end - 1) * cell_ns < rect_ns) {
-          run_end = cx;
-          continue;
-        }
-        end_run();
-        run_start = run_end = cx;
-      }
-    }
-    end_run();
-    for (const CellRect& r : open)
-      if (r.y1 != -2) out->push_back(r);
-    open.swap(next);
-  }
 }
 
 #ifndef APIENTRY
@@ -436,22 +187,21 @@ bool reads_texture(const FramebufferApi& fb) {
   fb.attachment(READ_FRAMEBUFFER, COLOR_ATTACHMENT0, ATTACHMENT_OBJECT_TYPE, &type);
   if (type != GL_TEXTURE) return false;
   fb.attachment(READ_FRAMEBUFFER, COLOR_ATTACHMENT0, ATTACHMENT_OBJECT_NAME, &name);
-  return GLuint(name) == gather.texture;
+  return GLuint(name) == texture;
 }
 
 // Deletes this context's framebuffer object of the texture, before the texture goes: one left
 // holding a deleted texture would keep it alive, and its name could come back for the new one.
 void drop_framebuffer() {
-  Gather& g = gather;
   const FramebufferApi* fb = framebuffer_api();
-  if (!fb || !g.framebuffer || !fb->is(g.framebuffer)) return;
+  if (!fb || !framebuffer || !fb->is(framebuffer)) return;
   GLint previous = 0;
   glGetIntegerv(READ_FRAMEBUFFER_BINDING, &previous);
-  fb->bind(READ_FRAMEBUFFER, g.framebuffer);
+  fb->bind(READ_FRAMEBUFFER, framebuffer);
   const bool ours = reads_texture(*fb);
   fb->bind(READ_FRAMEBUFFER, GLuint(previous));
-  if (ours) fb->remove(1, &g.framebuffer);
-  g.framebuffer = 0;
+  if (ours) fb->remove(1, &framebuffer);
+  framebuffer = 0;
 }
 
 // Binds the rectangles' texture, made anew when missing: the first time, after a change of size,
@@ -459,35 +209,34 @@ void drop_framebuffer() {
 // False when the implementation cannot hold a texture that large.
 constexpr GLfloat TEXTURE_TAG = 0.8671875f;
 bool bind_texture() {
-  Gather& g = gather;
   int w = 1, h = 1;
-  while (w < g.width) w *= 2;
-  while (h < g.height) h *= 2;
+  while (w < gather.width) w *= 2;
+  while (h < gather.height) h *= 2;
   GLint got_w = 0, got_h = 0;
   GLfloat tag = 0;
-  if (g.texture && glIsTexture(g.texture)) {
-    glBindTexture(GL_TEXTURE_2D, g.texture);
+  if (texture && glIsTexture(texture)) {
+    glBindTexture(GL_TEXTURE_2D, texture);
     glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, &tag);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &got_w);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &got_h);
     if (tag == TEXTURE_TAG && got_w == w && got_h == h) return true;
     if (tag == TEXTURE_TAG) {  // ours, for another size
       drop_framebuffer();
-      glDeleteTextures(1, &g.texture);
+      glDeleteTextures(1, &texture);
     }
   }
   GLint most = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
   if (w > most || h > most) return false;
-  glGenTextures(1, &g.texture);
-  glBindTexture(GL_TEXTURE_2D, g.texture);
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, TEXTURE_TAG);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &got_w);
-  g.tex_w = w;
-  g.tex_h = h;
+  tex_w = w;
+  tex_h = h;
   return got_w == w;
 }
 
@@ -518,53 +267,32 @@ bool blit_usable() {
   return samples == 0 && red == 8 && green == 8 && blue == 8;
 }
 
-// True when every pixel of the rectangle is one of the frame's: drawn without the alpha test,
-// which lets Mesa's rasteriser skip a step per pixel.
-bool opaque(const CellRect& r) {
-  Gather& g = gather;
-  for (int cy = r.y0; cy <= r.y1; cy++)
-    for (int cx = r.x0; cx <= r.x1; cx++)
-      if (!(cell_word(g.solid, cx, cy) & cell_bit(cx))) return false;
-  return true;
-}
-
-// Pixel rectangle of a cell rectangle, clipped to the image.
-struct PixelRect {
-  int x0, y0, w, h;
-};
-PixelRect pixels_of(const CellRect& r) {
-  const Gather& g = gather;
-  const int x0 = r.x0 * 8, y0 = r.y0 * 8;
-  return {x0, y0, std::min(r.x1 * 8 + 8, g.width) - x0, std::min(r.y1 * 8 + 8, g.height) - y0};
-}
-
 // Copies the rectangles marked solid from the texture to where their quads would go, the
 // viewport's top row lowest in the texture; false, having copied nothing, when it cannot. The
 // copies turn the rows over: Mesa keeps a window's rows top first, so that there a copy turning a
 // framebuffer object's rows over onto the window is a plain copy of memory.
 bool blit_rects(const int viewport[4], const std::vector<CellRect>& rects,
                 const std::vector<char>& solid_rect) {
-  Gather& g = gather;
   const FramebufferApi* fb = framebuffer_api();
   if (!fb || !blit_usable()) return false;
   GLint previous = 0;
   glGetIntegerv(READ_FRAMEBUFFER_BINDING, &previous);
-  bool ready = g.framebuffer && fb->is(g.framebuffer);
+  bool ready = framebuffer && fb->is(framebuffer);
   if (ready) {
-    fb->bind(READ_FRAMEBUFFER, g.framebuffer);
+    fb->bind(READ_FRAMEBUFFER, framebuffer);
     ready = reads_texture(*fb);
   }
   if (!ready) {  // none yet, or this name is another context's or another program's
-    fb->gen(1, &g.framebuffer);
-    fb->bind(READ_FRAMEBUFFER, g.framebuffer);
-    fb->attach_texture(READ_FRAMEBUFFER, COLOR_ATTACHMENT0, GL_TEXTURE_2D, g.texture, 0);
+    fb->gen(1, &framebuffer);
+    fb->bind(READ_FRAMEBUFFER, framebuffer);
+    fb->attach_texture(READ_FRAMEBUFFER, COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
   }
   const bool complete = fb->status(READ_FRAMEBUFFER) == FRAMEBUFFER_COMPLETE &&
                         fb->status(DRAW_FRAMEBUFFER) == FRAMEBUFFER_COMPLETE;
   for (size_t i = 0; complete && i < rects.size(); i++) {
     if (!solid_rect[i]) continue;
-    const PixelRect r = pixels_of(rects[i]);
-    const int x = viewport[0] + r.x0, top = viewport[1] + g.height - r.y0;
+    const PixelRect r = frame_cells_pixels_of(gather, rects[i]);
+    const int x = viewport[0] + r.x0, top = viewport[1] + gather.height - r.y0;
     fb->blit(r.x0, r.y0, r.x0 + r.w, r.y0 + r.h, x, top, x + r.w, top - r.h, GL_COLOR_BUFFER_BIT,
              GL_NEAREST);
     anim_gl_image_blits++;
@@ -573,30 +301,10 @@ bool blit_rects(const int viewport[4], const std::vector<CellRect>& rects,
   return complete;
 }
 
-void draw_gathered(const int viewport[4]) {
-  Gather& g = gather;
-  if (g.last_row < g.first_row) return;
-  static std::vector<CellRect> rects;
-  static std::vector<char> solid_rect;  // opaque() of each rectangle
-  glPushAttrib(GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT | GL_CURRENT_BIT | GL_ENABLE_BIT |
-               GL_POLYGON_BIT | GL_TEXTURE_BIT);
-  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-  const bool textured = texture_matrix_identity() && bind_texture();
-  const double rect_ns = textured ? QUAD_NS : DRAW_PIXELS_NS;
-  draw_sparse_cells(rect_ns);
-  cover_cells(rect_ns, &rects);
-  solid_rect.clear();
-  for (const CellRect& cells : rects) {
-    solid_rect.push_back(opaque(cells));
-    if (solid_rect.back()) continue;
-    // Drawn with the alpha test, where old pixels would show.
-    for (int cy = cells.y0; cy <= cells.y1; cy++)
-      for (int cx = cells.x0; cx <= cells.x1; cx++)
-        if (take_stale(cx, cy)) clear_cell(cx, cy);
-  }
-  glEnable(GL_ALPHA_TEST);
-  glAlphaFunc(GL_GREATER, 0.5f);
-  glPixelZoom(1, -1);  // the image's rows go down the screen
+// The pixel state under which the image's rows reach the texture or the screen unchanged: rows
+// going down the screen, no colour mapping, scale or bias, the image's own row length.
+void set_pixel_state() {
+  glPixelZoom(1, -1);
   glPixelTransferi(GL_MAP_COLOR, GL_FALSE);
   for (GLenum scale : {GL_RED_SCALE, GL_GREEN_SCALE, GL_BLUE_SCALE, GL_ALPHA_SCALE})
     glPixelTransferf(scale, 1);
@@ -605,101 +313,91 @@ void draw_gathered(const int viewport[4]) {
   glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
   glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, g.width);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, gather.width);
+}
+
+// Each rectangle into the texture, or (without one) straight to the screen with glDrawPixels.
+void upload_rects(const std::vector<CellRect>& rects, bool textured) {
   for (const CellRect& cells : rects) {
-    const PixelRect r = pixels_of(cells);
+    const PixelRect r = frame_cells_pixels_of(gather, cells);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, r.x0);
     glPixelStorei(GL_UNPACK_SKIP_ROWS, r.y0);
     if (textured) {
       glTexSubImage2D(GL_TEXTURE_2D, 0, r.x0, r.y0, r.w, r.h, GL_RGBA, GL_UNSIGNED_BYTE,
-                      g.image.data());
+                      gather.image.data());
     } else {
       // From the top-left pixel down, 0.1 inside it as the points are.
       glRasterPos2f(float(r.x0 + 0.1), float(r.y0 + 0.1));
-      glDrawPixels(r.w, r.h, GL_RGBA, GL_UNSIGNED_BYTE, g.image.data());
+      glDrawPixels(r.w, r.h, GL_RGBA, GL_UNSIGNED_BYTE, gather.image.data());
     }
     anim_gl_image_rects++;
     anim_gl_image_pixels += long(r.w) * r.h;
   }
+}
+
+// The textured quads, after all uploads: they then go as one batch, where a texture changed
+// between draws would make Mesa finish the drawing before each change. The solid rectangles
+// without the alpha test (unless blitted already), then the others with it.
+void draw_quads(const std::vector<CellRect>& rects, const std::vector<char>& solid_rect,
+                bool blitted) {
+  glEnable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  for (GLenum cap : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q,
+                     GL_CULL_FACE, GL_POLYGON_OFFSET_FILL, GL_POLYGON_STIPPLE, GL_POLYGON_SMOOTH})
+    glDisable(cap);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  // Corners on pixel edges, so every pixel centre samples its own texel's centre.
+  const float sx = 1.0f / float(tex_w), sy = 1.0f / float(tex_h);
+  for (bool alpha_test : {false, true}) {
+    if (!alpha_test && blitted) continue;
+    if (!alpha_test) glDisable(GL_ALPHA_TEST);
+    else glEnable(GL_ALPHA_TEST);
+    glBegin(GL_QUADS);
+    for (size_t i = 0; i < rects.size(); i++) {
+      if (bool(solid_rect[i]) == alpha_test) continue;
+      const PixelRect r = frame_cells_pixels_of(gather, rects[i]);
+      const float x0 = float(r.x0), x1 = float(r.x0 + r.w), y0 = float(r.y0),
+                  y1 = float(r.y0 + r.h);
+      const float t0 = float(r.y0) * sy, t1 = float(r.y0 + r.h) * sy;
+      glTexCoord2f(x0 * sx, t0);
+      glVertex2f(x0, y0);
+      glTexCoord2f(x1 * sx, t0);
+      glVertex2f(x1, y0);
+      glTexCoord2f(x1 * sx, t1);
+      glVertex2f(x1, y1);
+      glTexCoord2f(x0 * sx, t1);
+      glVertex2f(x0, y1);
+    }
+    glEnd();
+  }
+}
+
+void draw_gathered(const int viewport[4]) {
+  if (gather.last_row < gather.first_row) return;
+  static std::vector<CellRect> rects;
+  static std::vector<char> solid_rect;  // wholly of the frame's pixels, each rectangle
+  glPushAttrib(GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT | GL_CURRENT_BIT | GL_ENABLE_BIT |
+               GL_POLYGON_BIT | GL_TEXTURE_BIT);
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  const bool textured = texture_matrix_identity() && bind_texture();
+  const double rect_ns = textured ? QUAD_NS : DRAW_PIXELS_NS;
+  draw_sparse_cells(rect_ns);
+  frame_cells_cover(gather, rect_ns, &rects, &solid_rect);
+  glEnable(GL_ALPHA_TEST);
+  glAlphaFunc(GL_GREATER, 0.5f);
+  set_pixel_state();
+  upload_rects(rects, textured);
   const bool blitted = textured && blit_rects(viewport, rects, solid_rect);
-  if (textured) {
-    // All uploads first: the quads then go as one batch, and a texture changed between draws
-    // would make Mesa finish the drawing before each change.
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    for (GLenum cap : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q,
-                       GL_CULL_FACE, GL_POLYGON_OFFSET_FILL, GL_POLYGON_STIPPLE, GL_POLYGON_SMOOTH})
-      glDisable(cap);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    // Corners on pixel edges, so every pixel centre samples its own texel's centre.
-    const float sx = 1.0f / float(g.tex_w), sy = 1.0f / float(g.tex_h);
-    for (bool alpha_test : {false, true}) {
-      if (!alpha_test && blitted) continue;
-      if (!alpha_test) glDisable(GL_ALPHA_TEST);
-      else glEnable(GL_ALPHA_TEST);
-      glBegin(GL_QUADS);
-      for (size_t i = 0; i < rects.size(); i++) {
-        if (bool(solid_rect[i]) == alpha_test) continue;
-        const PixelRect r = pixels_of(rects[i]);
-        const float x0 = float(r.x0), x1 = float(r.x0 + r.w), y0 = float(r.y0),
-                    y1 = float(r.y0 + r.h);
-        const float t0 = float(r.y0) * sy, t1 = float(r.y0 + r.h) * sy;
-        glTexCoord2f(x0 * sx, t0);
-        glVertex2f(x0, y0);
-        glTexCoord2f(x1 * sx, t0);
-        glVertex2f(x1, y0);
-        glTexCoord2f(x1 * sx, t1);
-        glVertex2f(x1, y1);
-        glTexCoord2f(x0 * sx, t1);
-        glVertex2f(x0, y1);
-      }
-      glEnd();
-    }
-  }
-  for (size_t i = 0; i < rects.size(); i++) {
-    const CellRect& cells = rects[i];
-    if (solid_rect[i]) {
-      for (int cy = cells.y0; cy <= cells.y1; cy++)
-        for (int cx = cells.x0; cx <= cells.x1; cx++)
-          cell_word(g.stale, cx, cy) |= cell_bit(cx);
-      continue;
-    }
-    const PixelRect r = pixels_of(cells);
-    for (int y = r.y0; y < r.y0 + r.h; y++)
-      std::memset(&image_at(r.x0, y), 0, size_t(r.w) * 4);
-  }
+  if (textured) draw_quads(rects, solid_rect, blitted);
+  frame_cells_finish(gather, rects, solid_rect);
   glPopClientAttrib();
   glPopAttrib();
-  std::fill(g.dirty.begin() + size_t(g.first_row) * g.words,
-            g.dirty.begin() + size_t(g.last_row + 1) * g.words, 0);
-  std::fill(g.solid.begin() + size_t(g.first_row) * g.words,
-            g.solid.begin() + size_t(g.last_row + 1) * g.words, 0);
-  std::fill(g.count.begin() + size_t(g.first_row) * g.words * 64,
-            g.count.begin() + size_t(g.last_row + 1) * g.words * 64, 0);
 }
 
 int next_frame_fast(AnimFile* anim, const int viewport[4]) {
-  Gather& g = gather;
-  if (g.width != viewport[2] || g.height != viewport[3]) {
-    g.width = viewport[2];
-    g.height = viewport[3];
-    g.image.assign(size_t(g.width) * g.height, 0);
-    g.words = (g.width + 8 * 64 - 1) / (8 * 64);
-    g.cell_rows = (g.height + 7) / 8;
-    g.dirty.assign(size_t(g.words) * g.cell_rows, 0);
-    g.count.assign(size_t(g.words) * 64 * g.cell_rows, 0);
-    g.solid.assign(g.dirty.size(), 0);
-    g.stale.assign(g.dirty.size(), 0);
-    set_colour_table();
-    // Enough for a few pixels a cell; a frame with more is mostly drawn by rectangles.
-    g.singles.assign(size_t(g.cell_rows) * g.words * 64 * 4, Pending{});
-  }
-  g.n_singles = 0;
-  g.small.clear();
-  g.small_blocks.clear();
-  g.imaging = false;
-  g.last_index = -1;
-  AnimSink sink = {nullptr, gather_pixel, gather_block, gather_fill, nullptr};
+  FrameCells& g = gather;
+  frame_cells_start(g, viewport[2], viewport[3]);
+  AnimSink sink = {&g, frame_cells_pixel, frame_cells_block, frame_cells_fill, nullptr};
   int more = anim_decode_frame(anim, &sink);
   if (!g.imaging) {
     if (!g.small.empty()) {

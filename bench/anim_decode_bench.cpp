@@ -12,7 +12,9 @@
 
 #include "anim/canvas.h"
 #include "anim/decode.h"
+#include "anim/decode_internal.h"
 #include "anim/encode.h"
+#include "bench/bench_gl.h"
 
 namespace {
 
@@ -104,23 +106,12 @@ BENCHMARK(BM_DecodeFullChange720pSolidBlocks)->Unit(benchmark::kMillisecond);
 void draw_one_frame_gl(benchmark::State& state, bool solid, int gl_path) {
   static std::string noise = full_change_stream(false, 2), blocks = full_change_stream(true, 2);
   const std::string& path = solid ? blocks : noise;
-  const int w = 1280, h = 720;
-  std::vector<unsigned char> buffer(size_t(w) * h * 4);
-  OSMesaContext ctx = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
-  if (!ctx || !OSMesaMakeCurrent(ctx, buffer.data(), GL_UNSIGNED_BYTE, w, h)) {
+  std::vector<unsigned char> buffer;
+  OSMesaContext ctx = open_player_context(&buffer, 1280, 720);
+  if (!ctx) {
     state.SkipWithError("no OSMesa context");
     return;
   }
-  glViewport(0, 0, w, h);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, w, h, 0, h / 2, -(h / 2));
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LEQUAL);
-  glClearDepth(1.0);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   anim_gl_path = gl_path;
   AnimFile a = anim_open(path.c_str());
   long images = anim_gl_image_frames;

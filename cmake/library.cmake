@@ -5,7 +5,8 @@
 #   libvantorel_static     libvantorel.a on Linux; alias Vantorel::vantorel_static
 #                          (the browser build, like Windows, has the static one only)
 #   libvantorel_<host>     libvantorel-<host>.a: one host backend (headless, sdl, win32, web);
-#                          alias Vantorel::backend_<host>
+#                          alias Vantorel::backend_<host>. The backends without Win32 share the
+#                          Windows emulation in host/emulated/
 #   vantorel_<host>        what a program links: the portable library, then the backend, then
 #                          the system libraries the backend needs; alias Vantorel::<host>, and
 #                          vantorel_<host>_static (Vantorel::<host>_static) with the static one
@@ -128,11 +129,13 @@ endfunction()
 set(VT_HAVE_SDL OFF)
 if(WIN32)
   file(GLOB host_win32_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/win32/*.cpp)
-  vt_backend(win32 SOURCES ${host_win32_src} LIBS opengl32 gdi32 user32 kernel32)
+  vt_backend(win32 SOURCES ${host_win32_src} ${PROJECT_SOURCE_DIR}/host/emulated/gl_limits.cpp
+             LIBS opengl32 gdi32 user32 kernel32)
 elseif(EMSCRIPTEN)
   # The browser: the page's canvas, events and timers, and its own OpenGL 1.1 over WebGL 2.
   file(GLOB host_web_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/web/*.cpp)
-  vt_backend(web SOURCES ${host_web_src} ${PROJECT_SOURCE_DIR}/host/posix/posix_dates.cpp
+  vt_backend(web SOURCES ${host_web_src} ${PROJECT_SOURCE_DIR}/host/emulated/emulated.cpp
+             ${PROJECT_SOURCE_DIR}/host/posix/posix_dates.cpp
              ${PROJECT_SOURCE_DIR}/host/posix/posix_drop.cpp LIBS "")
   # What every program linking the web backend needs from Emscripten: WebGL 2, and Asyncify so
   # that sleeps and message boxes can wait for the browser inside the program's own loop.
@@ -142,12 +145,15 @@ else()
   file(GLOB host_posix_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/posix/*.cpp)
   file(GLOB host_headless_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/headless/*.cpp)
   vt_backend(headless SOURCES ${host_posix_src} ${host_headless_src}
+             ${PROJECT_SOURCE_DIR}/host/emulated/emulated.cpp
              LIBS PkgConfig::OSMESA PkgConfig::PNG)
   if(SDL2_FOUND AND DESKTOPGL_FOUND)
     file(GLOB host_sdl_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/sdl/*.cpp)
     if(host_sdl_src)
       set(VT_HAVE_SDL ON)
       vt_backend(sdl SOURCES ${host_posix_src} ${host_sdl_src}
+                 ${PROJECT_SOURCE_DIR}/host/emulated/emulated.cpp
+                 ${PROJECT_SOURCE_DIR}/host/emulated/gl_limits.cpp
                  LIBS PkgConfig::SDL2 PkgConfig::DESKTOPGL PkgConfig::PNG)
     endif()
   endif()

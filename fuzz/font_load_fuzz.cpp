@@ -13,6 +13,7 @@
 
 #include "support/dyn_array.h"
 #include "text/font.h"
+#include "text/font_internal.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "fuzz/fuzz_temp.h"
 #include "support/dyn_array.h"
 #include "text/font.h"
+#include "text/font_internal.h"
 
 namespace {
 

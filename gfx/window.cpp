@@ -2,6 +2,7 @@
 // mode are handed to the host exactly as a Win32 program fills them; the host interprets them. All
 // state is the shell globals, since the shell serves one window per process.
 #include "gfx/window.h"
+#include "gfx/window_internal.h"
 
 #include <climits>
 #include <cstdio>

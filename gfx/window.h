@@ -33,18 +33,4 @@ VT_API void gfx_set_full_screen(int full_screen);
 // The window procedure every message of the window goes through.
 VT_API intptr_t gfx_wndproc(HostWindow window, unsigned message, uintptr_t wparam, intptr_t lparam);
 
-// Size rules of gfx_open, apart so they can be checked on their own.
-typedef struct WindowPlacement WindowPlacement;
-struct WindowPlacement {
-  int client_w, client_h;  // drawing area
-  int x, y;                // outer top-left corner
-  int outer_w, outer_h;    // outer size, frame included
-};
-// Drawing area, outer size and position for a width/height request in the current mode, from
-// the host's metrics and pointer position.
-VT_API WindowPlacement gfx_place_window(int width, int height, bool is_windowed);
-// Left (or top) edge of a window of outer size `outer` centred on `pointer`, kept inside the
-// desktop span starting at `origin` of length `span`; on the desktop's edge when it is larger.
-VT_API int gfx_centre_on_pointer(int pointer, int outer, int origin, int span);
-
 VT_END_DECLS

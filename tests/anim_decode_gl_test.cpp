@@ -10,6 +10,7 @@
 
 #include "anim/canvas.h"
 #include "anim/decode.h"
+#include "anim/decode_internal.h"
 #include "anim/encode.h"
 #include "anim/palette.h"
 #include "gfx/shell_state.h"

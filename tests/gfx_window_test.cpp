@@ -8,6 +8,7 @@
 
 #include "gfx/shell_state.h"
 #include "gfx/window.h"
+#include "gfx/window_internal.h"
 #include "host/headless/headless_host.h"
 #include "host/host.h"
 

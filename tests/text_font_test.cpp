@@ -15,6 +15,7 @@
 
 #include "text/caption_font_data.h"
 #include "text/font.h"
+#include "text/font_internal.h"
 #include "text/texture.h"
 #include "util/gl_context.h"
 #include "util/test_util.h"

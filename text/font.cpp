@@ -3,6 +3,7 @@
 // sharpens the reduced digits, then registers the font in the FontStore. Records cut short by the
 // end of the data keep their size and read nothing beyond it: their missing bytes stay transparent.
 #include "text/font.h"
+#include "text/font_internal.h"
 
 #include <GL/gl.h>
 

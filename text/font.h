@@ -80,8 +80,4 @@ VT_API void font_select(Font* font);   // makes the font current, with its line 
 // Lifts the coverage of the digits' and symbols' reduced levels, so small text stays legible.
 VT_API void font_sharpen_mips(Font* font);
 
-// The texture size limit the loader works to: GL_MAX_TEXTURE_SIZE unless a test has overridden it.
-VT_API int font_max_texture_size(void);
-VT_API void font_set_max_texture_size_override(int limit);  // 0 removes the override
-
 VT_END_DECLS

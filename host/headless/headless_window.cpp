@@ -2,6 +2,8 @@
 // virtual desktop VANTOREL_DESKTOP=WxH+X+Y, default the screen), one window whose drawing area is
 // an OSMesa buffer (single-buffered: front and back are the same, swapping only finishes), and
 // input from the script named by VANTOREL_SCRIPT, applied at the start of each gfx_poll call.
+// The queue, the key array and the messages they make are host/emulated's: the script's actions
+// become its calls.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -16,20 +18,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <deque>
 #include <fstream>
 #include <new>
 #include <sstream>
 
+#include "host/emulated/emulated.h"
 #include "host/headless/headless_host.h"
 #include "host/host.h"
 #include "host/posix/posix_drop.h"
 
-struct HostWindowRec;
-struct HostDCRec {
-  HostWindowRec* window;
-  int pixel_format;
-};
 struct HostWindowRec {
   std::string title;
   uint32_t style;
@@ -40,9 +37,7 @@ struct HostWindowRec {
   bool accepts_files;                           // host_accept_dropped_files was called
   uint32_t framed_style;                        // the window it was before, to go back to
   int framed_x, framed_y, framed_w, framed_h;   // (outer width 0: none, it started full screen)
-  HostWndProc procedure;
   std::vector<uint8_t> pixels;  // RGBA, bottom row first
-  HostDCRec dc;
 };
 struct HostGLRCRec {
   OSMesaContext context;
@@ -63,13 +58,8 @@ struct Headless {
   int display_changes = 0;
   bool display_changed = false;
   int cursor_x = 0, cursor_y = 0, cursor_count = 0;
-  bool class_registered = false;
-  HostWndProc class_procedure = nullptr;
-  std::string class_name;
   HostWindowRec* window = nullptr;
   HostGLRCRec* current = nullptr;
-  std::deque<HostMessage> queue;
-  unsigned char keys[256] = {};
   bool script_loaded = false;
   bool script_given = false;
   std::string script_text;
@@ -137,6 +127,8 @@ void read_environment(Headless& s) {
   s.cursor_y = s.screen_h / 2;
   const char* t = getenv("VANTOREL_TRACE");
   s.trace = t && *t && strcmp(t, "0") != 0;
+  // No text events: the script's key presses make their characters as TranslateMessage does.
+  emulated_configure(EmulatedHost{true, nullptr});
 }
 
 Headless& state() {
@@ -157,13 +149,6 @@ void desktop(int* x, int* y, int* w, int* hh) {
     *x = 0, *y = 0, *w = s.display_w, *hh = s.display_h;
   }
 }
-
-void post(unsigned message, uintptr_t wparam, intptr_t lparam) {
-  Headless& s = state();
-  s.queue.push_back(HostMessage{s.window, message, wparam, lparam});
-}
-
-intptr_t size_lparam(int w, int hh) { return intptr_t((uint32_t(hh) & 0xFFFF) << 16 | (uint32_t(w) & 0xFFFF)); }
 
 void bind_buffer(HostWindowRec* win) {
   Headless& s = state();
@@ -252,21 +237,8 @@ void snapshot(const std::string& name) {
   }
 }
 
-void key_event(int vk, bool down) {
-  Headless& s = state();
-  bool was_down = s.keys[vk] & 0x80;
-  if (down) {
-    if (!was_down) s.keys[vk] ^= 0x01;  // toggled on each press
-    s.keys[vk] |= 0x80;
-  } else {
-    s.keys[vk] &= 0x7F;
-  }
-  if (vk == 0x12) s.keys[0xA4] = s.keys[vk];  // left Alt travels with Alt
-  bool alt = s.keys[0x12] & 0x80;
-  unsigned message = down ? (alt ? HOST_WM_SYSKEYDOWN : HOST_WM_KEYDOWN)
-                          : (alt || vk == 0x12 ? HOST_WM_SYSKEYUP : HOST_WM_KEYUP);
-  post(message, uintptr_t(vk), down ? 1 : intptr_t(0xC0000001u));
-}
+// Alt is the left Alt key, as the script has no other.
+void key_event(int vk, bool down) { emulated_key(vk, down, false, vk == 0x12 ? 0xA4 : 0); }
 
 void apply(const ScriptAction& a) {
   Headless& s = state();
@@ -274,7 +246,7 @@ void apply(const ScriptAction& a) {
     case ScriptKind::down: key_event(a.key, true); break;
     case ScriptKind::up: key_event(a.key, false); break;
     case ScriptKind::character:
-      for (unsigned char c : a.text) post(HOST_WM_CHAR, c, 1);
+      for (unsigned char c : a.text) emulated_post(HOST_WM_CHAR, c, 1);
       break;
     case ScriptKind::size: {
       // Like a window system, sizes beyond what the renderer holds are cut to its limits.
@@ -283,34 +255,33 @@ void apply(const ScriptAction& a) {
         if (w > max_w) w = max_w;
         if (hh > max_h) hh = max_h;
       }
-      if (s.window && resize_buffer(s.window, w, hh)) post(HOST_WM_SIZE, 0, size_lparam(w, hh));
+      if (s.window && resize_buffer(s.window, w, hh))
+        emulated_post(HOST_WM_SIZE, 0, emulated_size_lparam(w, hh));
       break;
     }
     case ScriptKind::mouse: {
-      s.keys[0x01] = (a.c & HOST_MK_LBUTTON) ? 0x80 : 0;
-      s.keys[0x02] = (a.c & HOST_MK_RBUTTON) ? 0x80 : 0;
-      s.keys[0x04] = (a.c & HOST_MK_MBUTTON) ? 0x80 : 0;
+      emulated_mouse_buttons(unsigned(a.c));
       if (s.window) {
         s.cursor_x = s.window->x + a.a;
         s.cursor_y = s.window->y + a.b;
       }
-      post(HOST_WM_MOUSEMOVE, uintptr_t(a.c), size_lparam(a.a, a.b));
+      emulated_post(HOST_WM_MOUSEMOVE, uintptr_t(a.c), emulated_size_lparam(a.a, a.b));
       break;
     }
     case ScriptKind::wheel:
-      post(HOST_WM_MOUSEWHEEL, uintptr_t(uint32_t(a.a > 0 ? 120 : -120) << 16), 0);
+      emulated_wheel(a.a > 0 ? 1 : -1, 0);
       break;
-    case ScriptKind::close: post(HOST_WM_CLOSE, 0, 0); break;
-    case ScriptKind::quit: s.queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, 0, 0}); break;
+    case ScriptKind::close: emulated_post(HOST_WM_CLOSE, 0, 0); break;
+    case ScriptKind::quit: host_post_quit_message(0); break;
     case ScriptKind::snapshot: snapshot(a.text); break;
     case ScriptKind::drop:  // a window that takes no files refuses the drop
       if (s.window && s.window->accepts_files)
-        post(HOST_WM_DROPFILES, posix_drop_make(in_start_directory(a.text).c_str()), 0);
+        emulated_post(HOST_WM_DROPFILES, posix_drop_make(in_start_directory(a.text).c_str()), 0);
       break;
     case ScriptKind::restore:
       if (s.window && s.window->iconic) {
         s.window->iconic = false;
-        post(HOST_WM_SIZE, 0, size_lparam(s.window->client_w, s.window->client_h));
+        emulated_post(HOST_WM_SIZE, 0, emulated_size_lparam(s.window->client_w, s.window->client_h));
       }
       break;
   }
@@ -402,26 +373,17 @@ int host_show_cursor(int show) {
 
 // ---- window -------------------------------------------------------------------------------------
 
-int host_register_class(const HostWindowClass* wc) {
-  Headless& s = state();
-  if (!wc || !wc->procedure || s.class_registered) return 0;
-  s.class_registered = true;
-  s.class_procedure = wc->procedure;
-  s.class_name = wc->class_name ? wc->class_name : "";
-  return 1;
-}
-
 HostWindow host_create_window(const char* class_name, const char* title, uint32_t style, int x,
                               int y, int width, int height, HostInstance) {
   Headless& s = state();
-  if (!s.class_registered || !class_name || s.class_name != class_name || s.window) return nullptr;
+  if (!emulated_class_procedure() || !class_name || strcmp(emulated_class_name(), class_name) != 0 ||
+      s.window)
+    return nullptr;
   if (width <= 0 || height <= 0) return nullptr;
   HostWindowRec* win = new HostWindowRec{};
   win->title = title ? title : "";
   win->style = style;
   win->x = x, win->y = y, win->outer_w = width, win->outer_h = height;
-  win->procedure = s.class_procedure;
-  win->dc.window = win;
   int cw = width, ch = height;
   if (!(style & HOST_WS_POPUP)) {  // a framed window: the frame and caption take their share
     cw -= 2 * kFrameWidth;
@@ -439,25 +401,10 @@ HostWindow host_create_window(const char* class_name, const char* title, uint32_
     delete win;
     return nullptr;
   }
+  emulated_window_created(win);
   trace("window %dx%d", win->client_w, win->client_h);
-  post(HOST_WM_SIZE, 0, size_lparam(cw > 0 ? cw : 0, ch > 0 ? ch : 0));
+  emulated_post(HOST_WM_SIZE, 0, emulated_size_lparam(cw > 0 ? cw : 0, ch > 0 ? ch : 0));
   return win;
-}
-
-HostDC host_get_dc(HostWindow window) { return window ? &window->dc : nullptr; }
-int host_release_dc(HostWindow window, HostDC dc) { return window && dc == &window->dc; }
-
-int host_choose_pixel_format(HostDC dc, const HostPixelFormat* format) {
-  // One format: RGBA with a depth buffer, drawn by OpenGL.
-  if (!dc || !format || format->pixel_type != 0 || !(format->flags & HOST_PFD_SUPPORT_OPENGL))
-    return 0;
-  return 1;
-}
-
-int host_set_pixel_format(HostDC dc, int format_number, const HostPixelFormat*) {
-  if (!dc || format_number != 1 || dc->pixel_format) return 0;
-  dc->pixel_format = format_number;
-  return 1;
 }
 
 HostGLRC host_create_context(HostDC dc) {
@@ -569,7 +516,7 @@ void host_minimise(HostWindow window) {
   if (!window || window->iconic) return;
   window->iconic = true;
   trace("minimised");
-  post(HOST_WM_SIZE, 1, 0);  // SIZE_MINIMIZED, client 0 x 0
+  emulated_post(HOST_WM_SIZE, 1, 0);  // SIZE_MINIMIZED, client 0 x 0
 }
 
 void host_accept_dropped_files(HostWindow window) {
@@ -619,7 +566,7 @@ void host_set_full_screen(HostWindow window, int full_screen) {
   }
   resize_buffer(window, cw, ch);
   trace(full_screen ? "full screen %dx%d" : "windowed %dx%d", window->client_w, window->client_h);
-  post(HOST_WM_SIZE, 0, size_lparam(window->client_w, window->client_h));
+  emulated_post(HOST_WM_SIZE, 0, emulated_size_lparam(window->client_w, window->client_h));
 }
 
 // ---- messages -----------------------------------------------------------------------------------
@@ -630,7 +577,7 @@ int host_peek_message() {
     s.in_batch = true;
     begin_poll();
   }
-  if (s.queue.empty()) {
+  if (!emulated_pending()) {
     s.in_batch = false;
     return 0;
   }
@@ -638,54 +585,12 @@ int host_peek_message() {
 }
 
 int host_get_message(HostMessage* message) {
-  Headless& s = state();
-  HostMessage m{nullptr, HOST_WM_QUIT, 0, 0};
-  if (!s.queue.empty()) {
-    m = s.queue.front();
-    s.queue.pop_front();
-  }
-  if (message) *message = m;
-  if (m.message == HOST_WM_QUIT) {
-    s.in_batch = false;
-    return 0;
-  }
-  return 1;
-}
-
-void host_translate_message(const HostMessage* message) {
-  Headless& s = state();
-  if (!message || message->message != HOST_WM_KEYDOWN) return;
-  int vk = int(message->wparam & 0xFF);
-  int ch = 0;
-  if (vk >= 'A' && vk <= 'Z') {
-    bool upper = ((s.keys[0x10] & 0x80) != 0) != ((s.keys[0x14] & 0x01) != 0);
-    ch = upper ? vk : vk - 'A' + 'a';
-  } else if ((vk >= '0' && vk <= '9') || vk == 0x20 || vk == 0x0D || vk == 0x1B || vk == 0x09 ||
-             vk == 0x08) {
-    ch = vk;
-  }
-  // Like TranslateMessage, the character is the next message taken.
-  if (ch) s.queue.push_front(HostMessage{message->window, HOST_WM_CHAR, uintptr_t(ch), 1});
-}
-
-intptr_t host_dispatch_message(const HostMessage* message) {
-  if (!message || !message->window || !message->window->procedure) return 0;
-  return message->window->procedure(message->window, message->message, message->wparam,
-                                    message->lparam);
-}
-
-intptr_t host_def_window_proc(HostWindow window, unsigned message, uintptr_t, intptr_t) {
-  // Closing destroys the window, which tells its procedure.
-  if (message == HOST_WM_CLOSE && window && window->procedure)
-    return window->procedure(window, HOST_WM_DESTROY, 0, 0);
+  if (emulated_get(message)) return 1;
+  state().in_batch = false;
   return 0;
 }
 
-void host_post_quit_message(int exit_code) {
-  state().queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, uintptr_t(exit_code), 0});
-}
-
-void host_keyboard_state(unsigned char keys[256]) { memcpy(keys, state().keys, 256); }
+void host_keyboard_state(unsigned char keys[256]) { emulated_keyboard_state(keys); }
 
 // ---- environment --------------------------------------------------------------------------------
 
@@ -739,6 +644,7 @@ void headless_reset() {
   }
   delete s.window;
   s = Headless{};
+  emulated_reset();
   read_environment(s);
 }
 

@@ -2,6 +2,8 @@
 // depth 24), SDL events turned into the Win32 messages the shell's window procedure expects, the
 // keyboard as a 256-entry virtual-key array, full screen and display-mode changes, the pointer.
 // SDL's own quit request (the last window closed, or SIGINT/SIGTERM) arrives as a quit message.
+// The queue, the key array and the messages they make are host/emulated's: this file turns SDL's
+// events into its calls.
 #include <GL/gl.h>
 #include <SDL.h>
 
@@ -9,23 +11,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 
+#include "host/emulated/emulated.h"
+#include "host/emulated/gl_limits.h"
 #include "host/host.h"
 #include "host/posix/posix_drop.h"
 #include "host/sdl/sdl_keys.h"
 
-struct HostWindowRec;
-struct HostDCRec {
-  HostWindowRec* window;
-  int pixel_format;
-};
 struct HostWindowRec {
   SDL_Window* sdl;
-  HostWndProc procedure;
   bool full_screen;  // created with the popup style, or made full screen since
   int framed_x, framed_y, framed_w, framed_h;  // the framed window to go back to (w 0: none)
-  HostDCRec dc;
 };
 struct HostGLRCRec {
   SDL_GLContext context;
@@ -37,21 +33,14 @@ namespace {
 // its own frame outside the area SDL creates, so these only shape the centring on the pointer.
 constexpr int kFrameWidth = 4;
 constexpr int kCaptionHeight = 24;
-constexpr int kWheelDelta = 120;
 constexpr unsigned kSizeMinimised = 1;
 // Without a display there is no screen to measure; a nominal one lets the shell go on to its
 // window, whose creation then fails and is reported.
 constexpr int kNoDisplayW = 640, kNoDisplayH = 480;
-constexpr GLenum kMaxRenderbufferSize = 0x84E8;  // GL_MAX_RENDERBUFFER_SIZE
 
 struct SdlHost {
   bool tried = false, ready = false;
-  bool class_registered = false;
-  HostWndProc class_procedure = nullptr;
   HostWindowRec* window = nullptr;
-  std::deque<HostMessage> queue;
-  unsigned char keys[256] = {};
-  bool tapped[256] = {};  // went down since the last snapshot
   int cursor_count = 0;
   bool mode_changed = false;
   bool flush_after_size = false;
@@ -62,12 +51,22 @@ SdlHost& host() {
   return *s;
 }
 
+// Mesa takes the new drawable size at the next flush; without it the next front-buffer frame
+// would still be drawn at the old size.
+void flush_after_size() {
+  SdlHost& s = host();
+  if (!s.flush_after_size) return;
+  s.flush_after_size = false;
+  glFinish();
+}
+
 // Video starts on first use. Without a display every window call fails, which the shell reports.
 // SDL's offscreen and dummy drivers count as no display: a window there is never seen.
 bool video() {
   SdlHost& s = host();
   if (!s.tried) {
     s.tried = true;
+    emulated_configure(EmulatedHost{false, flush_after_size});
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     s.ready = SDL_Init(SDL_INIT_VIDEO) == 0;
     if (!s.ready) fprintf(stderr, "vantorel: no display: %s\n", SDL_GetError());
@@ -81,8 +80,8 @@ bool video() {
     // display mode back, as a temporary full-screen mode is on Windows.
     if (s.ready) atexit(SDL_Quit);
     SDL_Keymod mod = s.ready ? SDL_GetModState() : KMOD_NONE;
-    if (mod & KMOD_CAPS) s.keys[0x14] |= 0x01;
-    if (mod & KMOD_NUM) s.keys[0x90] |= 0x01;
+    if (mod & KMOD_CAPS) emulated_keys()[0x14] |= 0x01;
+    if (mod & KMOD_NUM) emulated_keys()[0x90] |= 0x01;
   }
   return s.ready;
 }
@@ -100,74 +99,24 @@ SDL_Rect desktop_bounds() {
   return all;
 }
 
-intptr_t size_lparam(int w, int h) {
-  return intptr_t((uint32_t(h) & 0xFFFF) << 16 | (uint32_t(w) & 0xFFFF));
-}
-
-void post(unsigned message, uintptr_t wparam, intptr_t lparam) {
-  SdlHost& s = host();
-  s.queue.push_back(HostMessage{s.window, message, wparam, lparam});
+// SDL's button mask as the window's MK_* bits.
+unsigned mouse_buttons(uint32_t buttons) {
+  unsigned b = 0;
+  if (buttons & SDL_BUTTON_LMASK) b |= HOST_MK_LBUTTON;
+  if (buttons & SDL_BUTTON_RMASK) b |= HOST_MK_RBUTTON;
+  if (buttons & SDL_BUTTON_MMASK) b |= HOST_MK_MBUTTON;
+  return b;
 }
 
 uintptr_t mouse_wparam(uint32_t buttons) {
-  uintptr_t w = 0;
-  if (buttons & SDL_BUTTON_LMASK) w |= HOST_MK_LBUTTON;
-  if (buttons & SDL_BUTTON_RMASK) w |= HOST_MK_RBUTTON;
-  if (buttons & SDL_BUTTON_MMASK) w |= HOST_MK_MBUTTON;
   SDL_Keymod mod = SDL_GetModState();
-  if (mod & KMOD_SHIFT) w |= 0x04;  // MK_SHIFT
-  if (mod & KMOD_CTRL) w |= 0x08;   // MK_CONTROL
-  return w;
-}
-
-void mouse_keys(uint32_t buttons) {
-  SdlHost& s = host();
-  s.keys[0x01] = (s.keys[0x01] & 0x01) | ((buttons & SDL_BUTTON_LMASK) ? 0x80 : 0);
-  s.keys[0x02] = (s.keys[0x02] & 0x01) | ((buttons & SDL_BUTTON_RMASK) ? 0x80 : 0);
-  s.keys[0x04] = (s.keys[0x04] & 0x01) | ((buttons & SDL_BUTTON_MMASK) ? 0x80 : 0);
-}
-
-void set_key(int vk, bool down, bool repeat) {
-  unsigned char& k = host().keys[vk];
-  if (down && !repeat && !(k & 0x80)) k ^= 0x01;  // toggled by each press
-  if (down) host().tapped[vk] = true;
-  k = down ? (k | 0x80) : (k & 0x7F);
+  return emulated_mouse_wparam(mouse_buttons(buttons), mod & KMOD_SHIFT, mod & KMOD_CTRL);
 }
 
 void key_event(const SDL_KeyboardEvent& e) {
-  SdlHost& s = host();
-  bool down = e.type == SDL_KEYDOWN;
   int sided = 0;
   int vk = sdl_virtual_key(e.keysym.scancode, e.keysym.sym, &sided);
-  if (!vk) return;
-  set_key(vk, down, e.repeat);
-  if (sided) {
-    set_key(sided, down, e.repeat);
-    // The generic Shift, Ctrl or Alt is down while either side is.
-    unsigned char other = s.keys[sided ^ 1];
-    if (!down && (other & 0x80)) s.keys[vk] |= 0x80;
-  }
-  // As on Windows: keys with Alt held, and F10, are system keys.
-  bool system = (s.keys[0x12] & 0x80) || vk == 0x79 || (vk == 0x12 && !down);
-  unsigned message = down ? (system ? HOST_WM_SYSKEYDOWN : HOST_WM_KEYDOWN)
-                          : (system ? HOST_WM_SYSKEYUP : HOST_WM_KEYUP);
-  intptr_t lparam = 1 | (intptr_t(e.keysym.scancode & 0xFF) << 16);
-  if (e.repeat) lparam |= intptr_t(1) << 30;
-  if (!down) lparam |= intptr_t(3) << 30;
-  post(message, uintptr_t(vk), lparam);
-}
-
-// Typed text comes as UTF-8; the window procedure takes single-byte characters, so code points
-// up to 255 pass as Latin-1 and the rest as '?'.
-void text_event(const char* text) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p) {
-    unsigned code = *p++;
-    int extra = code >= 0xF0 ? 3 : code >= 0xE0 ? 2 : code >= 0xC0 ? 1 : 0;
-    if (code >= 0x80) code &= 0x3F >> extra;
-    for (int i = 0; i < extra && (*p & 0xC0) == 0x80; i++) code = (code << 6) | (*p++ & 0x3F);
-    post(HOST_WM_CHAR, code <= 0xFF ? code : '?', 1);
-  }
+  if (vk) emulated_key(vk, e.type == SDL_KEYDOWN, e.repeat, sided, e.keysym.scancode);
 }
 
 void window_event(const SDL_WindowEvent& e) {
@@ -175,19 +124,19 @@ void window_event(const SDL_WindowEvent& e) {
   switch (e.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
       s.flush_after_size = true;
-      post(HOST_WM_SIZE, 0, size_lparam(e.data1, e.data2));
+      emulated_post(HOST_WM_SIZE, 0, emulated_size_lparam(e.data1, e.data2));
       break;
-    case SDL_WINDOWEVENT_MINIMIZED: post(HOST_WM_SIZE, kSizeMinimised, 0); break;
+    case SDL_WINDOWEVENT_MINIMIZED: emulated_post(HOST_WM_SIZE, kSizeMinimised, 0); break;
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
       if (s.window) {
         int w = 0, h = 0;
         SDL_GL_GetDrawableSize(s.window->sdl, &w, &h);
         s.flush_after_size = true;
-        post(HOST_WM_SIZE, 0, size_lparam(w, h));
+        emulated_post(HOST_WM_SIZE, 0, emulated_size_lparam(w, h));
       }
       break;
-    case SDL_WINDOWEVENT_CLOSE: post(HOST_WM_CLOSE, 0, 0); break;
+    case SDL_WINDOWEVENT_CLOSE: emulated_post(HOST_WM_CLOSE, 0, 0); break;
     default: break;
   }
 }
@@ -197,23 +146,24 @@ void gather_events() {
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     switch (e.type) {
-      case SDL_QUIT: s.queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, 0, 0}); break;
+      case SDL_QUIT: host_post_quit_message(0); break;
       case SDL_WINDOWEVENT:
         // Only the player's window speaks; the limits probe's window is gone before it matters.
         if (s.window && e.window.windowID == SDL_GetWindowID(s.window->sdl)) window_event(e.window);
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP: key_event(e.key); break;
-      case SDL_TEXTINPUT: text_event(e.text.text); break;
+      case SDL_TEXTINPUT: emulated_text(e.text.text); break;
       case SDL_DROPFILE:
         if (e.drop.file) {
-          post(HOST_WM_DROPFILES, posix_drop_make(e.drop.file), 0);
+          emulated_post(HOST_WM_DROPFILES, posix_drop_make(e.drop.file), 0);
           SDL_free(e.drop.file);
         }
         break;
       case SDL_MOUSEMOTION:
-        mouse_keys(e.motion.state);
-        post(HOST_WM_MOUSEMOVE, mouse_wparam(e.motion.state), size_lparam(e.motion.x, e.motion.y));
+        emulated_mouse_buttons(mouse_buttons(e.motion.state));
+        emulated_post(HOST_WM_MOUSEMOVE, mouse_wparam(e.motion.state),
+                      emulated_size_lparam(e.motion.x, e.motion.y));
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
@@ -224,17 +174,14 @@ void gather_events() {
         else if (e.button.button == SDL_BUTTON_MIDDLE) message = down ? HOST_WM_MBUTTONDOWN : HOST_WM_MBUTTONUP;
         else break;
         uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
-        mouse_keys(buttons);
-        post(message, mouse_wparam(buttons), size_lparam(e.button.x, e.button.y));
+        emulated_mouse_buttons(mouse_buttons(buttons));
+        emulated_post(message, mouse_wparam(buttons), emulated_size_lparam(e.button.x, e.button.y));
         break;
       }
       case SDL_MOUSEWHEEL: {
         int steps = e.wheel.y;
         if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) steps = -steps;
-        if (steps == 0) break;
-        uint32_t delta = uint32_t(steps * kWheelDelta) & 0xFFFF;
-        post(HOST_WM_MOUSEWHEEL, uintptr_t(delta << 16) | mouse_wparam(SDL_GetMouseState(nullptr, nullptr)),
-             0);
+        if (steps != 0) emulated_wheel(steps, mouse_wparam(SDL_GetMouseState(nullptr, nullptr)));
         break;
       }
       default: break;
@@ -288,18 +235,10 @@ int host_show_cursor(int show) {
 
 // ---- window -------------------------------------------------------------------------------------
 
-int host_register_class(const HostWindowClass* wc) {
-  SdlHost& s = host();
-  if (!wc || !wc->procedure || s.class_registered) return 0;
-  s.class_registered = true;
-  s.class_procedure = wc->procedure;
-  return 1;
-}
-
 HostWindow host_create_window(const char*, const char* title, uint32_t style, int x, int y,
                               int width, int height, HostInstance) {
   SdlHost& s = host();
-  if (!s.class_registered || s.window || !video()) return nullptr;
+  if (!emulated_class_procedure() || s.window || !video()) return nullptr;
   bool popup = style & HOST_WS_POPUP;
   int cw = width, ch = height, cx = x, cy = y;
   if (!popup) {  // the outer rectangle holds the frame the shell allowed for
@@ -337,30 +276,14 @@ HostWindow host_create_window(const char*, const char* title, uint32_t style, in
     fprintf(stderr, "vantorel: %s\n", SDL_GetError());
     return nullptr;
   }
-  HostWindowRec* win = new HostWindowRec{sdl, s.class_procedure, popup, 0, 0, 0, 0, HostDCRec{nullptr, 0}};
-  win->dc.window = win;
+  HostWindowRec* win = new HostWindowRec{sdl, popup, 0, 0, 0, 0};
   s.window = win;
+  emulated_window_created(win);
   SDL_StartTextInput();
   int dw = cw, dh = ch;
   SDL_GL_GetDrawableSize(sdl, &dw, &dh);
-  post(HOST_WM_SIZE, 0, size_lparam(dw, dh));
+  emulated_post(HOST_WM_SIZE, 0, emulated_size_lparam(dw, dh));
   return win;
-}
-
-HostDC host_get_dc(HostWindow window) { return window ? &window->dc : nullptr; }
-int host_release_dc(HostWindow window, HostDC dc) { return window && dc == &window->dc; }
-
-int host_choose_pixel_format(HostDC dc, const HostPixelFormat* format) {
-  // The window was made for OpenGL with RGBA colour and a depth buffer: that is the one format.
-  if (!dc || !format || format->pixel_type != 0 || !(format->flags & HOST_PFD_SUPPORT_OPENGL))
-    return 0;
-  return 1;
-}
-
-int host_set_pixel_format(HostDC dc, int format_number, const HostPixelFormat*) {
-  if (!dc || format_number != 1 || dc->pixel_format) return 0;
-  dc->pixel_format = format_number;
-  return 1;
 }
 
 HostGLRC host_create_context(HostDC dc) {
@@ -406,21 +329,6 @@ const char* host_window_system_extensions() {
   if (!video() || !SDL_GL_GetCurrentContext()) return "";
   return SDL_GL_SetSwapInterval(SDL_GL_GetSwapInterval()) == 0 ? "WGL_EXT_swap_control" : "";
 }
-
-namespace {
-// The viewport and renderbuffer limits of the current context; 0 where GL does not say.
-void gl_limits(int* width, int* height) {
-  GLint viewport[2] = {0, 0}, buffer = 0;
-  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-  glGetIntegerv(kMaxRenderbufferSize, &buffer);
-  while (glGetError() != GL_NO_ERROR) {
-  }
-  *width = viewport[0];
-  *height = viewport[1];
-  if (buffer > 0 && (*width == 0 || buffer < *width)) *width = buffer;
-  if (buffer > 0 && (*height == 0 || buffer < *height)) *height = buffer;
-}
-}  // namespace
 
 int host_max_drawing_area(int* width, int* height) {
   static int max_w = -1, max_h = -1;
@@ -538,68 +446,19 @@ void host_set_full_screen(HostWindow window, int full_screen) {
   int w = 0, h = 0;
   SDL_GL_GetDrawableSize(sdl, &w, &h);
   s.flush_after_size = true;
-  post(HOST_WM_SIZE, 0, size_lparam(w, h));
+  emulated_post(HOST_WM_SIZE, 0, emulated_size_lparam(w, h));
 }
 
 // ---- messages -----------------------------------------------------------------------------------
 
 int host_peek_message() {
-  SdlHost& s = host();
-  if (s.queue.empty() && s.ready) gather_events();
-  return !s.queue.empty();
+  if (!emulated_pending() && host().ready) gather_events();
+  return emulated_pending();
 }
 
-int host_get_message(HostMessage* message) {
-  SdlHost& s = host();
-  HostMessage m{nullptr, HOST_WM_QUIT, 0, 0};
-  if (!s.queue.empty()) {
-    m = s.queue.front();
-    s.queue.pop_front();
-  }
-  if (message) *message = m;
-  return m.message != HOST_WM_QUIT;
-}
-
-void host_translate_message(const HostMessage* message) {
-  // Text arrives as SDL text events; only the control keys that Windows also turns into
-  // characters are added here, as the next message.
-  if (!message || message->message != HOST_WM_KEYDOWN) return;
-  int vk = int(message->wparam & 0xFF);
-  if (vk == 0x1B || vk == 0x0D || vk == 0x08 || vk == 0x09)
-    host().queue.push_front(HostMessage{message->window, HOST_WM_CHAR, uintptr_t(vk), 1});
-}
-
-intptr_t host_dispatch_message(const HostMessage* message) {
-  if (!message || !message->window || !message->window->procedure) return 0;
-  intptr_t result = message->window->procedure(message->window, message->message,
-                                               message->wparam, message->lparam);
-  SdlHost& s = host();
-  if (message->message == HOST_WM_SIZE && s.flush_after_size) {
-    // Mesa takes the new drawable size at the next flush; without it the next front-buffer
-    // frame would still be drawn at the old size.
-    s.flush_after_size = false;
-    glFinish();
-  }
-  return result;
-}
-
-intptr_t host_def_window_proc(HostWindow window, unsigned message, uintptr_t, intptr_t) {
-  if (message == HOST_WM_CLOSE && window && window->procedure)
-    return window->procedure(window, HOST_WM_DESTROY, 0, 0);
-  return 0;
-}
-
-void host_post_quit_message(int exit_code) {
-  host().queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, uintptr_t(exit_code), 0});
-}
+int host_get_message(HostMessage* message) { return emulated_get(message); }
 
 void host_keyboard_state(unsigned char keys[256]) {
-  // Events are gathered once per poll, so a quick tap can go down and up within one batch; it
-  // still shows as down in this snapshot, or the program would never see it.
-  SdlHost& s = host();
-  memcpy(keys, s.keys, 256);
-  for (int vk = 0; vk < 256; vk++) {
-    if (s.tapped[vk]) keys[vk] |= 0x80;
-    s.tapped[vk] = false;
-  }
+  // Events are gathered once per poll, so a quick tap can go down and up within one batch.
+  emulated_keyboard_state(keys);
 }

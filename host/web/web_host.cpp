@@ -5,30 +5,25 @@
 // in the page and the console text goes to a panel of it (both through functions the page
 // defines on Module; without them, standard error and standard output). Files live in
 // Emscripten's in-memory file system, where the page puts what it fetched or was given.
+// The queue, the key array and the messages they make are host/emulated's: this file turns the
+// page's events into its calls.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
-#include <deque>
 #include <string>
 
+#include "host/emulated/emulated.h"
 #include "host/host.h"
 #include "host/posix/posix_drop.h"
 #include "host/web/web_gl.h"
 #include "host/web/web_keys.h"
 
-struct HostWindowRec;
-struct HostDCRec {
-  HostWindowRec* window;
-  int pixel_format;
-};
 struct HostWindowRec {
-  HostWndProc procedure;
   int framed_w, framed_h;  // the size to go back to from full screen
   bool full_screen;
-  HostDCRec dc;
 };
 struct HostGLRCRec {
   int unused;
@@ -37,19 +32,13 @@ struct HostGLRCRec {
 namespace {
 
 constexpr const char* kCanvas = "#canvas";
-constexpr int kWheelDelta = 120;
 // The browser is given a turn at least this often (in milliseconds of running without a sleep),
 // so that it shows the picture and delivers input even when the program never sleeps.
 constexpr double kYieldEveryMs = 16;
 
 struct WebHost {
   std::string command_line, start_directory;
-  bool class_registered = false;
-  HostWndProc class_procedure = nullptr;
   HostWindowRec* window = nullptr;
-  std::deque<HostMessage> queue;
-  unsigned char keys[256] = {};
-  bool tapped[256] = {};
   int cursor_count = 0, mouse_x = 0, mouse_y = 0;
   unsigned buttons = 0;
   double last_yield = 0;
@@ -62,15 +51,6 @@ WebHost& host() {
   return *h;
 }
 int g_instance_tag;
-
-intptr_t size_lparam(int w, int h) {
-  return intptr_t((uint32_t(h) & 0xFFFF) << 16 | (uint32_t(w) & 0xFFFF));
-}
-
-void post(unsigned message, uintptr_t wparam, intptr_t lparam) {
-  WebHost& s = host();
-  s.queue.push_back(HostMessage{s.window, message, wparam, lparam});
-}
 
 void yield_to_browser(int ms) {
   emscripten_sleep(unsigned(ms < 0 ? 0 : ms));
@@ -185,23 +165,11 @@ EM_JS(int, web_offer_png, (const char* bmp_path), {
 
 // ---- events -------------------------------------------------------------------------------------
 
-void set_key(int vk, bool down, bool repeat) {
-  unsigned char& k = host().keys[vk];
-  if (down && !repeat && !(k & 0x80)) k ^= 0x01;
-  if (down) host().tapped[vk] = true;
-  k = down ? (k | 0x80) : (k & 0x7F);
-}
-
-// Typed text: the window procedure takes single-byte characters, so code points up to 255 pass
-// as Latin-1 and the rest as '?'.
+// Typed text comes with the key: a key whose name is one character types it ("Enter",
+// "ArrowLeft" are named keys, not characters).
 void typed(const char* key) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(key);
-  unsigned code = *p++;
-  int extra = code >= 0xF0 ? 3 : code >= 0xE0 ? 2 : code >= 0xC0 ? 1 : 0;
-  if (code >= 0x80) code &= 0x3F >> extra;
-  for (int i = 0; i < extra && (*p & 0xC0) == 0x80; i++) code = (code << 6) | (*p++ & 0x3F);
-  if (*p) return;  // a named key ("Enter", "ArrowLeft"), not a character
-  post(HOST_WM_CHAR, code <= 0xFF ? code : '?', 1);
+  unsigned code;
+  if (!*emulated_utf8_next(key, &code)) emulated_char(code);
 }
 
 EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* e, void*) {
@@ -211,42 +179,30 @@ EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* e, void*) {
   int sided = 0;
   int vk = web_virtual_key(e->key, e->code, &sided);
   if (!vk) return EM_FALSE;
-  set_key(vk, down, e->repeat);
-  if (sided) {
-    set_key(sided, down, e->repeat);
-    if (!down && (s.keys[sided ^ 1] & 0x80)) s.keys[vk] |= 0x80;
-  }
-  bool system = (s.keys[0x12] & 0x80) || vk == 0x79 || (vk == 0x12 && !down);
-  unsigned message = down ? (system ? HOST_WM_SYSKEYDOWN : HOST_WM_KEYDOWN)
-                          : (system ? HOST_WM_SYSKEYUP : HOST_WM_KEYUP);
-  intptr_t lparam = 1;
-  if (e->repeat) lparam |= intptr_t(1) << 30;
-  if (!down) lparam |= intptr_t(3) << 30;
-  post(message, uintptr_t(vk), lparam);
+  emulated_key(vk, down, e->repeat, sided);
   if (down && !e->ctrlKey && !e->altKey && !e->metaKey && e->key[0]) typed(e->key);
   // The page's own use of the key (scrolling, the browser's full screen on F11) is left out,
   // except for keys that reach the browser itself with Ctrl held.
   return e->ctrlKey ? EM_FALSE : EM_TRUE;
 }
 
-uintptr_t mouse_wparam() {
+// The page's buttons (1 left, 2 right, 4 middle) as the window's MK_* bits.
+unsigned mouse_buttons() {
   WebHost& s = host();
-  uintptr_t w = 0;
-  if (s.buttons & 1) w |= HOST_MK_LBUTTON;
-  if (s.buttons & 2) w |= HOST_MK_RBUTTON;
-  if (s.buttons & 4) w |= HOST_MK_MBUTTON;
-  if (s.keys[0x10] & 0x80) w |= 0x04;
-  if (s.keys[0x11] & 0x80) w |= 0x08;
-  return w;
+  return ((s.buttons & 1) ? HOST_MK_LBUTTON : 0) | ((s.buttons & 2) ? HOST_MK_RBUTTON : 0) |
+         ((s.buttons & 4) ? HOST_MK_MBUTTON : 0);
+}
+
+uintptr_t mouse_wparam() {
+  const unsigned char* keys = emulated_keys();
+  return emulated_mouse_wparam(mouse_buttons(), keys[0x10] & 0x80, keys[0x11] & 0x80);
 }
 
 EM_BOOL mouse_event(int type, const EmscriptenMouseEvent* e, void*) {
   WebHost& s = host();
   s.mouse_x = int(e->targetX), s.mouse_y = int(e->targetY);
   s.buttons = e->buttons;  // 1 left, 2 right, 4 middle
-  s.keys[0x01] = (s.keys[0x01] & 0x01) | ((s.buttons & 1) ? 0x80 : 0);
-  s.keys[0x02] = (s.keys[0x02] & 0x01) | ((s.buttons & 2) ? 0x80 : 0);
-  s.keys[0x04] = (s.keys[0x04] & 0x01) | ((s.buttons & 4) ? 0x80 : 0);
+  emulated_mouse_buttons(mouse_buttons());
   unsigned message = HOST_WM_MOUSEMOVE;
   if (type == EMSCRIPTEN_EVENT_MOUSEDOWN || type == EMSCRIPTEN_EVENT_MOUSEUP) {
     bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
@@ -255,15 +211,14 @@ EM_BOOL mouse_event(int type, const EmscriptenMouseEvent* e, void*) {
     else if (e->button == 1) message = down ? HOST_WM_MBUTTONDOWN : HOST_WM_MBUTTONUP;
     else return EM_FALSE;
   }
-  post(message, mouse_wparam(), size_lparam(s.mouse_x, s.mouse_y));
+  emulated_post(message, mouse_wparam(), emulated_size_lparam(s.mouse_x, s.mouse_y));
   return EM_TRUE;
 }
 
 EM_BOOL wheel_event(int, const EmscriptenWheelEvent* e, void*) {
   int steps = e->deltaY < 0 ? 1 : e->deltaY > 0 ? -1 : 0;  // up is away from the user
   if (!steps) return EM_FALSE;
-  uint32_t delta = uint32_t(steps * kWheelDelta) & 0xFFFF;
-  post(HOST_WM_MOUSEWHEEL, uintptr_t(delta << 16) | mouse_wparam(), 0);
+  emulated_wheel(steps, mouse_wparam());
   return EM_TRUE;
 }
 
@@ -277,7 +232,7 @@ EM_BOOL full_screen_event(int, const EmscriptenFullscreenChangeEvent* e, void*) 
   if (w > 0 && h > 0) {
     web_size_canvas(w, h);
     web_gl_resize(w, h);
-    post(HOST_WM_SIZE, 0, size_lparam(w, h));
+    emulated_post(HOST_WM_SIZE, 0, emulated_size_lparam(w, h));
   }
   return EM_FALSE;
 }
@@ -298,7 +253,7 @@ void listen() {
 // A file the page put into the file system after a drop or the Open button: played in place of
 // the current one, as a file dropped on the desktop window is.
 extern "C" EMSCRIPTEN_KEEPALIVE void web_drop_file(const char* path) {
-  if (host().window && path) post(HOST_WM_DROPFILES, posix_drop_make(path), 0);
+  if (host().window && path) emulated_post(HOST_WM_DROPFILES, posix_drop_make(path), 0);
 }
 
 // ---- process ------------------------------------------------------------------------------------
@@ -396,45 +351,23 @@ int host_show_cursor(int show) {
 
 // ---- window -------------------------------------------------------------------------------------
 
-int host_register_class(const HostWindowClass* wc) {
-  WebHost& s = host();
-  if (!wc || !wc->procedure || s.class_registered) return 0;
-  s.class_registered = true;
-  s.class_procedure = wc->procedure;
-  return 1;
-}
-
 HostWindow host_create_window(const char*, const char* title, uint32_t style, int, int, int width,
                               int height, HostInstance) {
   WebHost& s = host();
-  if (!s.class_registered || s.window || width <= 0 || height <= 0) return nullptr;
-  HostWindowRec* win = new HostWindowRec{s.class_procedure, width, height, false, {nullptr, 0}};
-  win->dc.window = win;
+  if (!emulated_class_procedure() || s.window || width <= 0 || height <= 0) return nullptr;
+  HostWindowRec* win = new HostWindowRec{width, height, false};
   s.window = win;
+  emulated_window_created(win);
   web_size_canvas(width, height);
   web_set_title(title ? title : "");
   listen();
-  post(HOST_WM_SIZE, 0, size_lparam(width, height));
+  emulated_post(HOST_WM_SIZE, 0, emulated_size_lparam(width, height));
   // A popup covering the page is the desktop's full-screen window.
   if ((style & HOST_WS_POPUP) && width == web_page_width() && height == web_page_height()) {
     win->full_screen = true;
     web_request_full_screen(1);
   }
   return win;
-}
-
-HostDC host_get_dc(HostWindow window) { return window ? &window->dc : nullptr; }
-int host_release_dc(HostWindow window, HostDC dc) { return window && dc == &window->dc; }
-
-int host_choose_pixel_format(HostDC dc, const HostPixelFormat* format) {
-  if (!dc || !format || format->pixel_type != 0 || !(format->flags & HOST_PFD_SUPPORT_OPENGL))
-    return 0;
-  return 1;
-}
-int host_set_pixel_format(HostDC dc, int format_number, const HostPixelFormat*) {
-  if (!dc || format_number != 1 || dc->pixel_format) return 0;
-  dc->pixel_format = format_number;
-  return 1;
 }
 
 HostGLRC host_create_context(HostDC dc) {
@@ -490,57 +423,18 @@ void host_set_full_screen(HostWindow window, int full_screen) {
 // ---- messages -----------------------------------------------------------------------------------
 
 int host_peek_message() {
-  WebHost& s = host();
-  if (s.queue.empty() && emscripten_get_now() - s.last_yield >= kYieldEveryMs) yield_to_browser(0);
-  return !s.queue.empty();
+  if (!emulated_pending() && emscripten_get_now() - host().last_yield >= kYieldEveryMs)
+    yield_to_browser(0);
+  return emulated_pending();
 }
 
-int host_get_message(HostMessage* message) {
-  WebHost& s = host();
-  HostMessage m{nullptr, HOST_WM_QUIT, 0, 0};
-  if (!s.queue.empty()) {
-    m = s.queue.front();
-    s.queue.pop_front();
-  }
-  if (message) *message = m;
-  return m.message != HOST_WM_QUIT;
-}
-
-void host_translate_message(const HostMessage* message) {
-  // Text comes with the key events; only the control keys Windows also makes characters of.
-  if (!message || message->message != HOST_WM_KEYDOWN) return;
-  int vk = int(message->wparam & 0xFF);
-  if (vk == 0x1B || vk == 0x0D || vk == 0x08 || vk == 0x09)
-    host().queue.push_front(HostMessage{message->window, HOST_WM_CHAR, uintptr_t(vk), 1});
-}
-
-intptr_t host_dispatch_message(const HostMessage* message) {
-  if (!message || !message->window || !message->window->procedure) return 0;
-  return message->window->procedure(message->window, message->message, message->wparam,
-                                    message->lparam);
-}
-
-intptr_t host_def_window_proc(HostWindow window, unsigned message, uintptr_t, intptr_t) {
-  if (message == HOST_WM_CLOSE && window && window->procedure)
-    return window->procedure(window, HOST_WM_DESTROY, 0, 0);
-  return 0;
-}
-
-void host_post_quit_message(int exit_code) {
-  host().queue.push_back(HostMessage{nullptr, HOST_WM_QUIT, uintptr_t(exit_code), 0});
-}
+int host_get_message(HostMessage* message) { return emulated_get(message); }
 
 void host_accept_dropped_files(HostWindow) {}  // the page always hands its drops on
 
-
 void host_keyboard_state(unsigned char keys[256]) {
   // A quick tap can go down and up between two polls; it still shows as down in this snapshot.
-  WebHost& s = host();
-  memcpy(keys, s.keys, 256);
-  for (int vk = 0; vk < 256; vk++) {
-    if (s.tapped[vk]) keys[vk] |= 0x80;
-    s.tapped[vk] = false;
-  }
+  emulated_keyboard_state(keys);
   // The page's tests wait on this count to know that a key has been seen.
-  web_report_poll(++s.polls);
+  web_report_poll(++host().polls);
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/emulated/gl_limits.h"
 #include "host/host.h"
 
 namespace {
@@ -86,20 +87,6 @@ void* host_gl_proc_address(const char* name) {
 namespace {
 using ExtensionsArbProc = const char*(WINAPI*)(HDC);
 using ExtensionsExtProc = const char*(WINAPI*)();
-
-// The viewport and renderbuffer limits of the current context; 0 where GL does not say.
-void gl_limits(int* width, int* height) {
-  const GLenum kMaxRenderbufferSize = 0x84E8;  // not in the OpenGL 1.1 header
-  GLint viewport[2] = {0, 0}, buffer = 0;
-  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-  glGetIntegerv(kMaxRenderbufferSize, &buffer);
-  while (glGetError() != GL_NO_ERROR) {
-  }
-  *width = viewport[0];
-  *height = viewport[1];
-  if (buffer > 0 && (*width == 0 || buffer < *width)) *width = buffer;
-  if (buffer > 0 && (*height == 0 || buffer < *height)) *height = buffer;
-}
 
 // Asked before the shell's window exists: a hidden window of a private class with the same kind
 // of pixel format and context, gone again before the function returns.
