@@ -43,7 +43,7 @@ AnimFile anim_open_stream(FILE* stream) {
   }
   unsigned char head[ANIM_HEADER_SIZE];
   size_t got = std::fread(head, 1, sizeof head, anim.file);
-  if (got == ANIM_HEADER_SIZE && std::memcmp(head, "ANIM2", ANIM_HEADER_SIZE) == 0) {
+  if (got == ANIM_HEADER_SIZE && std::memcmp(head, ANIM_SIGNATURE, ANIM_HEADER_SIZE) == 0) {
     anim.version = 2;
     anim.offset = ANIM_HEADER_SIZE;  // the stream is already at the first frame
   } else if (std::fseek(anim.file, 0, SEEK_SET) != 0) {
@@ -118,8 +118,7 @@ AnimFile anim_writer_open_size(const char* path, int version, int width, int hei
     return failed;
   }
   if (version == 2) {
-    std::fwrite("ANIM2", 1, 5, anim.file);
-    std::fputc(0, anim.file);
+    std::fwrite(ANIM_SIGNATURE, 1, ANIM_HEADER_SIZE, anim.file);  // with its zero byte
     std::fflush(anim.file);  // a recording is a valid file from the start
   }
   return anim;

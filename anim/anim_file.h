@@ -9,11 +9,9 @@
 #include <stdio.h>
 
 #include "../support/vt_api.h"
+#include "format.h"
 
 VT_BEGIN_DECLS
-
-enum { ANIM_HEADER_SIZE = 6 };  // "ANIM2" and its zero byte
-enum { ANIM_MAX_SIZE = 2048 };  // coordinates in the file carry 11 bits (0..2047)
 
 // One ANIM file open for playing or for recording.
 typedef struct AnimFile AnimFile;

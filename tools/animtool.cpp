@@ -12,6 +12,7 @@
 #include "anim/canvas.h"
 #include "anim/decode.h"
 #include "anim/encode.h"
+#include "anim/format.h"
 #include "anim/palette.h"
 #include "tools/animtool_args.h"
 #include "tools/animtool_io.h"
@@ -132,7 +133,7 @@ AnimSink extent_sink(Extent* extent) {
   sink.user = extent;
   sink.pixel = [](void* u, int x, int y, int) { static_cast<Extent*>(u)->add(x, y, 1); };
   sink.block = [](void* u, int x, int y, const unsigned char*) {
-    static_cast<Extent*>(u)->add(x, y, 8);
+    static_cast<Extent*>(u)->add(x, y, ANIM_BLOCK_SIDE);
   };
   return sink;
 }
@@ -246,7 +247,9 @@ struct FrameInfo {
 struct InfoSink {
   FrameInfo frame;
   Extent extent;
-  long codes[17] = {};  // 0..3 unused, 4..10 block kinds, 11 single points, 12 skipped bytes
+  // By block kind, then the slots of single points and skipped bytes (the low ones unused).
+  enum { POINTS = ANIM_KIND_FILL + 1, SKIPPED, SLOTS };
+  long codes[SLOTS] = {};
   void add(int x, int y, long n, int w) {
     if (frame.pixels == 0) {
       frame.x0 = x, frame.y0 = y, frame.x1 = x + w - 1, frame.y1 = y + w - 1;
@@ -307,11 +310,13 @@ int command_info(int argc, char** argv) {
   sink.user = &info;
   sink.pixel = [](void* u, int x, int y, int) { static_cast<InfoSink*>(u)->add(x, y, 1, 1); };
   sink.block = [](void* u, int x, int y, const unsigned char*) {
-    static_cast<InfoSink*>(u)->add(x, y, 64, 8);
+    static_cast<InfoSink*>(u)->add(x, y, ANIM_BLOCK_PIXELS, ANIM_BLOCK_SIDE);
   };
   sink.code = [](void* u, int code) {
     InfoSink* s = static_cast<InfoSink*>(u);
-    s->codes[code < 0x40 ? 11 : code >= 0xB0 ? 12 : code >> 4]++;
+    s->codes[code <= ANIM_CODE_POINT_LAST     ? InfoSink::POINTS
+             : code >= ANIM_CODE_UNUSED_FIRST ? InfoSink::SKIPPED
+                                              : code >> ANIM_KIND_SHIFT]++;
   };
   // The totals head the report but are known only at the end: the frame lines wait in a
   // temporary file meanwhile, so memory stays flat whatever the length, and pipes work too.
@@ -334,7 +339,9 @@ int command_info(int argc, char** argv) {
 
   const char* names[] = {"points", "kind4", "kind5",  "kind6",  "kind7",
                          "kind8",  "kind9", "kind10", "skipped"};
-  const int slots[] = {11, 4, 5, 6, 7, 8, 9, 10, 12};
+  const int slots[] = {InfoSink::POINTS, ANIM_KIND_FULL,   ANIM_KIND_PAL16,
+                       ANIM_KIND_PAL4,   ANIM_KIND_TWO,    ANIM_KIND_PAL8,
+                       ANIM_KIND_SPARSE, ANIM_KIND_FILL,   InfoSink::SKIPPED};
   if (args.json) {
     std::printf("{\"file\": %s, \"version\": %d, \"bytes\": %lld, \"frames\": %ld",
                 json_string(path).c_str(), anim.version, file_size, frames);
