@@ -110,7 +110,7 @@ std::string write_rgb_png(const std::string& path, int width, int height,
 
 AnimFile open_for_reading(const std::string& path) {
   AnimFile anim = anim_open(path.c_str());
-  if (!anim.file) fail(path + ": " + reason(anim.open_errno));
+  if (!anim.file) fail(path + ": " + (anim.refused ? anim.refused : reason(anim.open_errno)));
   return anim;
 }
 
