@@ -76,7 +76,7 @@ AnimFile open_stream(FILE* stream, bool inside_compression) {
   // bytes are looked at, which the decoder can take back through `peeked`.
   bool can_look_far = anim_stream_cookies() || std::fseek(stream, 0, SEEK_CUR) == 0;
   unsigned char head[kSniff];
-  size_t got = std::fread(head, 1, can_look_far ? kSniff : ANIM_HEADER_SIZE, stream);
+  size_t got = std::fread(head, 1, can_look_far ? kSniff : size_t(ANIM_HEADER_SIZE), stream);
   bool rewound = std::fseek(stream, 0, SEEK_SET) == 0;
   if (rewound) std::clearerr(stream);
 

@@ -199,8 +199,10 @@ ssize_t inflow_produce(Inflow* s, unsigned char* out, size_t size) {
         s->pos += (long long)made;
         return made ? ssize_t(made) : -1;
       }
-      s->zstd_hint = rc;
-      incomplete = rc != 0;
+      // With no input left, zstd asks for the next frame's header: only a call that moved
+      // tells whether the data stopped inside a frame.
+      if (in.pos != in.size || o.pos != made_before || in.size != 0) s->zstd_hint = rc;
+      incomplete = s->zstd_hint != 0;
     }
 #endif
     if (!have && made == made_before) {
@@ -370,6 +372,7 @@ FILE* anim_decompressing(FILE* raw, int compression, const unsigned char* prefix
 
 FILE* anim_compressing(FILE* raw, int compression, int level) {
   if (compression == ANIM_PLAIN || !anim_stream_can(compression)) return nullptr;
+  if (level <= 0) level = compression == ANIM_GZIP ? 9 : 19;
   Outflow* s = new Outflow;
   s->raw = raw;
   s->compression = compression;

@@ -22,7 +22,7 @@ int anim_compression_of(const unsigned char* head, size_t len);
 // open, when this build lacks the compression.
 FILE* anim_decompressing(FILE* raw, int compression, const unsigned char* prefix, size_t len);
 
-// A stream whose writes reach raw compressed; fclose finishes the compressed data and closes raw.
+// A stream whose writes reach raw compressed at level (0: gzip 9, zstd 19); fclose finishes the compressed data and closes raw.
 // Null, raw left open, when this build lacks the compression.
 FILE* anim_compressing(FILE* raw, int compression, int level);
 
