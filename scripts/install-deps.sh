@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev               # tests and benchmarks
   libosmesa6-dev libgl-dev libsdl2-dev        # headless (OSMesa) and desktop (SDL2 + GL) hosts
   libpng-dev                                  # PNG snapshots and animtool
+  zlib1g-dev libzstd-dev zstd                 # gzip- and zstd-compressed .anim files (zstd: tests)
   xvfb xauth xdotool                          # desktop player tests under a virtual X server
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
   libfreetype-dev fonts-dejavu-core           # caption font generator and its reproduction test
