@@ -102,6 +102,11 @@ void write_palette_block(int kind, const unsigned char* block, unsigned char* co
   }
 }
 
+// A block is one byte per pixel in eight 64-bit words, a column (or a row) per word: the word
+// tricks below (transposing, finding changed bytes) hold for this block size only.
+static_assert(ANIM_BLOCK_SIDE == 8 && ANIM_BLOCK_PIXELS == 64, "a block row is one 64-bit word");
+constexpr int kSide = ANIM_BLOCK_SIDE;
+
 // 8x8 byte matrix in eight little-endian words: row words become column words.
 void transpose8(uint64_t* w) {
   for (int i = 0; i < 8; i += 2) {
@@ -132,38 +137,39 @@ unsigned nonzero_bytes(uint64_t v) {
 // pixel inside, so they add no colour, and never count as changed.
 uint64_t load_block(const AnimFile* anim, const unsigned char* index, int stride, int x0, int y0,
                     unsigned char* block, uint64_t* new_columns) {
-  const int cols = anim->width - x0 < 8 ? anim->width - x0 : 8;
-  const int rows = anim->height - y0 < 8 ? anim->height - y0 : 8;
-  if (cols == 8 && rows == 8) {
-    for (int r = 0; r < 8; r++) std::memcpy(block + r * 8, index + size_t(y0 + r) * stride + x0, 8);
-    std::memcpy(new_columns, block, 64);
+  const int cols = anim->width - x0 < kSide ? anim->width - x0 : kSide;
+  const int rows = anim->height - y0 < kSide ? anim->height - y0 : kSide;
+  if (cols == kSide && rows == kSide) {
+    for (int r = 0; r < kSide; r++)
+      std::memcpy(block + r * kSide, index + size_t(y0 + r) * stride + x0, kSide);
+    std::memcpy(new_columns, block, ANIM_BLOCK_PIXELS);
     transpose8(new_columns);
     uint64_t changed = 0;
-    for (int c = 0; c < 8; c++) {
+    for (int c = 0; c < kSide; c++) {
       uint64_t old;
-      std::memcpy(&old, anim->columns[x0 + c] + y0, 8);
-      changed |= uint64_t(nonzero_bytes(old ^ new_columns[c])) << (c * 8);
+      std::memcpy(&old, anim->columns[x0 + c] + y0, kSide);
+      changed |= uint64_t(nonzero_bytes(old ^ new_columns[c])) << (c * kSide);
     }
     return changed;
   }
-  for (int r = 0; r < 8; r++) {
+  for (int r = 0; r < kSide; r++) {
     const unsigned char* src = index + size_t(y0 + (r < rows ? r : rows - 1)) * stride + x0;
-    for (int c = 0; c < 8; c++) block[r * 8 + c] = src[c < cols ? c : cols - 1];
+    for (int c = 0; c < kSide; c++) block[r * kSide + c] = src[c < cols ? c : cols - 1];
   }
-  std::memcpy(new_columns, block, 64);
+  std::memcpy(new_columns, block, ANIM_BLOCK_PIXELS);
   transpose8(new_columns);
   uint64_t changed = 0;
   for (int c = 0; c < cols; c++) {
     const unsigned char* old = anim->columns[x0 + c] + y0;
     for (int r = 0; r < rows; r++)
-      if (old[r] != block[r * 8 + c]) changed |= uint64_t(1) << (c * 8 + r);
+      if (old[r] != block[r * kSide + c]) changed |= uint64_t(1) << (c * kSide + r);
   }
   return changed;
 }
 
 void store_block(AnimFile* anim, int x0, int y0, const uint64_t* new_columns) {
-  const int cols = anim->width - x0 < 8 ? anim->width - x0 : 8;
-  const int rows = anim->height - y0 < 8 ? anim->height - y0 : 8;
+  const int cols = anim->width - x0 < kSide ? anim->width - x0 : kSide;
+  const int rows = anim->height - y0 < kSide ? anim->height - y0 : kSide;
   for (int c = 0; c < cols; c++)
     std::memcpy(anim->columns[x0 + c] + y0, &new_columns[c], size_t(rows));
 }
@@ -179,8 +185,8 @@ void encode_version2(AnimFile* anim, const unsigned char* index, int stride, Out
   const int side = ANIM_BLOCK_SIDE;
   const int blocks_x = (anim->width + side - 1) / side, blocks_y = (anim->height + side - 1) / side;
   int cx = ANIM_CURSOR_START, cy = ANIM_CURSOR_START;
-  unsigned char block[64];       // new indices, row * 8 + column
-  uint64_t new_columns[8];       // the same by column: byte r of word c
+  unsigned char block[ANIM_BLOCK_PIXELS];  // new indices, row * 8 + column
+  uint64_t new_columns[kSide];             // the same by column: byte r of word c
   unsigned char seen[256] = {};  // colours met in the current block
   unsigned char colours[17];
   for (int bx = blocks_x - 1; bx >= 0; bx--) {
@@ -224,11 +230,11 @@ void encode_version2(AnimFile* anim, const unsigned char* index, int stride, Out
         for (uint64_t bits = changed; bits;) {
           int bit = 63 - __builtin_clzll(bits);
           bits &= ~(uint64_t(1) << bit);
-          int c = bit >> 3, r = bit & 7, x = x0 + c, y = y0 + r;
+          int c = bit / kSide, r = bit % kSide, x = x0 + c, y = y0 + r;
           out->put(x >> ANIM_POINT_X_LOW_BITS);
           out->put(((x << ANIM_POINT_Y_HIGH_BITS) | (y >> 8)) & 0xFF);
           out->put(y & 0xFF);
-          out->put(block[r * 8 + c]);
+          out->put(block[r * kSide + c]);
         }
       } else {
         if (sparse <= palette) kind = ANIM_KIND_SPARSE;
@@ -242,9 +248,9 @@ void encode_version2(AnimFile* anim, const unsigned char* index, int stride, Out
           for (uint64_t bits = changed; bits;) {
             int bit = 63 - __builtin_clzll(bits);
             bits &= ~(uint64_t(1) << bit);
-            int c = bit >> 3, r = bit & 7;
+            int c = bit / kSide, r = bit % kSide;
             out->put(c << ANIM_SPARSE_COLUMN_SHIFT | r);
-            out->put(block[r * 8 + c]);
+            out->put(block[r * kSide + c]);
           }
         } else {
           write_palette_block(kind, block, colours, d, out);

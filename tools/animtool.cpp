@@ -367,6 +367,9 @@ int command_info(int argc, char** argv) {
     if (anim.version == 2 && anim_at_end(&anim)) truncated = frames;
   }
   long long file_size = anim.offset;
+  const char* compressed = anim.compression == ANIM_GZIP   ? "gzip"
+                           : anim.compression == ANIM_ZSTD ? "zstd"
+                                                           : nullptr;
   if (anim.version == 1 && file_size % ANIM_RECORD_SIZE != 0) truncated = frames;
   anim_close(anim);
   if (std::ferror(spool) || std::fflush(spool) != 0)
@@ -383,6 +386,7 @@ int command_info(int argc, char** argv) {
     std::printf(", \"extent\": {\"width\": %d, \"height\": %d}", info.extent.width,
                 info.extent.height);
     if (truncated) std::printf(", \"truncated_inside_frame\": %ld", truncated);
+    if (compressed) std::printf(", \"compression\": \"%s\"", compressed);
     if (anim.version == 2) {
       std::printf(", \"codes\": {");
       for (int i = 0; i < 9; i++)
@@ -395,6 +399,7 @@ int command_info(int argc, char** argv) {
                 file_size, frames);
     std::printf("extent: %s\n", extent_text(info.extent).c_str());
     if (truncated) std::printf("truncated inside frame %ld\n", truncated);
+    if (compressed) std::printf("compression: %s (bytes above are the decompressed ones)\n", compressed);
     if (anim.version == 2) {
       std::printf("codes:");
       for (int i = 0; i < 9; i++) std::printf(" %s %ld", names[i], info.codes[slots[i]]);
