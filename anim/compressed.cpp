@@ -58,9 +58,30 @@ namespace {
 
 constexpr size_t kChunk = 1 << 16;
 
+// Every stream's state is on this list while the stream is open. A program may end without
+// closing its file (the player does on "-once"), as it may with any FILE; kept on the list, that
+// state is still reachable at the end, like the FILE itself, and leak checkers leave it alone.
+struct Linked {
+  Linked* prev = nullptr;
+  Linked* next = nullptr;
+};
+Linked* open_streams = nullptr;
+
+void link(Linked* l) {
+  l->next = open_streams;
+  if (open_streams) open_streams->prev = l;
+  open_streams = l;
+}
+
+void unlink(Linked* l) {
+  if (l->prev) l->prev->next = l->next;
+  else open_streams = l->next;
+  if (l->next) l->next->prev = l->prev;
+}
+
 // ---- bytes given back before a pipe ------------------------------------------------------------
 
-struct Replay {
+struct Replay : Linked {
   FILE* raw;
   std::vector<unsigned char> prefix;
   size_t taken = 0;
@@ -94,13 +115,14 @@ int replay_seek(void* cookie, off64_t* offset, int whence) {
 int replay_close(void* cookie) {
   Replay* r = static_cast<Replay*>(cookie);
   int result = std::fclose(r->raw);
+  unlink(r);
   delete r;
   return result;
 }
 
 // ---- decompressing -----------------------------------------------------------------------------
 
-struct Inflow {
+struct Inflow : Linked {
   FILE* raw;
   int compression;
   std::vector<unsigned char> prefix;  // bytes of raw's start that a pipe already gave
@@ -257,13 +279,14 @@ int inflow_close(void* cookie) {
   if (s->zs) ZSTD_freeDStream(s->zs);
 #endif
   int result = std::fclose(s->raw);
+  unlink(s);
   delete s;
   return result;
 }
 
 // ---- compressing -------------------------------------------------------------------------------
 
-struct Outflow {
+struct Outflow : Linked {
   FILE* raw;
   int compression;
   bool failed = false;
@@ -333,6 +356,7 @@ int outflow_close(void* cookie) {
   if (s->zc) ZSTD_freeCCtx(s->zc);
 #endif
   if (std::fclose(s->raw) != 0) ok = false;
+  unlink(s);
   delete s;
   return ok ? 0 : -1;
 }
@@ -340,16 +364,23 @@ int outflow_close(void* cookie) {
 }  // namespace
 
 FILE* anim_replaying(FILE* raw, const unsigned char* prefix, size_t len) {
-  Replay* r = new Replay{raw, std::vector<unsigned char>(prefix, prefix + len)};
+  Replay* r = new Replay;
+  r->raw = raw;
+  r->prefix.assign(prefix, prefix + len);
+  link(r);
   cookie_io_functions_t io = {replay_read, nullptr, replay_seek, replay_close};
   FILE* f = fopencookie(r, "rb", io);
-  if (!f) delete r;
+  if (!f) {
+    unlink(r);
+    delete r;
+  }
   return f;
 }
 
 FILE* anim_decompressing(FILE* raw, int compression, const unsigned char* prefix, size_t len) {
   if (compression == ANIM_PLAIN || !anim_stream_can(compression)) return nullptr;
   Inflow* s = new Inflow;
+  link(s);
   s->raw = raw;
   s->compression = compression;
   s->prefix.assign(prefix, prefix + len);
@@ -358,6 +389,7 @@ FILE* anim_decompressing(FILE* raw, int compression, const unsigned char* prefix
 #if VT_HAVE_ZSTD
     if (s->zs) ZSTD_freeDStream(s->zs);
 #endif
+    unlink(s);
     delete s;
     return nullptr;
   }
@@ -374,6 +406,7 @@ FILE* anim_compressing(FILE* raw, int compression, int level) {
   if (compression == ANIM_PLAIN || !anim_stream_can(compression)) return nullptr;
   if (level <= 0) level = compression == ANIM_GZIP ? 9 : 19;
   Outflow* s = new Outflow;
+  link(s);
   s->raw = raw;
   s->compression = compression;
   bool ok = false;
@@ -392,6 +425,7 @@ FILE* anim_compressing(FILE* raw, int compression, int level) {
 #if VT_HAVE_ZSTD
     if (s->zc) ZSTD_freeCCtx(s->zc);
 #endif
+    unlink(s);
     delete s;
     return nullptr;
   }
@@ -404,6 +438,7 @@ FILE* anim_compressing(FILE* raw, int compression, int level) {
 #if VT_HAVE_ZSTD
     if (s->zc) ZSTD_freeCCtx(s->zc);
 #endif
+    unlink(s);
     delete s;
   }
   return f;
