@@ -52,6 +52,7 @@
 #include "gfx3d/text3d.h"   // text on surfaces and in 3D
 
 // ---- anim: the ".anim" format: decoding, recording, the palette -------------------------------
+#include "anim/format.h"     // the numbers of the .anim format by name
 #include "anim/anim_file.h"  // AnimFile: open, rewind, close; anim_writer_open (the recorder)
 #include "anim/decode.h"     // anim_decode_frame, anim_next_frame: playing
 #include "anim/canvas.h"     // decoding into memory

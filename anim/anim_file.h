@@ -1,19 +1,27 @@
 // AnimFile: one ANIM file open for playing or for recording, and opening, rewinding and closing it.
 // A file is version 2 exactly when it starts with "ANIM2" and a zero byte; every other file is
-// version 1 data read from its first byte. A path that cannot be opened (a folder included) leaves
+// version 1 data read from its first byte. A file compressed with gzip or zstd is read through its
+// decompression, told by its first bytes whatever its name. A file that starts like another common
+// format (a PNG image, a program, a web page, ...) is refused rather than read as version 1. A path that cannot be opened (a folder included) leaves
 // `file` null and the system's reason in `open_errno`; every operation then treats the file as
 // empty. A stream that cannot seek back (a pipe, a FIFO) keeps the bytes read to tell the version
 // for the decoder, so it decodes exactly like a file.
 #pragma once
 
+#include <stddef.h>
 #include <stdio.h>
 
 #include "../support/vt_api.h"
+#include "format.h"
 
 VT_BEGIN_DECLS
 
-enum { ANIM_HEADER_SIZE = 6 };  // "ANIM2" and its zero byte
-enum { ANIM_MAX_SIZE = 2048 };  // coordinates in the file carry 11 bits (0..2047)
+// How an .anim file is stored on disk.
+enum AnimCompression {
+  ANIM_PLAIN = 0,  // the bytes as they are
+  ANIM_GZIP = 1,   // gzip (RFC 1952), as gzip and zlib write it
+  ANIM_ZSTD = 2    // Zstandard, as zstd writes it
+};
 
 // One ANIM file open for playing or for recording.
 typedef struct AnimFile AnimFile;
@@ -28,13 +36,18 @@ struct AnimFile {
   // belong to the first frame of a version 1 file, and how many of them the decoder has taken.
   unsigned char peeked[ANIM_HEADER_SIZE];
   int peeked_len, peeked_used;  // bytes in peeked; how many of them the decoder has taken
-  long long offset;  // reading: bytes of the file taken so far, header included
+  long long offset;  // reading: bytes of the file taken so far, header included (decompressed)
+  int compression;   // an AnimCompression: how the file is stored (read or written)
+  // Reading a file refused for what it is: why, to follow "it is " in a message, such as
+  // "a PNG image, not an .anim animation"; `file` is then null. Null otherwise.
+  const char* refused;
 };
 
 // fopen(path, "rb"), except that a folder is refused as it is on Windows: null, errno EISDIR.
 VT_API FILE* anim_fopen_read(const char* path);
 
-// Opens path for reading ("rb") and positions the stream at the first frame.
+// Opens path for reading ("rb") and positions the stream at the first frame. A compressed file is
+// decompressed as it is read; one that starts like another format is refused (see `refused`).
 VT_API AnimFile anim_open(const char* path);
 
 // The same for a stream already open for reading at its first byte (a memory stream from
@@ -51,6 +64,15 @@ VT_API int anim_rewind(AnimFile* anim);
 // opened) and no peeked byte is left.
 VT_API bool anim_at_end(const AnimFile* anim);
 
+// What kind of file head (its first len bytes; 1024 are enough) belongs to when it is one of the
+// common formats mistaken for an .anim file, such as "a PNG image" or "an HTML document"; null
+// otherwise. Compressed files are not named here: they are read.
+VT_API const char* anim_foreign_format(const unsigned char* head, size_t len);
+
+// Whether this build reads and writes files of an AnimCompression (plain always; gzip and zstd
+// where the libraries were built in).
+VT_API int anim_compression_available(int compression);
+
 // Closes the stream and frees the columns of a recorder.
 VT_API void anim_close(AnimFile anim);
 
@@ -61,5 +83,12 @@ VT_API AnimFile anim_writer_open(const char* path, int version);
 // The same with an explicit size. Refuses (no file is created, `file` null, `open_errno` EINVAL)
 // a width or height below 1 or above ANIM_MAX_SIZE and a version other than 1 or 2.
 VT_API AnimFile anim_writer_open_size(const char* path, int version, int width, int height);
+
+// The same, stored with an AnimCompression at a level (gzip 1..9, zstd 1..22; 0 chooses gzip 9 or
+// zstd 19). A compressed recording is complete only after anim_close. Refuses (EINVAL, nothing
+// created) a compression this build lacks or a level out of range. Recordings are plain unless
+// asked otherwise.
+VT_API AnimFile anim_writer_open_compressed(const char* path, int version, int width, int height,
+                                            int compression, int level);
 
 VT_END_DECLS

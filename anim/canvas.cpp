@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "anim/format.h"
+
 namespace {
 
 void canvas_pixel(void* user, int x, int y, int index) {
@@ -17,8 +19,9 @@ void canvas_pixel(void* user, int x, int y, int index) {
 bool clip_block(const AnimCanvas* c, int x, int y, int* x0, int* x1, int* y0, int* y1) {
   *x0 = x < 0 ? 0 : x;
   *y0 = y < 0 ? 0 : y;
-  *x1 = x > c->width - 8 ? c->width : x + 8;
-  *y1 = y > c->height - 8 ? c->height : y + 8;
+  const int side = ANIM_BLOCK_SIDE;
+  *x1 = x > c->width - side ? c->width : x + side;
+  *y1 = y > c->height - side ? c->height : y + side;
   return *x0 < *x1 && *y0 < *y1;
 }
 
@@ -27,7 +30,7 @@ void canvas_block(void* user, int x, int y, const unsigned char* index) {
   int x0, x1, y0, y1;
   if (!clip_block(c, x, y, &x0, &x1, &y0, &y1)) return;
   for (int r = y0; r < y1; r++)
-    std::memcpy(c->index + size_t(r) * c->width + x0, index + (r - y) * 8 + (x0 - x), size_t(x1 - x0));
+    std::memcpy(c->index + size_t(r) * c->width + x0, index + (r - y) * ANIM_BLOCK_SIDE + (x0 - x), size_t(x1 - x0));
 }
 
 void canvas_fill(void* user, int x, int y, int index) {

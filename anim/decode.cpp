@@ -3,6 +3,8 @@
 // buffered file; operands are read whole so that a block cut off by the end of the file is dropped.
 #include "anim/decode.h"
 
+#include "anim/format.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -27,9 +29,9 @@ constexpr int64_t FAR_AWAY = int64_t(1) << 24;
 // stream. Returns the bytes taken.
 size_t read_record(AnimFile* anim, unsigned char* rec) {
   size_t have = 0;
-  while (have < 4 && anim->peeked_used < anim->peeked_len)
+  while (have < ANIM_RECORD_SIZE && anim->peeked_used < anim->peeked_len)
     rec[have++] = anim->peeked[anim->peeked_used++];
-  if (have < 4) have += read_bytes(rec + have, 4 - have, anim->file);
+  if (have < ANIM_RECORD_SIZE) have += read_bytes(rec + have, ANIM_RECORD_SIZE - have, anim->file);
   return have;
 }
 
@@ -37,17 +39,17 @@ size_t read_record(AnimFile* anim, unsigned char* rec) {
 long long decode_version1(AnimFile* anim, const AnimSink* sink) {
   long long used = 0;
   int previous_x = 0;
-  unsigned char rec[4];
+  unsigned char rec[ANIM_RECORD_SIZE];
   for (;;) {
     size_t got = read_record(anim, rec);
     used += got;
-    if (got != 4) break;
+    if (got != ANIM_RECORD_SIZE) break;
     uint32_t word =
         uint32_t(rec[0]) | uint32_t(rec[1]) << 8 | uint32_t(rec[2]) << 16 | uint32_t(rec[3]) << 24;
-    int x = int(word >> 20);
-    if (x >= 2048) x -= 4096;  // signed 12-bit field
-    int y = int((word >> 8) & 0xFFF);
-    sink->pixel(sink->user, x, y, int(word & 0xFF));
+    int x = int(word >> ANIM_RECORD_X_SHIFT);
+    if (x >= ANIM_RECORD_X_SIGN) x -= ANIM_RECORD_X_WRAP;  // signed 12-bit field
+    int y = int((word >> ANIM_RECORD_Y_SHIFT) & ANIM_RECORD_FIELD_MASK);
+    sink->pixel(sink->user, x, y, int(word & ANIM_RECORD_INDEX_MASK));
     if (x < previous_x) break;  // this record was the frame's last
     previous_x = x;
   }
@@ -99,58 +101,60 @@ void decode_version2(FILE* f, const AnimSink* sink, long long* used_out) {
     used += got;
     return got == n;
   };
-  int64_t bx = -100, by = -100;
-  unsigned char ops[1 + 2 * 255];
-  unsigned char index[64];
+  int64_t bx = ANIM_CURSOR_START, by = ANIM_CURSOR_START;
+  unsigned char ops[1 + 2 * ANIM_SPARSE_MAX];
+  unsigned char index[ANIM_BLOCK_PIXELS];
   for (;;) {
     int code = read_byte(f);
     if (code == EOF) break;
     used++;
-    if (code == 254) break;
+    if (code == ANIM_CODE_END) break;
     if (sink->code) sink->code(sink->user, code);
-    if (code < 0x40) {  // single point
-      if (!take(ops, 3)) break;
-      int x = code * 32 + (ops[0] >> 3), y = (ops[0] & 7) * 256 + ops[1];
+    if (code <= ANIM_CODE_POINT_LAST) {
+      if (!take(ops, ANIM_POINT_OPERANDS)) break;
+      const int y_low = 8, y_high_mask = (1 << ANIM_POINT_Y_HIGH_BITS) - 1;
+      int x = code << ANIM_POINT_X_LOW_BITS | ops[0] >> ANIM_POINT_Y_HIGH_BITS;
+      int y = (ops[0] & y_high_mask) << y_low | ops[1];
       sink->pixel(sink->user, x, y, ops[2]);
-      bx = x >> 3;
-      by = y >> 3;
+      bx = x >> ANIM_BLOCK_SHIFT;
+      by = y >> ANIM_BLOCK_SHIFT;
       continue;
     }
-    if (code >= 0xB0) continue;  // no meaning: skipped
-    int kind = code >> 4, move = code & 15;
-    if (move == 0) {
-      if (!take(ops, 2)) break;
+    if (code >= ANIM_CODE_UNUSED_FIRST) continue;  // no meaning: skipped
+    int kind = code >> ANIM_KIND_SHIFT, move = code & ANIM_MOVE_MASK;
+    if (move == ANIM_MOVE_ABSOLUTE) {
+      if (!take(ops, ANIM_POSITION_BYTES)) break;
       bx = ops[0];
       by = ops[1];
-    } else if (move <= 5) {
+    } else if (move <= ANIM_MOVE_UP_LAST) {
       by -= move;
     } else {
       bx -= 1;
-      by += 10 - move;
+      by += ANIM_MOVE_LEFT_BASE - move;
     }
     bool visible = bx > -FAR_AWAY && bx < FAR_AWAY && by > -FAR_AWAY && by < FAR_AWAY;
-    int x0 = visible ? int(bx * 8) : 0, y0 = visible ? int(by * 8) : 0;
+    int x0 = visible ? int(bx * ANIM_BLOCK_SIDE) : 0, y0 = visible ? int(by * ANIM_BLOCK_SIDE) : 0;
     switch (kind) {
-      case 4:
-        if (!take(index, 64)) goto done;
+      case ANIM_KIND_FULL:
+        if (!take(index, ANIM_FULL_BYTES)) goto done;
         break;
-      case 5:
-        if (!take(ops, 48)) goto done;
-        unpack_slots(ops + 16, 4, ops, index);
+      case ANIM_KIND_PAL16:
+        if (!take(ops, ANIM_PAL16_BYTES)) goto done;
+        unpack_slots(ops + ANIM_PAL16_COLOURS, ANIM_PAL16_BITS, ops, index);
         break;
-      case 6:
-        if (!take(ops, 20)) goto done;
-        unpack_slots(ops + 4, 2, ops, index);
+      case ANIM_KIND_PAL4:
+        if (!take(ops, ANIM_PAL4_BYTES)) goto done;
+        unpack_slots(ops + ANIM_PAL4_COLOURS, ANIM_PAL4_BITS, ops, index);
         break;
-      case 7:
-        if (!take(ops, 10)) goto done;
-        unpack_slots(ops + 2, 1, ops, index);
+      case ANIM_KIND_TWO:
+        if (!take(ops, ANIM_TWO_BYTES)) goto done;
+        unpack_slots(ops + ANIM_TWO_COLOURS, ANIM_TWO_BITS, ops, index);
         break;
-      case 8:
-        if (!take(ops, 32)) goto done;
-        unpack_slots(ops + 8, 3, ops, index);
+      case ANIM_KIND_PAL8:
+        if (!take(ops, ANIM_PAL8_BYTES)) goto done;
+        unpack_slots(ops + ANIM_PAL8_COLOURS, ANIM_PAL8_BITS, ops, index);
         break;
-      case 9: {
+      case ANIM_KIND_SPARSE: {
         int n = read_byte(f);
         if (n == EOF) goto done;
         used++;
@@ -158,11 +162,12 @@ void decode_version2(FILE* f, const AnimSink* sink, long long* used_out) {
         if (visible)
           for (int i = 0; i < n; i++) {
             int p = ops[2 * i];
-            sink->pixel(sink->user, x0 + ((p >> 3) & 7), y0 + (p & 7), ops[2 * i + 1]);
+            sink->pixel(sink->user, x0 + ((p >> ANIM_SPARSE_COLUMN_SHIFT) & ANIM_SPARSE_ROW_MASK),
+                        y0 + (p & ANIM_SPARSE_ROW_MASK), ops[2 * i + 1]);
           }
         continue;
       }
-      default: {  // 10: one colour
+      default: {  // ANIM_KIND_FILL: one colour
         int c = read_byte(f);
         if (c == EOF) goto done;
         used++;
@@ -171,7 +176,7 @@ void decode_version2(FILE* f, const AnimSink* sink, long long* used_out) {
           sink->fill(sink->user, x0, y0, c);
           continue;
         }
-        for (int i = 0; i < 64; i++) index[i] = (unsigned char)c;
+        for (int i = 0; i < ANIM_BLOCK_PIXELS; i++) index[i] = (unsigned char)c;
         break;
       }
     }

@@ -4,6 +4,8 @@
 // decoder's reading of the format, so other readers of these files see the same frames.
 #include "anim/encode.h"
 
+#include "anim/format.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,7 +25,7 @@ void encode_version1(AnimFile* anim, const unsigned char* index, int stride, Out
     for (int y = 0; y < anim->height; y++) {
       int c = index[size_t(y) * stride + x];
       if (c == column[y]) continue;
-      uint32_t word = uint32_t(x) << 20 | uint32_t(y) << 8 | uint32_t(c);
+      uint32_t word = uint32_t(x) << ANIM_RECORD_X_SHIFT | uint32_t(y) << ANIM_RECORD_Y_SHIFT | uint32_t(c);
       out->put(word & 0xFF);
       out->put((word >> 8) & 0xFF);
       out->put((word >> 16) & 0xFF);
@@ -35,27 +37,27 @@ void encode_version1(AnimFile* anim, const unsigned char* index, int stride, Out
 
 // Operand bytes of the palette kind for d distinct colours, and the kind itself.
 int palette_kind(int d) {
-  if (d == 1) return 10;
-  if (d == 2) return 7;
-  if (d <= 4) return 6;
-  if (d <= 8) return 8;
-  if (d <= 16) return 5;
-  return 4;
+  if (d == 1) return ANIM_KIND_FILL;
+  if (d <= ANIM_TWO_COLOURS) return ANIM_KIND_TWO;
+  if (d <= ANIM_PAL4_COLOURS) return ANIM_KIND_PAL4;
+  if (d <= ANIM_PAL8_COLOURS) return ANIM_KIND_PAL8;
+  if (d <= ANIM_PAL16_COLOURS) return ANIM_KIND_PAL16;
+  return ANIM_KIND_FULL;
 }
 int operand_bytes(int kind) {
   switch (kind) {
-    case 10:
-      return 1;
-    case 7:
-      return 10;
-    case 6:
-      return 20;
-    case 8:
-      return 32;
-    case 5:
-      return 48;
+    case ANIM_KIND_FILL:
+      return ANIM_FILL_BYTES;
+    case ANIM_KIND_TWO:
+      return ANIM_TWO_BYTES;
+    case ANIM_KIND_PAL4:
+      return ANIM_PAL4_BYTES;
+    case ANIM_KIND_PAL8:
+      return ANIM_PAL8_BYTES;
+    case ANIM_KIND_PAL16:
+      return ANIM_PAL16_BYTES;
     default:
-      return 64;
+      return ANIM_FULL_BYTES;
   }
 }
 
@@ -63,38 +65,47 @@ int operand_bytes(int kind) {
 // and the packed slots. colours holds the d distinct colours in any order (d <= 16 unless kind 4).
 void write_palette_block(int kind, const unsigned char* block, unsigned char* colours, int d,
                          Out* out) {
-  if (kind == 4) {
-    out->bytes.insert(out->bytes.end(), block, block + 64);
+  if (kind == ANIM_KIND_FULL) {
+    out->bytes.insert(out->bytes.end(), block, block + ANIM_BLOCK_PIXELS);
     return;
   }
   for (int i = 1; i < d; i++)  // insertion sort of at most 16 colours
     for (int j = i; j > 0 && colours[j - 1] > colours[j]; j--)
       std::swap(colours[j - 1], colours[j]);
-  if (kind == 10) {
+  if (kind == ANIM_KIND_FILL) {
     out->put(colours[0]);
     return;
   }
-  int size = kind == 7 ? 2 : kind == 6 ? 4 : kind == 8 ? 8 : 16;
+  int size = kind == ANIM_KIND_TWO    ? ANIM_TWO_COLOURS
+             : kind == ANIM_KIND_PAL4 ? ANIM_PAL4_COLOURS
+             : kind == ANIM_KIND_PAL8 ? ANIM_PAL8_COLOURS
+                                      : ANIM_PAL16_COLOURS;
   unsigned char slot[256];
   for (int i = 0; i < d; i++) slot[colours[i]] = (unsigned char)i;
   for (int i = 0; i < size; i++) out->put(i < d ? colours[i] : 0);
-  if (kind == 8) {
+  if (kind == ANIM_KIND_PAL8) {
     for (int g = 0; g < 8; g++) {  // eight 3-bit slots in every three bytes, most significant first
       uint32_t v = 0;
-      for (int k = 0; k < 8; k++) v = v << 3 | slot[block[g * 8 + k]];
+      for (int k = 0; k < 8; k++) v = v << ANIM_PAL8_BITS | slot[block[g * 8 + k]];
       out->put(v >> 16);
       out->put((v >> 8) & 0xFF);
       out->put(v & 0xFF);
     }
     return;
   }
-  int bits = kind == 7 ? 1 : kind == 6 ? 2 : 4, per_byte = 8 / bits;
-  for (int i = 0; i < 64; i += per_byte) {
+  int bits = kind == ANIM_KIND_TWO ? ANIM_TWO_BITS : kind == ANIM_KIND_PAL4 ? ANIM_PAL4_BITS : ANIM_PAL16_BITS;
+  int per_byte = 8 / bits;
+  for (int i = 0; i < ANIM_BLOCK_PIXELS; i += per_byte) {
     int b = 0;
     for (int k = 0; k < per_byte; k++) b = b << bits | slot[block[i + k]];
     out->put(b);
   }
 }
+
+// A block is one byte per pixel in eight 64-bit words, a column (or a row) per word: the word
+// tricks below (transposing, finding changed bytes) hold for this block size only.
+static_assert(ANIM_BLOCK_SIDE == 8 && ANIM_BLOCK_PIXELS == 64, "a block row is one 64-bit word");
+constexpr int kSide = ANIM_BLOCK_SIDE;
 
 // 8x8 byte matrix in eight little-endian words: row words become column words.
 void transpose8(uint64_t* w) {
@@ -126,38 +137,39 @@ unsigned nonzero_bytes(uint64_t v) {
 // pixel inside, so they add no colour, and never count as changed.
 uint64_t load_block(const AnimFile* anim, const unsigned char* index, int stride, int x0, int y0,
                     unsigned char* block, uint64_t* new_columns) {
-  const int cols = anim->width - x0 < 8 ? anim->width - x0 : 8;
-  const int rows = anim->height - y0 < 8 ? anim->height - y0 : 8;
-  if (cols == 8 && rows == 8) {
-    for (int r = 0; r < 8; r++) std::memcpy(block + r * 8, index + size_t(y0 + r) * stride + x0, 8);
-    std::memcpy(new_columns, block, 64);
+  const int cols = anim->width - x0 < kSide ? anim->width - x0 : kSide;
+  const int rows = anim->height - y0 < kSide ? anim->height - y0 : kSide;
+  if (cols == kSide && rows == kSide) {
+    for (int r = 0; r < kSide; r++)
+      std::memcpy(block + r * kSide, index + size_t(y0 + r) * stride + x0, kSide);
+    std::memcpy(new_columns, block, ANIM_BLOCK_PIXELS);
     transpose8(new_columns);
     uint64_t changed = 0;
-    for (int c = 0; c < 8; c++) {
+    for (int c = 0; c < kSide; c++) {
       uint64_t old;
-      std::memcpy(&old, anim->columns[x0 + c] + y0, 8);
-      changed |= uint64_t(nonzero_bytes(old ^ new_columns[c])) << (c * 8);
+      std::memcpy(&old, anim->columns[x0 + c] + y0, kSide);
+      changed |= uint64_t(nonzero_bytes(old ^ new_columns[c])) << (c * kSide);
     }
     return changed;
   }
-  for (int r = 0; r < 8; r++) {
+  for (int r = 0; r < kSide; r++) {
     const unsigned char* src = index + size_t(y0 + (r < rows ? r : rows - 1)) * stride + x0;
-    for (int c = 0; c < 8; c++) block[r * 8 + c] = src[c < cols ? c : cols - 1];
+    for (int c = 0; c < kSide; c++) block[r * kSide + c] = src[c < cols ? c : cols - 1];
   }
-  std::memcpy(new_columns, block, 64);
+  std::memcpy(new_columns, block, ANIM_BLOCK_PIXELS);
   transpose8(new_columns);
   uint64_t changed = 0;
   for (int c = 0; c < cols; c++) {
     const unsigned char* old = anim->columns[x0 + c] + y0;
     for (int r = 0; r < rows; r++)
-      if (old[r] != block[r * 8 + c]) changed |= uint64_t(1) << (c * 8 + r);
+      if (old[r] != block[r * kSide + c]) changed |= uint64_t(1) << (c * kSide + r);
   }
   return changed;
 }
 
 void store_block(AnimFile* anim, int x0, int y0, const uint64_t* new_columns) {
-  const int cols = anim->width - x0 < 8 ? anim->width - x0 : 8;
-  const int rows = anim->height - y0 < 8 ? anim->height - y0 : 8;
+  const int cols = anim->width - x0 < kSide ? anim->width - x0 : kSide;
+  const int rows = anim->height - y0 < kSide ? anim->height - y0 : kSide;
   for (int c = 0; c < cols; c++)
     std::memcpy(anim->columns[x0 + c] + y0, &new_columns[c], size_t(rows));
 }
@@ -170,33 +182,36 @@ int bit_count(uint64_t v) {
 }
 
 void encode_version2(AnimFile* anim, const unsigned char* index, int stride, Out* out) {
-  const int blocks_x = (anim->width + 7) / 8, blocks_y = (anim->height + 7) / 8;
-  int cx = -100, cy = -100;
-  unsigned char block[64];       // new indices, row * 8 + column
-  uint64_t new_columns[8];       // the same by column: byte r of word c
+  const int side = ANIM_BLOCK_SIDE;
+  const int blocks_x = (anim->width + side - 1) / side, blocks_y = (anim->height + side - 1) / side;
+  int cx = ANIM_CURSOR_START, cy = ANIM_CURSOR_START;
+  unsigned char block[ANIM_BLOCK_PIXELS];  // new indices, row * 8 + column
+  uint64_t new_columns[kSide];             // the same by column: byte r of word c
   unsigned char seen[256] = {};  // colours met in the current block
   unsigned char colours[17];
   for (int bx = blocks_x - 1; bx >= 0; bx--) {
-    const int x0 = bx * 8;
+    const int x0 = bx * side;
     for (int by = blocks_y - 1; by >= 0; by--) {
-      const int y0 = by * 8;
+      const int y0 = by * side;
       // Bit c * 8 + r: pixel (column c, row r) changed. Taking bits from the highest down gives
       // the column-then-row order from 7 down of single points and sparse lists.
       uint64_t changed = load_block(anim, index, stride, x0, y0, block, new_columns);
       if (!changed) continue;
       const int n = bit_count(changed);
 
-      int move = 0;
-      if (bx == cx && by >= cy - 5)
+      // Up the same column, or one column left from a few rows below to a few above.
+      int move = ANIM_MOVE_ABSOLUTE;
+      if (bx == cx && by >= cy - ANIM_MOVE_UP_LAST)
         move = cy - by;
-      else if (bx == cx - 1 && by >= cy - 5 && by <= cy + 4)
-        move = cy + 10 - by;
+      else if (bx == cx - 1 && by >= cy + ANIM_MOVE_LEFT_BASE - ANIM_MOVE_LAST &&
+               by <= cy + ANIM_MOVE_LEFT_BASE - ANIM_MOVE_LEFT_FIRST)
+        move = cy + ANIM_MOVE_LEFT_BASE - by;
       cx = bx;
       cy = by;
 
       // Distinct colours; past 16 the count no longer matters (kind 4 either way).
       int d = 0;
-      for (int i = 0; i < 64 && d <= 16; i++)
+      for (int i = 0; i < ANIM_BLOCK_PIXELS && d <= ANIM_PAL16_COLOURS; i++)
         if (!seen[block[i]]) {
           seen[block[i]] = 1;
           colours[d++] = block[i];
@@ -204,34 +219,38 @@ void encode_version2(AnimFile* anim, const unsigned char* index, int stride, Out
       for (int i = 0; i < d; i++) seen[colours[i]] = 0;
 
       int kind = palette_kind(d);
-      int points = 4 * n, sparse = 2 * n + 4, palette = operand_bytes(kind) + 3;
-      if (move != 0) sparse -= 2, palette -= 2;
+      // Bytes of each way to write the block: a point is its code and operands; a block is its
+      // code, the position for an absolute move, and its operands (the sparse count and pairs).
+      const int block_head = 1 + ANIM_POSITION_BYTES;
+      int points = (1 + ANIM_POINT_OPERANDS) * n, sparse = 2 * n + 1 + block_head;
+      int palette = operand_bytes(kind) + block_head;
+      if (move != ANIM_MOVE_ABSOLUTE) sparse -= ANIM_POSITION_BYTES, palette -= ANIM_POSITION_BYTES;
 
       if (points <= palette && points <= sparse) {
         for (uint64_t bits = changed; bits;) {
           int bit = 63 - __builtin_clzll(bits);
           bits &= ~(uint64_t(1) << bit);
-          int c = bit >> 3, r = bit & 7, x = x0 + c, y = y0 + r;
-          out->put(x >> 5);
-          out->put(((x * 8) | (y >> 8)) & 0xFF);
+          int c = bit / kSide, r = bit % kSide, x = x0 + c, y = y0 + r;
+          out->put(x >> ANIM_POINT_X_LOW_BITS);
+          out->put(((x << ANIM_POINT_Y_HIGH_BITS) | (y >> 8)) & 0xFF);
           out->put(y & 0xFF);
-          out->put(block[r * 8 + c]);
+          out->put(block[r * kSide + c]);
         }
       } else {
-        if (sparse <= palette) kind = 9;
-        out->put(kind * 16 + move);
-        if (move == 0) {
+        if (sparse <= palette) kind = ANIM_KIND_SPARSE;
+        out->put(kind << ANIM_KIND_SHIFT | move);
+        if (move == ANIM_MOVE_ABSOLUTE) {
           out->put(bx & 0xFF);
           out->put(by & 0xFF);
         }
-        if (kind == 9) {
+        if (kind == ANIM_KIND_SPARSE) {
           out->put(n);
           for (uint64_t bits = changed; bits;) {
             int bit = 63 - __builtin_clzll(bits);
             bits &= ~(uint64_t(1) << bit);
-            int c = bit >> 3, r = bit & 7;
-            out->put(c * 8 + r);
-            out->put(block[r * 8 + c]);
+            int c = bit / kSide, r = bit % kSide;
+            out->put(c << ANIM_SPARSE_COLUMN_SHIFT | r);
+            out->put(block[r * kSide + c]);
           }
         } else {
           write_palette_block(kind, block, colours, d, out);
@@ -240,7 +259,7 @@ void encode_version2(AnimFile* anim, const unsigned char* index, int stride, Out
       store_block(anim, x0, y0, new_columns);
     }
   }
-  out->put(254);
+  out->put(ANIM_CODE_END);
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ set(VANTOREL_PUBLIC_HEADERS
   text/markup.h
   captions/captions.h
   gfx3d/shapes.h gfx3d/cubemap.h gfx3d/blur.h gfx3d/text3d.h
-  anim/anim_file.h anim/decode.h anim/canvas.h anim/encode.h anim/palette.h)
+  anim/format.h anim/anim_file.h anim/decode.h anim/canvas.h anim/encode.h anim/palette.h)
 
 # <vantorel/...> in the build tree: a folder whose areas link to the source folders, beside the
 # generated version header. Installed, the same names lie under include/vantorel/.
@@ -70,11 +70,39 @@ if(NOT WIN32)
                         CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 endif()
 
+# gzip- and zstd-compressed .anim files (anim/compressed.cpp) through zlib and libzstd, where they
+# are found. Their streams stand on glibc's fopencookie: the Windows and browser builds read plain
+# files only and name the compression of any other. Linked by plain name, so that the installed
+# package files stay relocatable.
+set(VT_COMPRESSION_LIBS)
+if(NOT WIN32 AND NOT EMSCRIPTEN)
+  find_path(VT_ZLIB_INCLUDE zlib.h)
+  find_library(VT_ZLIB_LIBRARY z)
+  find_path(VT_ZSTD_INCLUDE zstd.h)
+  find_library(VT_ZSTD_LIBRARY zstd)
+  if(VT_ZLIB_INCLUDE AND VT_ZLIB_LIBRARY)
+    target_compile_definitions(vantorel_objects PRIVATE VT_HAVE_ZLIB=1)
+    list(APPEND VT_COMPRESSION_LIBS z)
+  else()
+    message(WARNING "zlib not found (zlib1g-dev): gzip-compressed .anim files will be refused")
+  endif()
+  if(VT_ZSTD_INCLUDE AND VT_ZSTD_LIBRARY)
+    target_compile_definitions(vantorel_objects PRIVATE VT_HAVE_ZSTD=1)
+    list(APPEND VT_COMPRESSION_LIBS zstd)
+  else()
+    message(WARNING "libzstd not found (libzstd-dev): zstd-compressed .anim files will be refused")
+  endif()
+endif()
+list(JOIN VT_COMPRESSION_LIBS " -l" vt_pc_compression)
+if(vt_pc_compression)
+  set(VT_PC_COMPRESSION_LIBS " -l${vt_pc_compression}")
+endif()
+
 function(vt_library_interface target)
   target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${VANTOREL_BUILD_INCLUDE}>
                              $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   if(NOT WIN32)
-    target_link_libraries(${target} PRIVATE m)
+    target_link_libraries(${target} PRIVATE m ${VT_COMPRESSION_LIBS})
   endif()
 endfunction()
 

@@ -20,7 +20,11 @@ namespace {
 
 void decode_all(const std::string& path, size_t size) {
   AnimFile anim = anim_open(path.c_str());
+  // Another format's signature is refused; compressed files have a target of their own
+  // (animtool_check_fuzz), since their frames are not bounded by the input's size.
+  if (!anim.file && anim.refused) return;
   if (!anim.file) __builtin_trap();
+  if (anim.compression != ANIM_PLAIN) return anim_close(anim);
   std::vector<unsigned char> pixels(37 * 23);
   AnimCanvas canvas = {37, 23, pixels.data()};
   AnimSink sink = anim_canvas_sink(&canvas);

@@ -135,7 +135,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${VT_DEB_DEVELOPMENT})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 # What the CMake package and the pkg-config files look up for the backends.
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
-    "${VT_DEB_LIBRARIES} (= ${PROJECT_VERSION}), libosmesa6-dev, libgl-dev, libsdl2-dev, libpng-dev, pkg-config")
+    "${VT_DEB_LIBRARIES} (= ${PROJECT_VERSION}), libosmesa6-dev, libgl-dev, libsdl2-dev, libpng-dev, zlib1g-dev, libzstd-dev, pkg-config")
 string(CONCAT CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
     "small OpenGL 1.1 graphics library for one-window programs (development)\n"
     "Vantorel is a C-callable graphics library: one window with keyboard and\n"

@@ -70,8 +70,11 @@ bool extra_keys_take_drop(PlayerOptions* options, AnimFile* anim, char* text) {
   dropped_file = nullptr;
   AnimFile next = anim_open(name);
   if (!next.file) {
-    fprintf(stderr, "vantorel: cannot play dropped file '%s': %s\n", name,
-            strerror(next.open_errno ? next.open_errno : EIO));
+    if (next.refused)
+      fprintf(stderr, "vantorel: cannot play dropped file '%s': it is %s\n", name, next.refused);
+    else
+      fprintf(stderr, "vantorel: cannot play dropped file '%s': %s\n", name,
+              strerror(next.open_errno ? next.open_errno : EIO));
     free(name);
     return false;
   }

@@ -37,10 +37,14 @@ constexpr double kLongestWait = 1.0;
 bool pressed(int vk) { return (keydown[vk] & 0x80) && !(keyprev[vk] & 0x80); }
 int held(int vk) { return keydown[vk] & 0x80; }
 
-// Names the file and the system's reason, so the box and the log say what to fix.
-[[noreturn]] void cannot_open(const char* name, int error) {
+// Names the file and the reason (the system's, or what the file is instead), so the box and the
+// log say what to fix.
+[[noreturn]] void cannot_open(const char* name, int error, const char* refused) {
   std::string message = std::string("Can't open animation file '") + (name ? name : "") + "'";
-  if (error) message += std::string(": ") + strerror(error);
+  if (refused)
+    message += std::string(": it is ") + refused;
+  else if (error)
+    message += std::string(": ") + strerror(error);
   gfx_fatal(message.c_str());
 }
 
@@ -68,7 +72,7 @@ void player_run(PlayerOptions* options, char* text) {
   host_accept_dropped_files(gfx_hwnd);  // a file dropped on the window plays in place of this one
   overlay_register_font();
   AnimFile anim = anim_open(options->file_name);
-  if (!anim.file) cannot_open(options->file_name, anim.open_errno);
+  if (!anim.file) cannot_open(options->file_name, anim.open_errno, anim.refused);
   overlay_load_captions(options);
   if (!windowed) host_set_cursor_pos(0, screen_h / 2);
 

@@ -18,11 +18,13 @@ packages=(
   build-essential cmake pkg-config            # compiler and build
   libosmesa6-dev libgl-dev libsdl2-dev        # headless (OSMesa) and desktop (SDL2 + GL) hosts
   libpng-dev                                  # PNG snapshots and animtool
+  zlib1g-dev libzstd-dev                      # gzip- and zstd-compressed .anim files
   xdotool                                     # whether the display can take a window
 )
 [ "$profile" = all ] && packages+=(
   libgtest-dev libbenchmark-dev               # tests and benchmarks
   xvfb xauth                                  # desktop player tests under a virtual X server
+  zstd                                        # compressed files made by the tests
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
   libfreetype-dev fonts-dejavu-core           # caption font generator and its reproduction test
   ffmpeg                                      # animtool's raw-video pipes, tested both ways

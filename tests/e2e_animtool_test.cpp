@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "anim/palette.h"
+#include "util/anim_expect.h"
 #include "util/test_util.h"
 
 namespace {
@@ -388,3 +389,90 @@ TEST(E2eAnimtool, BundledDemoIsWhatTheGeneratorWritesAndUsesEveryKind) {
 }
 
 }  // namespace
+
+TEST(E2eAnimtool, CompressedFilesReadAndRenderAsThePlainOne) {
+  TempDir dir;
+  std::vector<std::string> pngs;
+  for (int f = 0; f < 3; f++) {
+    pngs.push_back(dir.file("in" + std::to_string(f) + ".png"));
+    ASSERT_TRUE(vt_test::write_png(pngs.back(), gradient_frame(40, 24, f * 5)));
+  }
+  auto encode = [&](const std::string& out, std::vector<std::string> extra) {
+    extra.insert(extra.begin(), "encode");
+    extra.insert(extra.end(), {"-o", dir.file(out)});
+    extra.insert(extra.end(), pngs.begin(), pngs.end());
+    RunResult r = animtool(extra);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+  };
+  encode("plain.anim", {});
+  encode("z.anim", {"--compress", "zstd"});
+  encode("g.anim", {"--compress", "gzip", "--level", "1"});
+  const std::string plain = vt_test::read_file(dir.file("plain.anim"));
+  EXPECT_EQ(vt_test::read_file(dir.file("z.anim")).substr(0, 4), "\x28\xB5\x2F\xFD");
+  EXPECT_EQ(vt_test::read_file(dir.file("g.anim")).substr(0, 2), "\x1F\x8B");
+  // Our encoder's files and those of the real tools alike.
+  ASSERT_TRUE(vt_test::write_file(dir.file("tool.gz"), vt_test::compressed_with("gzip", plain)));
+
+  auto renders = [&](const std::string& name) {
+    RunResult r = animtool({"render", dir.file(name), "--every", "-o", dir.file(name + "%d.png")});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    RunResult t = animtool({"thumbnail", dir.file(name), dir.file(name + "-t.png"), "--size", "16"});
+    EXPECT_EQ(t.exit_code, 0) << t.err;
+    std::string all;
+    for (const char* f : {"1", "2", "3", "-t"}) all += vt_test::read_file(dir.file(name + f + ".png"));
+    return all;
+  };
+  const std::string want = renders("plain.anim");
+  ASSERT_FALSE(want.empty());
+  for (const char* name : {"z.anim", "g.anim", "tool.gz"}) EXPECT_EQ(renders(name), want) << name;
+
+  // compress and decompress give back the very bytes.
+  RunResult c = animtool({"compress", dir.file("plain.anim")});
+  ASSERT_EQ(c.exit_code, 0) << c.err;
+  RunResult d = animtool({"decompress", dir.file("plain.anim.zst"), "-o", dir.file("back.anim")});
+  ASSERT_EQ(d.exit_code, 0) << d.err;
+  EXPECT_EQ(vt_test::read_file(dir.file("back.anim")), plain);
+  expect_single_error_line(animtool({"decompress", dir.file("plain.anim"), "-o", dir.file("x")}),
+                           "not compressed");
+}
+
+TEST(E2eAnimtool, OtherFormatsAreRefusedAndCheckFindsTheFirstProblem) {
+  TempDir dir;
+  const std::string input = dir.file("input");
+  for (const vt_test::ForeignSample& sample : vt_test::foreign_samples()) {
+    ASSERT_TRUE(vt_test::write_file(input, sample.bytes));
+    const std::string line = input + ": " + sample.what + ", not an .anim animation\n";
+    for (const char* command : {"info", "render"}) {
+      RunResult r = animtool({command, input, "-o", dir.file("never.png")});
+      if (std::string(command) == "info") r = animtool({command, input});
+      EXPECT_EQ(r.exit_code, 1) << command;
+      EXPECT_EQ(r.err, "animtool: " + line);
+    }
+    RunResult r = animtool({"check", input});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, line);
+  }
+  EXPECT_FALSE(vt_test::file_exists(dir.file("never.png")));
+
+  // One block fill per frame: frames of 5 bytes after the 6 of the header.
+  const std::string three = vt_test::block_fill_anim({{{0, 0, 40}}, {{1, 1, 100}}, {{2, 2, 200}}});
+  ASSERT_EQ(three.size(), 21u);
+  std::string flipped = three;
+  flipped[11] = char(flipped[11] ^ 0x40);  // frame 2's block code 0xA0 becomes 0xE0
+  vt_test::write_file(dir.file("ok.anim"), three);
+  vt_test::write_file(dir.file("cut.anim"), three.substr(0, 13));
+  vt_test::write_file(dir.file("flipped.anim"), flipped);
+  vt_test::write_file(dir.file("notes.txt"), "Shopping list:\n- milk\n- bread\n");
+  RunResult r = animtool({"check", dir.file("ok.anim"), dir.file("cut.anim"),
+                          dir.file("flipped.anim"), dir.file("notes.txt")});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, dir.file("ok.anim") + ": ok: 3 frames, 24x24\n" + dir.file("cut.anim") +
+                       ": byte 13, frame 2: the file ends inside frame 2\n" +
+                       dir.file("flipped.anim") + ": byte 11, frame 2: code 0xE0 has no meaning " +
+                       "(codes run to 0xAF and 0xFE)\n" + dir.file("notes.txt") +
+                       ": byte 0, frame 1: the records look like text: is this a text file?\n");
+  EXPECT_EQ(animtool({"check", dir.file("ok.anim")}).exit_code, 0);
+  RunResult info = animtool({"info", dir.file("cut.anim")});
+  EXPECT_NE(info.out.find("\ntruncated inside frame 2\n"), std::string::npos) << info.out;
+  EXPECT_EQ(animtool({"info", dir.file("ok.anim")}).out.find("truncated"), std::string::npos);
+}

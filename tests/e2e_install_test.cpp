@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "util/anim_expect.h"
 #include "util/test_util.h"
 
 namespace {
@@ -183,6 +184,8 @@ TEST(E2eInstall, MimeTypeRecognisesTheFilesAndThePlayerOpensThem) {
       {"renamed.bin", demo.substr(0, 4096), true},  // version 2: the header tells
       {"old.bin", v1, false},
       {"near.bin", std::string("ANIM2\x01", 6) + v1, false},  // no zero after ANIM2
+      {"demo.anim.gz", vt_test::compressed_with("gzip", v1), true},  // compressed: the name tells
+      {"demo.anim.zst", vt_test::compressed_with("zstd", v1), true},
   };
   const std::vector<std::string> env = {"XDG_DATA_HOME=" + data.path + "/home",
                                         "XDG_DATA_DIRS=" + data.path, "XDG_CURRENT_DESKTOP=GNOME",
@@ -245,7 +248,8 @@ TEST(E2eInstall, ManualPagesLintCleanAndDocumentEverySwitchAndKey) {
   std::string tool_page = page_text(vt_test::source_path("man/animtool.1"));
   for (const char* item :
        {"info", "render", "encode", "thumbnail", "palette", "--json", "--size", "--frames",
-        "--every", "--raw", "--version", "--alt", "extent", "EXIT STATUS"})
+        "--every", "--raw", "--version", "--alt", "extent", "EXIT STATUS", "check", "compress",
+        "decompress", "--compress", "--level", "truncated"})
     EXPECT_NE(tool_page.find(item), std::string::npos) << item;
 }
 

@@ -224,3 +224,53 @@ TEST(PlayerHeadless, CaptionsFromAPipe) {
     for (int x = 40; x < 200; x++) white += (img.pixel(x, y) & 0xC0C0C0) == 0xC0C0C0;
   EXPECT_GT(white, 20);
 }
+
+TEST(PlayerHeadless, CompressedFilesPlayFrameForFrameLoopAndRestart) {
+  TempDir dir;
+  const std::string three = vt_test::block_fill_anim(kThree);
+  ASSERT_TRUE(vt_test::write_file(dir.file("three.anim"), three));
+  const std::string anim = dir.file("three.anim");
+  // Passes as in LoopsWithAnEmptyFrameBetweenRounds; R at poll 8 blanks in pass 8, and the
+  // passes after it start the decompression again: frame 1, then frame 2 on top.
+  const std::string script =
+      "2 snapshot p2.png\n4 snapshot p4.png\n6 snapshot p6.png\n7 snapshot p7.png\n"
+      "8 press r\n9 snapshot r9.png\n10 snapshot r10.png\n11 snapshot r11.png\n12 quit\n";
+  const std::vector<std::pair<std::string, int>> want = {
+      {"p2.png", 1}, {"p4.png", 3}, {"p6.png", -1}, {"p7.png", 1},
+      {"r9.png", -1}, {"r10.png", 1}, {"r11.png", 2}};
+  for (const char* tool : {"gzip", "zstd"}) {
+    SCOPED_TRACE(tool);
+    // Named without a telling ending: the first bytes decide.
+    ASSERT_TRUE(vt_test::write_file(dir.file("packed"), vt_test::compressed_with(tool, three)));
+    RunResult r = play(dir, {"-res:64x48", "packed"}, script);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    for (const auto& [png, frames] : want)
+      EXPECT_EQ(differing(dir.file(png), expected(anim, 64, 48, frames), 64, 48), 0) << png;
+  }
+  // From a pipe, as a plain file from a pipe: one round.
+  RunResult r = vt_test::run_program(
+      {vt_test::bin_path("vantorel-headless"), "-once", "-res:64x48", "/dev/stdin"}, dir.path,
+      {"VANTOREL_SCRIPT=script.txt"}, vt_test::compressed_with("zstd", three), 60);
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(differing(dir.file("p4.png"), expected(anim, 64, 48, 3), 64, 48), 0);
+}
+
+TEST(PlayerHeadless, OtherFormatsAreRefusedWithWhatTheyAre) {
+  TempDir dir;
+  vt_test::write_file(dir.file("script.txt"), "3 snapshot never.png\n");
+  // A copy of the program in a folder of its own keeps the error log out of the build.
+  std::string bin = dir.file("bin");
+  mkdir(bin.c_str(), 0755);
+  std::filesystem::copy_file(vt_test::bin_path("vantorel-headless"), bin + "/vantorel-headless");
+  for (const vt_test::ForeignSample& sample : vt_test::foreign_samples()) {
+    ASSERT_TRUE(vt_test::write_file(dir.file("input"), sample.bytes));
+    RunResult r = vt_test::run_program({bin + "/vantorel-headless", "-res:64x48", "input"},
+                                       dir.path, {"VANTOREL_SCRIPT=script.txt"}, "", 60);
+    EXPECT_EQ(r.exit_code, 0);  // as for a missing file
+    EXPECT_NE(r.err.find("Can't open animation file '" + dir.path + "/input': it is " +
+                         sample.what + ", not an .anim animation"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(vt_test::file_exists(dir.file("never.png"))) << sample.what;
+  }
+}

@@ -2,7 +2,7 @@
 # runs on machines without OpenGL. Its argument and PNG handling is a library of its own, which
 # the fuzz targets link too.
 add_library(vt_animtool STATIC ${CMAKE_SOURCE_DIR}/tools/animtool_args.cpp
-            ${CMAKE_SOURCE_DIR}/tools/animtool_io.cpp)
+            ${CMAKE_SOURCE_DIR}/tools/animtool_io.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_check.cpp)
 target_link_libraries(vt_animtool PUBLIC Vantorel::vantorel_static PkgConfig::PNG)
 target_include_directories(vt_animtool PUBLIC ${CMAKE_SOURCE_DIR})
 add_executable(animtool ${CMAKE_SOURCE_DIR}/tools/animtool.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_raw.cpp)

@@ -11,9 +11,12 @@
 
 #include "anim/canvas.h"
 #include "anim/decode.h"
+#include "anim/compressed.h"
 #include "anim/encode.h"
+#include "anim/format.h"
 #include "anim/palette.h"
 #include "tools/animtool_args.h"
+#include "tools/animtool_check.h"
 #include "tools/animtool_io.h"
 #include "tools/animtool_raw.h"
 
@@ -29,6 +32,11 @@ const char* const main_help =
     "  encode   make a file from a sequence of PNG images\n"
     "  palette  write the palette as a JASC-PAL file\n"
     "  thumbnail  write a small preview picture of a file\n"
+    "  check    read files to the end and report the first problem in each\n"
+    "  compress   write a gzip- or zstd-compressed copy of a file\n"
+    "  decompress write a plain copy of a compressed file\n"
+    "\n"
+    "Every command reads gzip- and zstd-compressed files (.anim.gz, .anim.zst) as they are.\n"
     "\n"
     "'animtool COMMAND --help' describes each command; 'animtool --version' prints the version.\n";
 
@@ -52,15 +60,19 @@ const char* const info_help =
     "Prints the version, the file size, the number of frames, how often each code occurs, and per\n"
     "frame the pixels drawn, the bytes used and the bounding box of the pixels (x0,y0-x1,y1).\n"
     "The extent is the smallest WxH picture that holds every pixel the file draws.\n"
+    "A file cut short says \"truncated inside frame N\".\n"
     "  --json  the same as one JSON object\n";
 
 const char* const encode_help =
-    "Usage: animtool encode [--version 1|2] -o OUT.anim FRAME.png...\n"
-    "       animtool encode [--version 1|2] --raw WxH -o OUT.anim -\n"
+    "Usage: animtool encode [--version 1|2] [--compress zstd|gzip [--level N]] -o OUT.anim "
+    "FRAME.png...\n"
+    "       animtool encode [--version 1|2] [--compress ...] --raw WxH -o OUT.anim -\n"
     "Quantises every PNG (any colour type; alpha is ignored) to the palette and appends it as a\n"
     "frame. All frames must have the first one's size, at most 2048x2048. OUT is replaced only\n"
     "when every frame was read.\n"
     "  --version N  file version, 1 or 2 (default 2)\n"
+    "  --compress zstd|gzip  store the file compressed (every reader opens it as it is)\n"
+    "  --level N    compression level: zstd 1 to 22 (default 19), gzip 1 to 9 (default 9)\n"
     "  --raw WxH    read raw RGB frames of WxH (3 bytes a pixel, rows top first) from standard\n"
     "               input, given as -, until it ends, e.g. from ffmpeg -f rawvideo -pix_fmt rgb24\n"
     "  -o OUT       output .anim file\n";
@@ -71,6 +83,26 @@ const char* const thumbnail_help =
     "file) at the file's extent, scaled down to fit in NxN with its aspect ratio kept.\n"
     "  --size N  largest width and height, 1 to 8192 (default 256); smaller pictures keep their\n"
     "            size\n";
+
+const char* const check_help =
+    "Usage: animtool check FILE...\n"
+    "Reads each file to its end and prints either \"FILE: ok: N frames, WxH\" or the first\n"
+    "problem with its byte offset (in the decompressed bytes) and frame: a code with no meaning,\n"
+    "a block or record outside 2048x2048, a file that ends inside a frame, a version 1 file whose\n"
+    "records look like text, damaged compressed data. Exit status 1 if any file has a problem.\n";
+
+const char* const compress_help =
+    "Usage: animtool compress FILE [--compress zstd|gzip] [--level N] [-o OUT]\n"
+    "Writes FILE compressed; FILE itself is kept. The players and animtool read the result as\n"
+    "they read FILE.\n"
+    "  --compress zstd|gzip  the compression (default zstd)\n"
+    "  --level N    zstd 1 to 22 (default 19), gzip 1 to 9 (default 9)\n"
+    "  -o OUT       output file (default FILE.zst or FILE.gz)\n";
+
+const char* const decompress_help =
+    "Usage: animtool decompress FILE [-o OUT]\n"
+    "Writes the plain .anim file inside a gzip- or zstd-compressed FILE; FILE itself is kept.\n"
+    "  -o OUT  output file (default FILE without its .gz or .zst)\n";
 
 const char* const palette_help =
     "Usage: animtool palette [--alt] -o FILE.pal\n"
@@ -109,7 +141,7 @@ std::string write_rgb_png(const std::string& path, int width, int height,
 
 AnimFile open_for_reading(const std::string& path) {
   AnimFile anim = anim_open(path.c_str());
-  if (!anim.file) fail(path + ": " + reason(anim.open_errno));
+  if (!anim.file) fail(path + ": " + (anim.refused ? anim.refused : reason(anim.open_errno)));
   return anim;
 }
 
@@ -132,7 +164,7 @@ AnimSink extent_sink(Extent* extent) {
   sink.user = extent;
   sink.pixel = [](void* u, int x, int y, int) { static_cast<Extent*>(u)->add(x, y, 1); };
   sink.block = [](void* u, int x, int y, const unsigned char*) {
-    static_cast<Extent*>(u)->add(x, y, 8);
+    static_cast<Extent*>(u)->add(x, y, ANIM_BLOCK_SIDE);
   };
   return sink;
 }
@@ -246,7 +278,9 @@ struct FrameInfo {
 struct InfoSink {
   FrameInfo frame;
   Extent extent;
-  long codes[17] = {};  // 0..3 unused, 4..10 block kinds, 11 single points, 12 skipped bytes
+  // By block kind, then the slots of single points and skipped bytes (the low ones unused).
+  enum { POINTS = ANIM_KIND_FILL + 1, SKIPPED, SLOTS };
+  long codes[SLOTS] = {};
   void add(int x, int y, long n, int w) {
     if (frame.pixels == 0) {
       frame.x0 = x, frame.y0 = y, frame.x1 = x + w - 1, frame.y1 = y + w - 1;
@@ -307,17 +341,19 @@ int command_info(int argc, char** argv) {
   sink.user = &info;
   sink.pixel = [](void* u, int x, int y, int) { static_cast<InfoSink*>(u)->add(x, y, 1, 1); };
   sink.block = [](void* u, int x, int y, const unsigned char*) {
-    static_cast<InfoSink*>(u)->add(x, y, 64, 8);
+    static_cast<InfoSink*>(u)->add(x, y, ANIM_BLOCK_PIXELS, ANIM_BLOCK_SIDE);
   };
   sink.code = [](void* u, int code) {
     InfoSink* s = static_cast<InfoSink*>(u);
-    s->codes[code < 0x40 ? 11 : code >= 0xB0 ? 12 : code >> 4]++;
+    s->codes[code <= ANIM_CODE_POINT_LAST     ? InfoSink::POINTS
+             : code >= ANIM_CODE_UNUSED_FIRST ? InfoSink::SKIPPED
+                                              : code >> ANIM_KIND_SHIFT]++;
   };
   // The totals head the report but are known only at the end: the frame lines wait in a
   // temporary file meanwhile, so memory stays flat whatever the length, and pipes work too.
   FILE* spool = std::tmpfile();
   if (!spool) fail("info: cannot make a temporary file (" + reason(errno ? errno : EIO) + ")");
-  long frames = 0;
+  long frames = 0, truncated = 0;
   for (;;) {
     long long start = anim.offset;
     info.frame = FrameInfo();
@@ -326,20 +362,31 @@ int command_info(int argc, char** argv) {
     // The call after the last frame of a file reads nothing; it is no frame of the file.
     if (info.frame.bytes == 0 && anim_at_end(&anim)) break;
     print_frame(spool, args.json, ++frames, info.frame);
+    // A version 2 frame ends at its end byte, before the end of the file is seen; a frame that
+    // met the end of the file (or damaged compressed data) was cut short.
+    if (anim.version == 2 && anim_at_end(&anim)) truncated = frames;
   }
   long long file_size = anim.offset;
+  const char* compressed = anim.compression == ANIM_GZIP   ? "gzip"
+                           : anim.compression == ANIM_ZSTD ? "zstd"
+                                                           : nullptr;
+  if (anim.version == 1 && file_size % ANIM_RECORD_SIZE != 0) truncated = frames;
   anim_close(anim);
   if (std::ferror(spool) || std::fflush(spool) != 0)
     fail("info: temporary file: write error (" + reason(errno ? errno : EIO) + ")");
 
   const char* names[] = {"points", "kind4", "kind5",  "kind6",  "kind7",
                          "kind8",  "kind9", "kind10", "skipped"};
-  const int slots[] = {11, 4, 5, 6, 7, 8, 9, 10, 12};
+  const int slots[] = {InfoSink::POINTS, ANIM_KIND_FULL,   ANIM_KIND_PAL16,
+                       ANIM_KIND_PAL4,   ANIM_KIND_TWO,    ANIM_KIND_PAL8,
+                       ANIM_KIND_SPARSE, ANIM_KIND_FILL,   InfoSink::SKIPPED};
   if (args.json) {
     std::printf("{\"file\": %s, \"version\": %d, \"bytes\": %lld, \"frames\": %ld",
                 json_string(path).c_str(), anim.version, file_size, frames);
     std::printf(", \"extent\": {\"width\": %d, \"height\": %d}", info.extent.width,
                 info.extent.height);
+    if (truncated) std::printf(", \"truncated_inside_frame\": %ld", truncated);
+    if (compressed) std::printf(", \"compression\": \"%s\"", compressed);
     if (anim.version == 2) {
       std::printf(", \"codes\": {");
       for (int i = 0; i < 9; i++)
@@ -351,6 +398,8 @@ int command_info(int argc, char** argv) {
     std::printf("file: %s\nversion: %d\nbytes: %lld\nframes: %ld\n", path.c_str(), anim.version,
                 file_size, frames);
     std::printf("extent: %s\n", extent_text(info.extent).c_str());
+    if (truncated) std::printf("truncated inside frame %ld\n", truncated);
+    if (compressed) std::printf("compression: %s (bytes above are the decompressed ones)\n", compressed);
     if (anim.version == 2) {
       std::printf("codes:");
       for (int i = 0; i < 9; i++) std::printf(" %s %ld", names[i], info.codes[slots[i]]);
@@ -368,9 +417,33 @@ int command_info(int argc, char** argv) {
 
 // ---- encode ----------------------------------------------------------------------------------
 
+// Reads --compress and --level: *compression stays ANIM_PLAIN without --compress unless
+// zstd_by_default. Names the compressions this build lacks.
+void parse_compression(const std::string& command, const Args& args, bool zstd_by_default,
+                       int* compression, int* level) {
+  *compression = zstd_by_default ? ANIM_ZSTD : ANIM_PLAIN;
+  if (args.compress == "zstd")
+    *compression = ANIM_ZSTD;
+  else if (args.compress == "gzip")
+    *compression = ANIM_GZIP;
+  else if (!args.compress.empty())
+    fail(command + ": bad compression '" + args.compress + "' (expected zstd or gzip)");
+  if (!args.level.empty()) {
+    long top = *compression == ANIM_ZSTD ? 22 : 9, value = 0;
+    if (*compression == ANIM_PLAIN) fail(command + ": --level goes with --compress zstd|gzip");
+    if (!parse_int(args.level, 1, top, &value))
+      fail(command + ": bad level '" + args.level + "' (expected 1 to " + std::to_string(top) +
+           " for " + args.compress + ")");
+    *level = int(value);
+  }
+  if (!anim_compression_available(*compression))
+    fail(command + ": this build cannot write " +
+         (*compression == ANIM_ZSTD ? "zstd" : "gzip") + "-compressed files");
+}
+
 // Raw frames from standard input, through a temporary beside OUT that replaces it only when the
 // input ended on a frame boundary.
-int encode_raw(const Args& args, int version) {
+int encode_raw(const Args& args, int version, int compression, int level) {
   long width = 0, height = 0;
   if (!parse_size(args.raw, ANIM_MAX_SIZE, &width, &height))
     fail("encode: bad raw size '" + args.raw + "' (expected WxH, each 1 to 2048, e.g. 640x480)");
@@ -380,7 +453,8 @@ int encode_raw(const Args& args, int version) {
   int frames = 0;
   std::string stream_error;
   std::string error = replace_file(args.output, [&](const std::string& temp) {
-    stream_error = raw_encode_stream(stdin, int(width), int(height), version, temp, &frames);
+    stream_error = raw_encode_stream(stdin, int(width), int(height), version, compression, level,
+                                     temp, &frames);
     return stream_error;
   });
   if (stream_error.compare(0, 14, "standard input") == 0) fail("encode: " + stream_error);
@@ -391,12 +465,14 @@ int encode_raw(const Args& args, int version) {
 }
 
 int command_encode(int argc, char** argv) {
-  Args args = parse("encode", argc, argv, encode_help, {"o", "version", "raw"});
+  Args args = parse("encode", argc, argv, encode_help, {"o", "version", "raw", "compress", "level"});
   long version = 2;
   if (!args.version.empty() && !parse_int(args.version, 1, 2, &version))
     fail("encode: bad version '" + args.version + "' (expected 1 or 2)");
+  int compression = ANIM_PLAIN, level = 0;
+  parse_compression("encode", args, false, &compression, &level);
   if (args.output.empty()) fail("encode: -o OUT.anim is required (see animtool encode --help)");
-  if (!args.raw.empty()) return encode_raw(args, int(version));
+  if (!args.raw.empty()) return encode_raw(args, int(version), compression, level);
   if (args.positional.empty())
     fail("encode: give at least one FRAME.png (see animtool encode --help)");
 
@@ -419,7 +495,8 @@ int command_encode(int argc, char** argv) {
     std::string error = png_read_rgb_file(frame_path, ANIM_MAX_SIZE, &image);
     if (!error.empty()) give_up(frame_path + ": " + error);
     if (!rec.file) {
-      rec = anim_writer_open_size(part.c_str(), int(version), image.width, image.height);
+      rec = anim_writer_open_compressed(part.c_str(), int(version), image.width, image.height,
+                                        compression, level);
       if (!rec.file) give_up(args.output + ": " + reason(rec.open_errno));
       index.resize(size_t(image.width) * image.height);
     } else if (image.width != rec.width || image.height != rec.height) {
@@ -561,6 +638,75 @@ int command_palette(int argc, char** argv) {
   return 0;
 }
 
+// ---- check, compress, decompress ------------------------------------------------------------
+
+int command_check(int argc, char** argv) {
+  Args args = parse("check", argc, argv, check_help, {});
+  if (args.positional.empty()) fail("check: give at least one FILE (see animtool check --help)");
+  int status = 0;
+  for (const std::string& path : args.positional) {
+    AnimFile anim = anim_open(path.c_str());
+    if (!anim.file) {
+      std::printf("%s: %s\n", path.c_str(), anim.refused ? anim.refused : reason(anim.open_errno).c_str());
+      status = 1;
+      continue;
+    }
+    CheckReport report = animtool_check(&anim);
+    anim_close(anim);
+    if (report.problem.empty()) {
+      std::printf("%s: ok: %ld frame%s, %dx%d\n", path.c_str(), report.frames,
+                  report.frames == 1 ? "" : "s", report.width, report.height);
+    } else {
+      std::printf("%s: byte %lld, frame %ld: %s\n", path.c_str(), report.offset, report.frame,
+                  report.problem.c_str());
+      status = 1;
+    }
+  }
+  return status;
+}
+
+// compress (pack true) and decompress: the .anim bytes of the input, written through a temporary
+// beside the output that replaces it only when complete.
+int command_compress(int argc, char** argv, bool pack) {
+  const std::string command = pack ? "compress" : "decompress";
+  Args args = pack ? parse(command, argc, argv, compress_help, {"o", "compress", "level"})
+                   : parse(command, argc, argv, decompress_help, {"o"});
+  if (args.positional.size() != 1)
+    fail(command + ": give exactly one FILE (see animtool " + command + " --help)");
+  int compression = ANIM_PLAIN, level = 0;
+  if (pack) parse_compression(command, args, true, &compression, &level);
+  const std::string& path = args.positional[0];
+  std::string out = args.output;
+  if (out.empty()) {
+    auto ends = [&](const std::string& tail) {
+      return path.size() > tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    if (pack)
+      out = path + (compression == ANIM_ZSTD ? ".zst" : ".gz");
+    else if (ends(".gz"))
+      out = path.substr(0, path.size() - 3);
+    else if (ends(".zst"))
+      out = path.substr(0, path.size() - 4);
+    else
+      fail(command + ": " + path + " has no .gz or .zst ending: give -o OUT");
+  }
+  AnimFile anim = open_for_reading(path);
+  if (!pack && anim.compression == ANIM_PLAIN)
+    fail(command + ": " + path + ": not compressed (a plain .anim file already)");
+  std::string error = replace_file(out, [&](const std::string& temp) -> std::string {
+    FILE* raw = std::fopen(temp.c_str(), "wb");
+    if (!raw) return reason(errno ? errno : EIO);
+    FILE* to = pack ? anim_compressing(raw, compression, level) : raw;
+    std::string copy_error = animtool_copy_anim(&anim, to);
+    if (std::fclose(to) != 0 && copy_error.empty())
+      copy_error = "write error (" + reason(errno ? errno : EIO) + ")";
+    return copy_error;
+  });
+  anim_close(anim);
+  if (!error.empty()) fail(command + ": " + (error.find("compressed data") != std::string::npos ? path : out) + ": " + error);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -585,5 +731,8 @@ int main(int argc, char** argv) {
   if (command == "encode") return command_encode(argc - 2, argv + 2);
   if (command == "palette") return command_palette(argc - 2, argv + 2);
   if (command == "thumbnail") return command_thumbnail(argc - 2, argv + 2);
+  if (command == "check") return command_check(argc - 2, argv + 2);
+  if (command == "compress") return command_compress(argc - 2, argv + 2, true);
+  if (command == "decompress") return command_compress(argc - 2, argv + 2, false);
   fail("unknown command '" + command + "' (see animtool --help)");
 }

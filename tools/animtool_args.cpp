@@ -36,6 +36,10 @@ bool animtool_parse_args(const std::string& command, int argc, char** argv,
       if (!value(&args->frames)) return false;
     } else if (a == "--version" && accepts("version")) {
       if (!value(&args->version)) return false;
+    } else if (a == "--compress" && accepts("compress")) {
+      if (!value(&args->compress)) return false;
+    } else if (a == "--level" && accepts("level")) {
+      if (!value(&args->level)) return false;
     } else if (a == "--raw" && accepts("raw")) {
       if (!value(&args->raw)) return false;
     } else if (a == "--raw" && accepts("raw_out")) {

@@ -14,12 +14,15 @@ struct Args {
   std::string frames;
   std::string version;
   std::string raw;        // encode --raw: WxH of the raw frames on standard input
+  std::string compress;   // --compress zstd|gzip
+  std::string level;      // --level N
   bool raw_out = false;   // render --raw: raw frames to standard output
   bool every = false, json = false, alt = false;
   bool help = false;  // --help or -h came before any error
 };
 
-// Reads the options a command accepts ("o", "size", "frames", "version", "raw" take a value;
+// Reads the options a command accepts ("o", "size", "frames", "version", "raw", "compress",
+// "level" take a value;
 // "every", "json", "alt", "raw_out" (spelt --raw) are switches). A lone "-" is positional. Stops at --help (args->help) or at the first error, which it
 // describes in *error (naming the command) and returns false.
 bool animtool_parse_args(const std::string& command, int argc, char** argv,

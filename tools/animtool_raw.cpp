@@ -47,12 +47,13 @@ void raw_binary_stdio() {
 #endif
 }
 
-std::string raw_encode_stream(FILE* in, int width, int height, int version,
-                              const std::string& path, int* frames) {
+std::string raw_encode_stream(FILE* in, int width, int height, int version, int compression,
+                              int level, const std::string& path, int* frames) {
   *frames = 0;
   const size_t frame_bytes = size_t(width) * size_t(height) * 3;
   std::vector<unsigned char> rgb(frame_bytes), index(size_t(width) * size_t(height));
-  AnimFile rec = anim_writer_open_size(path.c_str(), version, width, height);
+  AnimFile rec =
+      anim_writer_open_compressed(path.c_str(), version, width, height, compression, level);
   if (!rec.file) return strerror(rec.open_errno ? rec.open_errno : EIO);
   Progress progress = progress_start("encode");
   std::string error;

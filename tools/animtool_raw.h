@@ -11,11 +11,12 @@
 void raw_binary_stdio();
 
 // Encodes the frames read from `in` until it ends into a new ANIM file at path (created or
-// truncated), width x height, version 1 or 2. Returns "" or the reason: input errors (a short last
+// truncated), width x height, version 1 or 2, stored with an AnimCompression at a level (0: its
+// default). Returns "" or the reason: input errors (a short last
 // frame, named; no frames at all) begin with "standard input", output errors do not. *frames
 // receives the number of frames written.
-std::string raw_encode_stream(FILE* in, int width, int height, int version,
-                              const std::string& path, int* frames);
+std::string raw_encode_stream(FILE* in, int width, int height, int version, int compression,
+                              int level, const std::string& path, int* frames);
 
 // One line "<what>: N frames, F frames/s" kept up to date on standard error, only while it is a
 // terminal and only once the run has lasted a moment; finished with a line feed.

@@ -10,6 +10,7 @@
 #include "anim/decode.h"
 #include "anim/palette.h"
 #include "util/gl_context.h"
+#include "util/test_util.h"
 
 namespace vt_test {
 
@@ -60,6 +61,36 @@ std::vector<uint32_t> canvas_colours_after(const std::string& path, int w, int h
   std::vector<uint32_t> out(index.size());
   for (std::size_t i = 0; i < index.size(); i++) out[i] = colour[index[i]];
   return out;
+}
+
+const std::vector<ForeignSample>& foreign_samples() {
+  static const std::vector<ForeignSample> samples = [] {
+    std::string pe(256, '\0');
+    pe[0] = 'M', pe[1] = 'Z', pe[60] = char(0x80);
+    pe.replace(0x80, 4, std::string("PE\0\0", 4));
+    std::string tail(40, '\x01');
+    return std::vector<ForeignSample>{
+        {std::string("\x89PNG\r\n\x1a\n", 8) + tail, "a PNG image"},
+        {"GIF89a" + tail, "a GIF image"},
+        {"\xFF\xD8\xFF\xE0" + tail, "a JPEG image"},
+        {std::string("RIFF\x10\0\0\0WEBPVP8L", 16) + tail, "a WebP image"},
+        {std::string("RIFF\x10\0\0\0WAVEfmt ", 16) + tail, "a WAV sound"},
+        {std::string("PK\x03\x04\x14\0", 6) + tail, "a ZIP archive"},
+        {"%PDF-1.7\n" + tail, "a PDF document"},
+        {"\x7F" "ELF\x02\x01\x01" + tail, "an ELF program"},
+        {pe, "a Windows program"},
+        {"  <!DOCTYPE html>\n<html>" + tail, "an HTML document"},
+        {"<?xml version=\"1.0\"?>" + tail, "an XML document"},
+        {"\x1A\x45\xDF\xA3\x9F\x42\x86\x81\x01\x42\x82\x84webm" + tail, "a WebM video"},
+        {std::string("\0\0\0\x20" "ftypisom", 12) + tail, "an MP4 video"},
+    };
+  }();
+  return samples;
+}
+
+std::string compressed_with(const std::string& tool, const std::string& bytes) {
+  RunResult r = run_program({"/usr/bin/" + tool, "-c"}, "", {}, bytes, 60);
+  return r.exit_code == 0 ? r.out : std::string();
 }
 
 }  // namespace vt_test

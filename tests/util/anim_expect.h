@@ -27,4 +27,13 @@ std::vector<unsigned char> canvas_after(const std::string& path, int w, int h, i
 // The same picture in the colours GL draws, top row first.
 std::vector<uint32_t> canvas_colours_after(const std::string& path, int w, int h, int frames);
 
+// The first bytes of files of other common formats and what the readers call each: "a PNG image".
+struct ForeignSample {
+  std::string bytes, what;
+};
+const std::vector<ForeignSample>& foreign_samples();
+
+// The file's bytes through gzip -c or zstd -c (the real tools), for compressed-file tests.
+std::string compressed_with(const std::string& tool, const std::string& bytes);
+
 }  // namespace vt_test

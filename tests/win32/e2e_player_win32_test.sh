@@ -90,6 +90,16 @@ status=$?
 [ $status -eq 1 ] && [ "${message%$'\r'}" = "animtool: bad.png: not a PNG file" ] ||
   fail "bad PNG: status $status, message '$message'"
 [ ! -e "$work/x.anim" ] || fail "a failed encode left x.anim behind"
+# Another format is named for what it is; so is a compressed file, which this build cannot read.
+cp "$work/r.png" "$work/picture.anim"
+gzip -c "$source/assets/demo.anim" >"$work/demo.anim.gz"
+for case in "picture.anim|a PNG image, not an .anim animation" \
+            "demo.anim.gz|a gzip-compressed file, which this build cannot read"; do
+  message=$(cd "$work" && wine "$tool" info "${case%%|*}" 2>&1 </dev/null)
+  status=$?
+  [ $status -eq 1 ] && [ "${message%$'\r'}" = "animtool: ${case%%|*}: ${case#*|}" ] ||
+    fail "${case%%|*}: status $status, message '$message'"
+done
 if [ -n "$linux_build" ] && [ -x "$linux_build/animtool" ]; then
   "$linux_build/animtool" encode -o "$work/linux.anim" "$work/r.png" >/dev/null &&
     cmp -s "$work/linux.anim" "$work/e.anim" || fail "Windows and Linux animtool disagree"

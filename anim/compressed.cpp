@@ -1,0 +1,447 @@
+// gzip and zstd streams for .anim files over fopencookie: the decoder and the recorder keep using
+// one buffered FILE*, whatever the file's compression. Which libraries a build has comes from CMake
+// (VT_HAVE_ZLIB, VT_HAVE_ZSTD); without fopencookie (Windows, the browser) there are none of these
+// streams and compressed files are refused with a message instead.
+#include "anim/compressed.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "anim/anim_file.h"
+
+#if defined(__GLIBC__)
+#define VT_HAVE_COOKIES 1
+#else
+#define VT_HAVE_COOKIES 0
+#undef VT_HAVE_ZLIB
+#undef VT_HAVE_ZSTD
+#endif
+
+#if VT_HAVE_ZLIB
+#include <zlib.h>
+#endif
+#if VT_HAVE_ZSTD
+#include <zstd.h>
+#endif
+
+int anim_compression_of(const unsigned char* head, size_t len) {
+  if (len >= 2 && head[0] == 0x1F && head[1] == 0x8B) return ANIM_GZIP;
+  if (len >= 4 && std::memcmp(head, "\x28\xB5\x2F\xFD", 4) == 0) return ANIM_ZSTD;
+  return ANIM_PLAIN;
+}
+
+bool anim_stream_cookies() { return VT_HAVE_COOKIES; }
+
+bool anim_stream_can(int compression) {
+  if (compression == ANIM_PLAIN) return true;
+#if VT_HAVE_ZLIB
+  if (compression == ANIM_GZIP) return true;
+#endif
+#if VT_HAVE_ZSTD
+  if (compression == ANIM_ZSTD) return true;
+#endif
+  return false;
+}
+
+#if !VT_HAVE_COOKIES
+
+FILE* anim_decompressing(FILE*, int, const unsigned char*, size_t) { return nullptr; }
+FILE* anim_compressing(FILE*, int, int) { return nullptr; }
+FILE* anim_replaying(FILE*, const unsigned char*, size_t) { return nullptr; }
+
+#else
+
+namespace {
+
+constexpr size_t kChunk = 1 << 16;
+
+// Every stream's state is on this list while the stream is open. A program may end without
+// closing its file (the player does on "-once"), as it may with any FILE; kept on the list, that
+// state is still reachable at the end, like the FILE itself, and leak checkers leave it alone.
+struct Linked {
+  Linked* prev = nullptr;
+  Linked* next = nullptr;
+};
+Linked* open_streams = nullptr;
+
+void link(Linked* l) {
+  l->next = open_streams;
+  if (open_streams) open_streams->prev = l;
+  open_streams = l;
+}
+
+void unlink(Linked* l) {
+  if (l->prev) l->prev->next = l->next;
+  else open_streams = l->next;
+  if (l->next) l->next->prev = l->prev;
+}
+
+// ---- bytes given back before a pipe ------------------------------------------------------------
+
+struct Replay : Linked {
+  FILE* raw;
+  std::vector<unsigned char> prefix;
+  size_t taken = 0;
+  long long pos = 0;
+};
+
+ssize_t replay_read(void* cookie, char* buf, size_t size) {
+  Replay* r = static_cast<Replay*>(cookie);
+  size_t n = 0;
+  while (n < size && r->taken < r->prefix.size()) buf[n++] = char(r->prefix[r->taken++]);
+  if (n < size) {
+    n += std::fread(buf + n, 1, size - n, r->raw);
+    if (n == 0 && std::ferror(r->raw)) return -1;
+  }
+  r->pos += (long long)n;
+  return ssize_t(n);
+}
+
+// Only "where am I": a pipe goes nowhere else.
+int replay_seek(void* cookie, off64_t* offset, int whence) {
+  Replay* r = static_cast<Replay*>(cookie);
+  long long target = whence == SEEK_SET ? *offset : whence == SEEK_CUR ? r->pos + *offset : -1;
+  if (target != r->pos) {
+    errno = ESPIPE;
+    return -1;
+  }
+  *offset = r->pos;
+  return 0;
+}
+
+int replay_close(void* cookie) {
+  Replay* r = static_cast<Replay*>(cookie);
+  int result = std::fclose(r->raw);
+  unlink(r);
+  delete r;
+  return result;
+}
+
+// ---- decompressing -----------------------------------------------------------------------------
+
+struct Inflow : Linked {
+  FILE* raw;
+  int compression;
+  std::vector<unsigned char> prefix;  // bytes of raw's start that a pipe already gave
+  size_t prefix_taken = 0;
+  std::vector<unsigned char> in = std::vector<unsigned char>(kChunk);
+  size_t in_pos = 0, in_len = 0;
+  bool raw_done = false, ended = false;
+  long long pos = 0;  // decompressed bytes handed out
+#if VT_HAVE_ZLIB
+  z_stream z{};
+  bool z_open = false;
+#endif
+#if VT_HAVE_ZSTD
+  ZSTD_DStream* zs = nullptr;
+  size_t zstd_hint = 0;  // 0 when the last frame was complete
+#endif
+};
+
+// Refills the input buffer; false when raw has nothing more.
+bool fill(Inflow* s) {
+  if (s->in_pos < s->in_len) return true;
+  s->in_pos = s->in_len = 0;
+  while (s->in_len < s->in.size() && s->prefix_taken < s->prefix.size())
+    s->in[s->in_len++] = s->prefix[s->prefix_taken++];
+  if (s->in_len == 0 && !s->raw_done) {
+    s->in_len = std::fread(s->in.data(), 1, s->in.size(), s->raw);
+    if (s->in_len == 0) s->raw_done = true;
+  }
+  return s->in_len > 0;
+}
+
+bool start(Inflow* s) {
+  s->in_pos = s->in_len = 0;
+  s->raw_done = s->ended = false;
+  s->pos = 0;
+#if VT_HAVE_ZLIB
+  if (s->compression == ANIM_GZIP) {
+    if (s->z_open) inflateEnd(&s->z);
+    s->z = z_stream{};
+    s->z_open = inflateInit2(&s->z, 15 + 16) == Z_OK;  // gzip wrapper only
+    return s->z_open;
+  }
+#endif
+#if VT_HAVE_ZSTD
+  if (s->compression == ANIM_ZSTD) {
+    if (!s->zs) s->zs = ZSTD_createDStream();
+    s->zstd_hint = 0;
+    return s->zs && !ZSTD_isError(ZSTD_DCtx_reset(s->zs, ZSTD_reset_session_only));
+  }
+#endif
+  return false;
+}
+
+// Up to size decompressed bytes; 0 at the end, -1 on damaged data, a read error, or data that
+// stops short of its own end (which must not pass for a whole file).
+ssize_t inflow_produce(Inflow* s, unsigned char* out, size_t size) {
+  size_t made = 0;
+  while (made < size && !s->ended) {
+    // The decompressor is called even without input: it may still hold output.
+    bool have = fill(s);
+    size_t made_before = made;
+    bool incomplete = false;
+#if VT_HAVE_ZLIB
+    if (s->compression == ANIM_GZIP) {
+      s->z.next_in = s->in.data() + s->in_pos;
+      s->z.avail_in = unsigned(s->in_len - s->in_pos);
+      s->z.next_out = out + made;
+      s->z.avail_out = unsigned(size - made);
+      int rc = inflate(&s->z, Z_NO_FLUSH);
+      s->in_pos = s->in_len - s->z.avail_in;
+      made = size - s->z.avail_out;
+      if (rc == Z_STREAM_END) {
+        // gzip allows members one after another (cat a.gz b.gz); anything else after the end
+        // is ignored, as gzip itself ignores trailing zeros.
+        if (fill(s) && s->in[s->in_pos] == 0x1F)
+          inflateReset(&s->z);
+        else
+          s->ended = true;
+        continue;
+      }
+      if (rc != Z_OK && rc != Z_BUF_ERROR) {
+        s->pos += (long long)made;
+        return made ? ssize_t(made) : -1;
+      }
+      incomplete = true;  // inside a member until its end is seen
+    }
+#endif
+#if VT_HAVE_ZSTD
+    if (s->compression == ANIM_ZSTD) {
+      ZSTD_inBuffer in = {s->in.data(), s->in_len, s->in_pos};
+      ZSTD_outBuffer o = {out, size, made};
+      size_t rc = ZSTD_decompressStream(s->zs, &o, &in);
+      s->in_pos = in.pos;
+      made = o.pos;
+      if (ZSTD_isError(rc)) {
+        s->pos += (long long)made;
+        return made ? ssize_t(made) : -1;
+      }
+      // With no input left, zstd asks for the next frame's header: only a call that moved
+      // tells whether the data stopped inside a frame.
+      if (in.pos != in.size || o.pos != made_before || in.size != 0) s->zstd_hint = rc;
+      incomplete = s->zstd_hint != 0;
+    }
+#endif
+    if (!have && made == made_before) {
+      if (incomplete || std::ferror(s->raw)) {
+        s->pos += (long long)made;
+        return made ? ssize_t(made) : -1;
+      }
+      s->ended = true;
+    }
+  }
+  s->pos += (long long)made;
+  return ssize_t(made);
+}
+
+ssize_t inflow_read(void* cookie, char* buf, size_t size) {
+  return inflow_produce(static_cast<Inflow*>(cookie), reinterpret_cast<unsigned char*>(buf), size);
+}
+
+// Forward by decompressing and dropping; back by starting over from the file's first byte.
+int inflow_seek(void* cookie, off64_t* offset, int whence) {
+  Inflow* s = static_cast<Inflow*>(cookie);
+  long long target = whence == SEEK_SET ? *offset : whence == SEEK_CUR ? s->pos + *offset : -1;
+  if (target < 0) {
+    errno = EINVAL;
+    return -1;
+  }
+  if (target < s->pos) {
+    if (!s->prefix.empty() || std::fseek(s->raw, 0, SEEK_SET) != 0) {
+      errno = ESPIPE;
+      return -1;
+    }
+    std::clearerr(s->raw);
+    if (!start(s)) return -1;
+  }
+  unsigned char scratch[4096];
+  while (s->pos < target) {
+    size_t want = size_t(target - s->pos < (long long)sizeof scratch ? target - s->pos
+                                                                      : (long long)sizeof scratch);
+    ssize_t got = inflow_produce(s, scratch, want);
+    if (got <= 0) break;  // past the end stays at the end, as for a file
+  }
+  *offset = s->pos;
+  return 0;
+}
+
+int inflow_close(void* cookie) {
+  Inflow* s = static_cast<Inflow*>(cookie);
+#if VT_HAVE_ZLIB
+  if (s->z_open) inflateEnd(&s->z);
+#endif
+#if VT_HAVE_ZSTD
+  if (s->zs) ZSTD_freeDStream(s->zs);
+#endif
+  int result = std::fclose(s->raw);
+  unlink(s);
+  delete s;
+  return result;
+}
+
+// ---- compressing -------------------------------------------------------------------------------
+
+struct Outflow : Linked {
+  FILE* raw;
+  int compression;
+  bool failed = false;
+  std::vector<unsigned char> out = std::vector<unsigned char>(kChunk);
+#if VT_HAVE_ZLIB
+  z_stream z{};
+#endif
+#if VT_HAVE_ZSTD
+  ZSTD_CCtx* zc = nullptr;
+#endif
+};
+
+bool put(Outflow* s, size_t n) {
+  if (n && std::fwrite(s->out.data(), 1, n, s->raw) != n) s->failed = true;
+  return !s->failed;
+}
+
+// Feeds data (finishing the compressed stream when last) and writes what comes out.
+bool outflow_push(Outflow* s, const unsigned char* data, size_t size, bool last) {
+#if VT_HAVE_ZLIB
+  if (s->compression == ANIM_GZIP) {
+    s->z.next_in = const_cast<unsigned char*>(data);
+    s->z.avail_in = unsigned(size);
+    for (;;) {
+      s->z.next_out = s->out.data();
+      s->z.avail_out = unsigned(s->out.size());
+      int rc = deflate(&s->z, last ? Z_FINISH : Z_NO_FLUSH);
+      if (rc == Z_STREAM_ERROR) return false;
+      if (!put(s, s->out.size() - s->z.avail_out)) return false;
+      if (last ? rc == Z_STREAM_END : s->z.avail_in == 0 && s->z.avail_out != 0) return true;
+    }
+  }
+#endif
+#if VT_HAVE_ZSTD
+  if (s->compression == ANIM_ZSTD) {
+    ZSTD_inBuffer in = {data, size, 0};
+    for (;;) {
+      ZSTD_outBuffer o = {s->out.data(), s->out.size(), 0};
+      size_t rc = ZSTD_compressStream2(s->zc, &o, &in, last ? ZSTD_e_end : ZSTD_e_continue);
+      if (ZSTD_isError(rc)) return false;
+      if (!put(s, o.pos)) return false;
+      if (last ? rc == 0 : in.pos == in.size) return true;
+    }
+  }
+#endif
+  (void)data, (void)size, (void)last;
+  return false;
+}
+
+ssize_t outflow_write(void* cookie, const char* buf, size_t size) {
+  Outflow* s = static_cast<Outflow*>(cookie);
+  if (s->failed || !outflow_push(s, reinterpret_cast<const unsigned char*>(buf), size, false)) {
+    s->failed = true;
+    errno = EIO;
+    return -1;
+  }
+  return ssize_t(size);
+}
+
+int outflow_close(void* cookie) {
+  Outflow* s = static_cast<Outflow*>(cookie);
+  bool ok = !s->failed && outflow_push(s, nullptr, 0, true);
+#if VT_HAVE_ZLIB
+  if (s->compression == ANIM_GZIP) deflateEnd(&s->z);
+#endif
+#if VT_HAVE_ZSTD
+  if (s->zc) ZSTD_freeCCtx(s->zc);
+#endif
+  if (std::fclose(s->raw) != 0) ok = false;
+  unlink(s);
+  delete s;
+  return ok ? 0 : -1;
+}
+
+}  // namespace
+
+FILE* anim_replaying(FILE* raw, const unsigned char* prefix, size_t len) {
+  Replay* r = new Replay;
+  r->raw = raw;
+  r->prefix.assign(prefix, prefix + len);
+  link(r);
+  cookie_io_functions_t io = {replay_read, nullptr, replay_seek, replay_close};
+  FILE* f = fopencookie(r, "rb", io);
+  if (!f) {
+    unlink(r);
+    delete r;
+  }
+  return f;
+}
+
+FILE* anim_decompressing(FILE* raw, int compression, const unsigned char* prefix, size_t len) {
+  if (compression == ANIM_PLAIN || !anim_stream_can(compression)) return nullptr;
+  Inflow* s = new Inflow;
+  link(s);
+  s->raw = raw;
+  s->compression = compression;
+  s->prefix.assign(prefix, prefix + len);
+  if (!start(s)) {
+    s->raw = nullptr;
+#if VT_HAVE_ZSTD
+    if (s->zs) ZSTD_freeDStream(s->zs);
+#endif
+    unlink(s);
+    delete s;
+    return nullptr;
+  }
+  cookie_io_functions_t io = {inflow_read, nullptr, inflow_seek, inflow_close};
+  FILE* f = fopencookie(s, "rb", io);
+  if (!f) {
+    s->raw = std::tmpfile();  // inflow_close closes something harmless
+    inflow_close(s);
+  }
+  return f;
+}
+
+FILE* anim_compressing(FILE* raw, int compression, int level) {
+  if (compression == ANIM_PLAIN || !anim_stream_can(compression)) return nullptr;
+  if (level <= 0) level = compression == ANIM_GZIP ? 9 : 19;
+  Outflow* s = new Outflow;
+  link(s);
+  s->raw = raw;
+  s->compression = compression;
+  bool ok = false;
+#if VT_HAVE_ZLIB
+  if (compression == ANIM_GZIP)
+    ok = deflateInit2(&s->z, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+#endif
+#if VT_HAVE_ZSTD
+  if (compression == ANIM_ZSTD) {
+    s->zc = ZSTD_createCCtx();
+    ok = s->zc && !ZSTD_isError(ZSTD_CCtx_setParameter(s->zc, ZSTD_c_compressionLevel, level));
+  }
+#endif
+  (void)level;
+  if (!ok) {
+#if VT_HAVE_ZSTD
+    if (s->zc) ZSTD_freeCCtx(s->zc);
+#endif
+    unlink(s);
+    delete s;
+    return nullptr;
+  }
+  cookie_io_functions_t io = {nullptr, outflow_write, nullptr, outflow_close};
+  FILE* f = fopencookie(s, "wb", io);
+  if (!f) {
+#if VT_HAVE_ZLIB
+    if (compression == ANIM_GZIP) deflateEnd(&s->z);
+#endif
+#if VT_HAVE_ZSTD
+    if (s->zc) ZSTD_freeCCtx(s->zc);
+#endif
+    unlink(s);
+    delete s;
+  }
+  return f;
+}
+
+#endif
