@@ -406,10 +406,14 @@ int command_export(int argc, char** argv) {
           o.x0 = int((long long)b.x0 * out_w / w), o.x1 = int(((long long)b.x1 * out_w + w - 1) / w);
           o.y0 = int((long long)b.y0 * out_h / h), o.y1 = int(((long long)b.y1 * out_h + h - 1) / h);
           o.x1 = std::min<int>(o.x1, int(out_w)), o.y1 = std::min<int>(o.y1, int(out_h));
+          const bool same = out_w == w && out_h == h;
           for (int y = o.y0; y < o.y1; y++) {
             const unsigned char* src = &index[size_t(sy[size_t(y)]) * w];
             unsigned char* dst = &g.pixels[size_t(y) * out_w];
-            for (int x = o.x0; x < o.x1; x++) dst[x] = g.map[src[sx[size_t(x)]]];
+            if (same)
+              for (int x = o.x0; x < o.x1; x++) dst[x] = g.map[src[x]];
+            else
+              for (int x = o.x0; x < o.x1; x++) dst[x] = g.map[src[sx[size_t(x)]]];
           }
         }
         gif_frame(&g, o);
