@@ -351,6 +351,7 @@ int command_export(int argc, char** argv) {
     fail("export: bad rate '" + args.fps + "' (expected frames a second, 0.1 to 1000)");
   if (!args.crf.empty() && !parse_int(args.crf, 0, 63, &crf))
     fail("export: bad quality '" + args.crf + "' (expected --crf 0 to 63)");
+  if (out == "-") fail("export: writes files only; name one such as out.gif");
   const std::string ext = lower_extension(out);
   const bool gif = ext == ".gif";
   if (!gif && !media_available())
