@@ -1,5 +1,5 @@
 // animtool's conversions end to end: exports read back by FFmpeg's own decoders (and animated WebP
-// by libwebp) against `animtool render --raw`, and encodes of FFmpeg's GIFs and videos.
+// by libwebp) against `animtool render --raw`, and encodes of FFmpeg's GIFs, videos and WebP.
 #include <gtest/gtest.h>
 #include <webp/demux.h>
 
@@ -109,6 +109,13 @@ TEST(E2eAnimtoolMedia, ExactExportsDecodeToEveryRenderedFrame) {
                                                       : ffmpeg_frames(dir.file(name));
     EXPECT_TRUE(got == want) << name << ": " << got.size() << " bytes against " << want.size();
   }
+  // Animated WebP back in, through libwebp: the frame libwebp merged into the one before is gone.
+  RunResult webp = animtool({"encode", "-o", dir.file("webp.anim"), dir.file("out.webp")});
+  ASSERT_EQ(webp.exit_code, 0) << webp.err;
+  const size_t frame_bytes = size_t(48) * 32 * 3;
+  EXPECT_TRUE(rendered(dir.file("webp.anim")) ==
+              want.substr(0, 4 * frame_bytes) + want.substr(5 * frame_bytes));
+
   // --frames and --size: the first frames only, scaled by whole pixels.
   RunResult r = animtool({"export", anim, dir.file("small.gif"), "--frames", "3", "--size", "96x64"});
   ASSERT_EQ(r.exit_code, 0) << r.err;

@@ -1,7 +1,9 @@
-# animtool: command-line companion for ANIM files. Links only the ANIM library, libpng and
-# FFmpeg's libraries (for other pictures and videos in and out), so it runs on machines without
-# OpenGL. Its argument and PNG handling is a library of its own, which the fuzz targets link too.
-pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libavutil)
+# animtool: command-line companion for ANIM files. Links only the ANIM library, libpng, FFmpeg's
+# libraries and libwebp's demuxer (other pictures and videos in and out), so it runs on machines
+# without OpenGL. Its argument and PNG handling is a library of its own, which the fuzz targets
+# link too.
+pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libavutil
+                  libwebpdemux)
 add_library(vt_animtool STATIC ${CMAKE_SOURCE_DIR}/tools/animtool_args.cpp
             ${CMAKE_SOURCE_DIR}/tools/animtool_io.cpp)
 target_link_libraries(vt_animtool PUBLIC Vantorel::vantorel_static PkgConfig::PNG)

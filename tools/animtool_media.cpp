@@ -1,7 +1,10 @@
 // animtool's bridge to FFmpeg's libraries: frames of any video, animation or picture sequence
-// FFmpeg reads, as 8-bit RGB, for `encode`; and APNG, WebP and video files written from RGB
-// frames for `export`. FFmpeg's own log is silenced: every failure becomes one line of animtool's.
+// FFmpeg reads (and animated WebP, through libwebp), as 8-bit RGB, for `encode`; and APNG, WebP
+// and video files written from RGB frames for `export`. FFmpeg's own log is silenced: every
+// failure becomes one line of animtool's.
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -15,6 +18,7 @@ extern "C" {
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
+#include <webp/demux.h>
 
 #include "anim/anim_file.h"
 #include "tools/animtool_media.h"
@@ -58,17 +62,126 @@ void set_colour_details(SwsContext* sws, const AVFrame* f) {
 struct Input {
   AVFormatContext* format = nullptr;
   AVCodecContext* decoder = nullptr;
-  SwsContext* sws = nullptr;
   AVPacket* packet = av_packet_alloc();
   AVFrame* frame = av_frame_alloc();
   ~Input() {
-    sws_freeContext(sws);
     avcodec_free_context(&decoder);
     avformat_close_input(&format);
     av_packet_free(&packet);
     av_frame_free(&frame);
   }
 };
+
+// Which decoded frames `encode` keeps, and their conversion to RGB of the chosen size.
+struct Selection {
+  const MediaSelect& select;
+  long* kept;
+  const std::function<bool(const unsigned char*, int, int)>& frame;
+  SwsContext* sws = nullptr;
+  std::vector<unsigned char> rgb;
+  long seen = 0, kept_here = 0;
+  double first = -1.0;
+  bool stop = false;
+  std::string error;
+  Selection(const MediaSelect& s, long* k,
+            const std::function<bool(const unsigned char*, int, int)>& f)
+      : select(s), kept(k), frame(f) {}
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+  ~Selection() { sws_freeContext(sws); }
+
+  // Frame at t seconds from the input's start: kept or not; may end the run (`stop`).
+  bool wants(double t) {
+    if (t < select.start - 1e-6) return false;
+    if (select.frames >= 0 && *kept >= select.frames) {
+      stop = true;
+      return false;
+    }
+    if (first < 0) first = t;
+    bool keep = select.fps > 0 ? (t - first) * select.fps >= kept_here - 1e-3
+                               : seen % select.every == 0;
+    seen++;
+    return keep;
+  }
+
+  // Converts a picture of pixel format `format` (colour details from `colours`, if any) and
+  // hands it on.
+  void take(const uint8_t* const data[4], const int lines[4], int width, int height,
+            AVPixelFormat format, const AVFrame* colours) {
+    int w = select.width ? select.width : width, h = select.height ? select.height : height;
+    if (w > ANIM_MAX_SIZE || h > ANIM_MAX_SIZE) {
+      error = "frames of " + std::to_string(w) + "x" + std::to_string(h) +
+              " are larger than an animation holds (2048x2048); give --size WxH";
+      stop = true;
+      return;
+    }
+    bool shrink = w < width && h < height;
+    int flags = (w == width && h == height ? SWS_POINT : shrink ? SWS_AREA : SWS_BICUBIC) |
+                SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT;
+    sws = sws_getCachedContext(sws, width, height, format, w, h, AV_PIX_FMT_RGB24, flags, nullptr,
+                               nullptr, nullptr);
+    if (!sws) {
+      error = "cannot convert its pictures to RGB";
+      stop = true;
+      return;
+    }
+    if (colours) set_colour_details(sws, colours);
+    rgb.resize(size_t(w) * h * 3);
+    uint8_t* planes[4] = {rgb.data(), nullptr, nullptr, nullptr};
+    int strides[4] = {w * 3, 0, 0, 0};
+    sws_scale(sws, data, lines, 0, height, planes, strides);
+    kept_here++;
+    ++*kept;
+    if (!frame(rgb.data(), w, h)) stop = true;
+  }
+};
+
+// Animated (and still) WebP through libwebp, since FFmpeg's decoder takes still pictures only.
+std::string read_webp(const std::string& path, Selection* sel) {
+  FILE* f = anim_fopen_read(path.c_str());
+  if (!f) return std::strerror(errno);
+  std::string bytes;
+  char chunk[65536];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return "read error";
+  WebPData data = {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
+  WebPAnimDecoderOptions options;
+  if (!WebPAnimDecoderOptionsInit(&options)) return "libwebp is not the version built against";
+  options.color_mode = MODE_RGBA;
+  WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
+  if (!decoder) return "not a WebP picture that libwebp can decode";
+  WebPAnimInfo info;
+  WebPAnimDecoderGetInfo(decoder, &info);
+  uint8_t* rgba = nullptr;
+  int end_ms = 0, start_ms = 0;
+  std::string error;
+  while (!sel->stop && WebPAnimDecoderHasMoreFrames(decoder)) {
+    if (!WebPAnimDecoderGetNext(decoder, &rgba, &end_ms)) {
+      error = "damaged WebP frame";
+      break;
+    }
+    if (sel->wants(start_ms / 1000.0)) {
+      const uint8_t* planes[4] = {rgba, nullptr, nullptr, nullptr};
+      int lines[4] = {int(info.canvas_width) * 4, 0, 0, 0};
+      sel->take(planes, lines, int(info.canvas_width), int(info.canvas_height), AV_PIX_FMT_RGBA,
+                nullptr);
+    }
+    start_ms = end_ms;
+  }
+  WebPAnimDecoderDelete(decoder);
+  return error.empty() ? sel->error : error;
+}
+
+bool is_webp(const std::string& path) {
+  FILE* f = anim_fopen_read(path.c_str());
+  if (!f) return false;
+  unsigned char head[12] = {};
+  size_t n = std::fread(head, 1, sizeof head, f);
+  std::fclose(f);
+  return n == 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WEBP", 4) == 0;
+}
 
 }  // namespace
 
@@ -78,6 +191,8 @@ std::string media_read_frames(
     const std::string& path, const MediaSelect& select, long* kept,
     const std::function<bool(const unsigned char* rgb, int width, int height)>& frame) {
   quiet();
+  Selection sel(select, kept, frame);
+  if (is_webp(path)) return read_webp(path, &sel);
   Input in;
   if (!in.packet || !in.frame) return "out of memory";
   int r = avformat_open_input(&in.format, path.c_str(), nullptr, nullptr);
@@ -107,66 +222,26 @@ std::string media_read_frames(
   }
   AVRational rate = av_guess_frame_rate(in.format, stream, nullptr);
   const double step = rate.num > 0 ? av_q2d(av_inv_q(rate)) : 0.04;
-
-  std::vector<unsigned char> rgb;
-  long decoded = 0, seen = 0, kept_here = 0;
-  double first = -1.0;
-  bool stop = false;
-  std::string error;
-  auto take = [&](AVFrame* f) {
-    int64_t ts = f->best_effort_timestamp;
-    double t = ts != AV_NOPTS_VALUE ? ts * base - origin : decoded * step;
-    decoded++;
-    if (t < select.start - 1e-6) return;
-    if (select.frames >= 0 && *kept >= select.frames) {
-      stop = true;
-      return;
-    }
-    if (first < 0) first = t;
-    bool keep = select.fps > 0 ? (t - first) * select.fps >= kept_here - 1e-3
-                               : seen % select.every == 0;
-    seen++;
-    if (!keep) return;
-    int w = select.width ? select.width : f->width, h = select.height ? select.height : f->height;
-    if (w > ANIM_MAX_SIZE || h > ANIM_MAX_SIZE) {
-      error = "frames of " + std::to_string(w) + "x" + std::to_string(h) +
-              " are larger than an animation holds (2048x2048); give --size WxH";
-      stop = true;
-      return;
-    }
-    bool shrink = w < f->width && h < f->height;
-    int flags = (w == f->width && h == f->height ? SWS_POINT : shrink ? SWS_AREA : SWS_BICUBIC) |
-                SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT;
-    in.sws = sws_getCachedContext(in.sws, f->width, f->height, AVPixelFormat(f->format), w, h,
-                                  AV_PIX_FMT_RGB24, flags, nullptr, nullptr, nullptr);
-    if (!in.sws) {
-      error = "cannot convert its pictures to RGB";
-      stop = true;
-      return;
-    }
-    set_colour_details(in.sws, f);
-    rgb.resize(size_t(w) * h * 3);
-    uint8_t* planes[4] = {rgb.data(), nullptr, nullptr, nullptr};
-    int strides[4] = {w * 3, 0, 0, 0};
-    sws_scale(in.sws, f->data, f->linesize, 0, f->height, planes, strides);
-    kept_here++;
-    ++*kept;
-    if (!frame(rgb.data(), w, h)) stop = true;
-  };
+  long decoded = 0;
   auto drain = [&]() {
-    while (!stop) {
+    while (!sel.stop) {
       int got = avcodec_receive_frame(in.decoder, in.frame);
       if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return;
       if (got < 0) {
-        error = av_reason(got);
-        stop = true;
+        sel.error = av_reason(got);
+        sel.stop = true;
         return;
       }
-      take(in.frame);
+      AVFrame* f = in.frame;
+      int64_t ts = f->best_effort_timestamp;
+      double t = ts != AV_NOPTS_VALUE ? ts * base - origin : decoded * step;
+      decoded++;
+      if (sel.wants(t))
+        sel.take(f->data, f->linesize, f->width, f->height, AVPixelFormat(f->format), f);
       av_frame_unref(in.frame);
     }
   };
-  while (!stop) {
+  while (!sel.stop) {
     r = av_read_frame(in.format, in.packet);
     if (r < 0) break;
     if (in.packet->stream_index == index) {
@@ -176,12 +251,12 @@ std::string media_read_frames(
     }
     av_packet_unref(in.packet);
   }
-  if (!stop && r != AVERROR_EOF) error = av_reason(r);
-  if (!stop) {
+  if (!sel.stop && r != AVERROR_EOF) return av_reason(r);
+  if (!sel.stop) {
     avcodec_send_packet(in.decoder, nullptr);
     drain();
   }
-  return error;
+  return sel.error;
 }
 
 // ---- writing ----------------------------------------------------------------------------------
