@@ -345,8 +345,8 @@ int command_export(int argc, char** argv) {
   double fps = 25;
   if (!args.size.empty() && !parse_size(args.size, 8192, &out_w, &out_h))
     fail("export: bad size '" + args.size + "' (expected WxH, each 1 to 8192, e.g. 640x480)");
-  if (!args.frames.empty() && !parse_int(args.frames, 0, 1000000000, &frames))
-    fail("export: bad frame count '" + args.frames + "' (expected a whole number)");
+  if (!args.frames.empty() && !parse_int(args.frames, 1, 1000000000, &frames))
+    fail("export: bad frame count '" + args.frames + "' (expected a whole number from 1)");
   if (!args.fps.empty() && !parse_decimal(args.fps, 0.1, 1000, &fps))
     fail("export: bad rate '" + args.fps + "' (expected frames a second, 0.1 to 1000)");
   if (!args.crf.empty() && !parse_int(args.crf, 0, 63, &crf))
