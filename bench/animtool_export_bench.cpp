@@ -41,7 +41,8 @@ void mixed_anim(const std::string& path) {
       for (int s = 0; s < 5; s++) {
         int t = f - 1 + pass, span_x = kWidth - 64, span_y = kHeight - 64;
         if (t < 0) continue;
-        int px = (s * 211 + t * (4 + s)) % (2 * span_x), py = (s * 89 + t * (3 + s % 2)) % (2 * span_y);
+        int px = (s * 211 + t * (4 + s)) % (2 * span_x),
+            py = (s * 89 + t * (3 + s % 2)) % (2 * span_y);
         if (px > span_x) px = 2 * span_x - px;
         if (py > span_y) py = 2 * span_y - py;
         for (int y = 0; y < 64; y++)
@@ -111,11 +112,11 @@ int main(int argc, char** argv) {
     double w = run_seconds({animtool, "export", anim, dir + "/ours.gif"}, &cpu);
     if (w < 0) return 1;
     ours_wall.push_back(w), ours_cpu.push_back(cpu);
-    w = run_seconds({"/usr/bin/ffmpeg", "-nostdin", "-y", "-framerate", "25", "-i",
-                     dir + "/f%04d.png", "-vf",
-                     "split[a][b];[a]palettegen[p];[b][p]paletteuse=dither=none", "-gifflags",
-                     "+offsetting+transdiff", dir + "/ffmpeg.gif"},
-                    &cpu);
+    w = run_seconds(
+        {"/usr/bin/ffmpeg", "-nostdin", "-y", "-framerate", "25", "-i", dir + "/f%04d.png", "-vf",
+         "split[a][b];[a]palettegen[p];[b][p]paletteuse=dither=none", "-gifflags",
+         "+offsetting+transdiff", dir + "/ffmpeg.gif"},
+        &cpu);
     if (w < 0) {
       std::fprintf(stderr, "ffmpeg failed\n");
       return 1;

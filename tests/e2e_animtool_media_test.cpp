@@ -27,8 +27,8 @@ RunResult ffmpeg(std::vector<std::string> args) {
 
 // Every frame FFmpeg decodes from path, as raw RGB, none dropped or repeated.
 std::string ffmpeg_frames(const std::string& path) {
-  RunResult r = ffmpeg({"-i", path, "-f", "rawvideo", "-pix_fmt", "rgb24", "-fps_mode",
-                        "passthrough", "-"});
+  RunResult r =
+      ffmpeg({"-i", path, "-f", "rawvideo", "-pix_fmt", "rgb24", "-fps_mode", "passthrough", "-"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   return r.out;
 }
@@ -91,7 +91,8 @@ std::string encode_pngs(const TempDir& dir, const std::string& out, int width, i
 }
 
 std::string rendered(const std::string& anim) {
-  RunResult r = vt_test::run_program({vt_test::bin_path("animtool"), "render", anim, "--raw", "-o", "-"});
+  RunResult r =
+      vt_test::run_program({vt_test::bin_path("animtool"), "render", anim, "--raw", "-o", "-"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   return r.out;
 }
@@ -117,7 +118,8 @@ TEST(E2eAnimtoolMedia, ExactExportsDecodeToEveryRenderedFrame) {
               want.substr(0, 4 * frame_bytes) + want.substr(5 * frame_bytes));
 
   // --frames and --size: the first frames only, scaled by whole pixels.
-  RunResult r = animtool({"export", anim, dir.file("small.gif"), "--frames", "3", "--size", "96x64"});
+  RunResult r =
+      animtool({"export", anim, dir.file("small.gif"), "--frames", "3", "--size", "96x64"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   std::string got = ffmpeg_frames(dir.file("small.gif"));
   ASSERT_EQ(got.size(), size_t(96) * 64 * 3 * 3);
@@ -134,10 +136,10 @@ TEST(E2eAnimtoolMedia, ExactExportsDecodeToEveryRenderedFrame) {
 double video_psnr(const TempDir& dir, const std::string& video, const std::string& raw, int width,
                   int height) {
   vt_test::write_file(dir.file("ref.rgb"), raw);
-  RunResult r = ffmpeg({"-v", "info", "-i", video, "-f", "rawvideo", "-pix_fmt", "rgb24", "-s",
-                        std::to_string(width) + "x" + std::to_string(height), "-i",
-                        dir.file("ref.rgb"), "-lavfi", "[0:v]format=rgb24[a];[a][1:v]psnr", "-f",
-                        "null", "-"});
+  RunResult r =
+      ffmpeg({"-v", "info", "-i", video, "-f", "rawvideo", "-pix_fmt", "rgb24", "-s",
+              std::to_string(width) + "x" + std::to_string(height), "-i", dir.file("ref.rgb"),
+              "-lavfi", "[0:v]format=rgb24[a];[a][1:v]psnr", "-f", "null", "-"});
   size_t at = r.err.find("average:");
   EXPECT_NE(at, std::string::npos) << r.err;
   return at == std::string::npos ? 0.0 : std::atof(r.err.c_str() + at + 8);
@@ -168,8 +170,8 @@ TEST(E2eAnimtoolMedia, GifMadeFromPngFramesEncodesToTheSameBytes) {
   TempDir dir;
   const std::string anim = encode_pngs(dir, "blocks.anim", 48, 32);
   RunResult gif = ffmpeg({"-i", dir.file("in%d.png"), "-vf",
-                          "split[a][b];[a]palettegen[p];[b][p]paletteuse=dither=none",
-                          "-gifflags", "+offsetting+transdiff", dir.file("ffmpeg.gif")});
+                          "split[a][b];[a]palettegen[p];[b][p]paletteuse=dither=none", "-gifflags",
+                          "+offsetting+transdiff", dir.file("ffmpeg.gif")});
   ASSERT_EQ(gif.exit_code, 0) << gif.err;
   RunResult enc = animtool({"encode", "-o", dir.file("gif.anim"), dir.file("ffmpeg.gif")});
   ASSERT_EQ(enc.exit_code, 0) << enc.err;
@@ -185,8 +187,8 @@ TEST(E2eAnimtoolMedia, BadInputsAndOutputsGiveOneLine) {
   vt_test::write_file(dir.file("text.mp4"), "not a video\n");
   RunResult in = animtool({"encode", "-o", dir.file("x.anim"), dir.file("text.mp4")});
   EXPECT_EQ(in.exit_code, 1);
-  EXPECT_EQ(in.err, "animtool: " + dir.file("text.mp4") +
-                        ": Invalid data found when processing input\n");
+  EXPECT_EQ(in.err,
+            "animtool: " + dir.file("text.mp4") + ": Invalid data found when processing input\n");
   EXPECT_FALSE(vt_test::file_exists(dir.file("x.anim")));
   const std::string anim = encode_pngs(dir, "blocks.anim", 16, 16);
   RunResult out = animtool({"export", anim, dir.file("x.bmp")});

@@ -446,11 +446,9 @@ bool encode_selection(const Args& args, MediaSelect* select) {
     fail("encode: bad --every '" + args.every_k + "' (expected a whole number from 1)");
   if (!args.fps.empty() && !parse_decimal(args.fps, 0.1, 1000, &select->fps))
     fail("encode: bad rate '" + args.fps + "' (expected frames a second, 0.1 to 1000)");
-  if (!args.every_k.empty() && !args.fps.empty())
-    fail("encode: give --every or --fps, not both");
+  if (!args.every_k.empty() && !args.fps.empty()) fail("encode: give --every or --fps, not both");
   bool media = width || !args.start.empty() || !args.fps.empty();
-  for (const std::string& input : args.positional)
-    media |= !is_still_png(input);
+  for (const std::string& input : args.positional) media |= !is_still_png(input);
   if (media && !media_available()) {
     for (const std::string& input : args.positional)
       if (!is_still_png(input))
@@ -506,11 +504,11 @@ int command_encode(int argc, char** argv) {
   if (through_media) {
     long kept = 0;
     for (const std::string& input : args.positional) {
-      std::string error = media_read_frames(
-          input, select, &kept, [&](const unsigned char* rgb, int width, int height) {
-            add_frame(rgb, width, height, input);
-            return true;
-          });
+      std::string error = media_read_frames(input, select, &kept,
+                                            [&](const unsigned char* rgb, int width, int height) {
+                                              add_frame(rgb, width, height, input);
+                                              return true;
+                                            });
       if (!error.empty()) give_up(input + ": " + error);
     }
   }

@@ -36,7 +36,8 @@ const char* const export_help =
     "frames.\n"
 #endif
     "  --fps R      frames a second, 0.1 to 1000 (default 25, the player's)\n"
-    "  --size WxH   scale the frames to WxH (nearest pixel for GIF, APNG and WebP, which then stay\n"
+    "  --size WxH   scale the frames to WxH (nearest pixel for GIF, APNG and WebP, which then "
+    "stay\n"
     "               in the palette; smooth for videos)\n"
     "  --frames N   only the first N frames\n"
 #ifdef VT_ANIMTOOL_FFMPEG
@@ -124,12 +125,23 @@ void file_extent(const std::string& path, AnimFile* anim, int* width, int* heigh
   };
   while (anim_decode_frame(anim, &sink)) {
   }
-  if (!anim_rewind(anim))
-    fail("export: " + path + ": the file is read twice, which a pipe cannot");
+  if (!anim_rewind(anim)) fail("export: " + path + ": the file is read twice, which a pipe cannot");
   *width = extent.w, *height = extent.h;
 }
 
 // ---- GIF ---------------------------------------------------------------------------------------
+// The GIF89a layout: a header and logical screen with the global colour table; then blocks, each
+// opened by its introducer; extensions name their kind in a second byte.
+enum : unsigned char {
+  kGifExtension = 0x21,        // an extension block follows
+  kGifGraphicControl = 0xF9,   // extension: the next image's delay, disposal and transparency
+  kGifApplication = 0xFF,      // extension: an application's data (here the loop count)
+  kGifImage = 0x2C,            // an image descriptor and its LZW data
+  kGifTrailer = 0x3B,          // the end of the file
+  kGifGlobalTable256 = 0xF7,   // screen flags: a global table of 256 colours, 8 bits a component
+  kGifKeepTransparent = 0x05,  // control flags: leave the image in place, transparency on
+  kGifLzwMinimum = 8,          // LZW starts from 8-bit pixels
+};
 
 // Packs variable-width LZW codes into the 255-byte sub-blocks of a GIF image.
 struct GifBits {
@@ -246,7 +258,7 @@ void gif_open(GifWriter* g, FILE* f, int width, int height, double fps) {
   std::fwrite("GIF89a", 1, 6, f);
   put16(f, width);
   put16(f, height);
-  std::fputc(0xF7, f);  // a global table of 256 colours, 8 bits a component
+  std::fputc(kGifGlobalTable256, f);
   std::fputc(0, f);
   std::fputc(0, f);
   for (int i = 0; i < 256; i++) {
@@ -256,8 +268,25 @@ void gif_open(GifWriter* g, FILE* f, int width, int height, double fps) {
     std::fputc(c & 255, f);
   }
   // Loop for ever.
-  static const unsigned char loop[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P',
-                                       'E',  '2',  '.',  '0', 3,   1,   0,   0,   0};
+  static const unsigned char loop[] = {kGifExtension,
+                                       kGifApplication,
+                                       11,
+                                       'N',
+                                       'E',
+                                       'T',
+                                       'S',
+                                       'C',
+                                       'A',
+                                       'P',
+                                       'E',
+                                       '2',
+                                       '.',
+                                       '0',
+                                       3,
+                                       1,
+                                       0,
+                                       0,
+                                       0};
   std::fwrite(loop, 1, sizeof loop, f);
 }
 
@@ -299,17 +328,22 @@ void gif_frame(GifWriter* g, Box box) {
   long delay = std::min(65535L, until - g->centiseconds);
   g->centiseconds = until;
   FILE* f = g->file;
-  const unsigned char control[] = {0x21, 0xF9, 4, 0x05,  // keep the frame, transparency on
-                                   (unsigned char)(delay & 255), (unsigned char)(delay >> 8),
-                                   (unsigned char)g->transparent, 0};
+  const unsigned char control[] = {kGifExtension,
+                                   kGifGraphicControl,
+                                   4,
+                                   kGifKeepTransparent,
+                                   (unsigned char)(delay & 255),
+                                   (unsigned char)(delay >> 8),
+                                   (unsigned char)g->transparent,
+                                   0};
   std::fwrite(control, 1, sizeof control, f);
-  std::fputc(0x2C, f);
+  std::fputc(kGifImage, f);
   put16(f, box.x0);
   put16(f, box.y0);
   put16(f, box.x1 - box.x0);
   put16(f, box.y1 - box.y0);
   std::fputc(0, f);
-  std::fputc(8, f);  // LZW minimum code size
+  std::fputc(kGifLzwMinimum, f);
   g->bits.out.clear();
   g->lzw.encode(data.data(), data.size(), &g->bits);
   std::fwrite(g->bits.out.data(), 1, g->bits.out.size(), f);
@@ -338,8 +372,7 @@ int command_export(int argc, char** argv) {
     std::exit(0);
   }
   if (!args.output.empty()) args.positional.push_back(args.output);
-  if (args.positional.size() != 2)
-    fail("export: give FILE and OUT (see animtool export --help)");
+  if (args.positional.size() != 2) fail("export: give FILE and OUT (see animtool export --help)");
   const std::string &path = args.positional[0], &out = args.positional[1];
   long out_w = 0, out_h = 0, frames = -1, crf = -1;
   double fps = 25;
@@ -404,8 +437,10 @@ int command_export(int argc, char** argv) {
         // The box in output pixels: every output pixel whose source lies in it.
         Box o;
         if (!b.empty()) {
-          o.x0 = int((long long)b.x0 * out_w / w), o.x1 = int(((long long)b.x1 * out_w + w - 1) / w);
-          o.y0 = int((long long)b.y0 * out_h / h), o.y1 = int(((long long)b.y1 * out_h + h - 1) / h);
+          o.x0 = int((long long)b.x0 * out_w / w),
+          o.x1 = int(((long long)b.x1 * out_w + w - 1) / w);
+          o.y0 = int((long long)b.y0 * out_h / h),
+          o.y1 = int(((long long)b.y1 * out_h + h - 1) / h);
           o.x1 = std::min<int>(o.x1, int(out_w)), o.y1 = std::min<int>(o.y1, int(out_h));
           const bool same = out_w == w && out_h == h;
           for (int y = o.y0; y < o.y1; y++) {
@@ -421,14 +456,14 @@ int command_export(int argc, char** argv) {
         progress_update(&progress, ++written);
         if (std::ferror(f)) break;
       }
-      std::fputc(0x3B, f);
+      std::fputc(kGifTrailer, f);
       bool bad = std::ferror(f) != 0;
       bad |= std::fclose(f) != 0;
       return bad ? "write error (" + reason(errno ? errno : EIO) + ")" : std::string();
     }
     std::string open_error;
-    MediaWriter* writer = media_writer_open(temp, out, w, h, int(out_w), int(out_h), fps,
-                                            int(crf), &open_error);
+    MediaWriter* writer =
+        media_writer_open(temp, out, w, h, int(out_w), int(out_h), fps, int(crf), &open_error);
     if (!writer) return open_error;
     std::vector<unsigned char> rgb(index.size() * 3, 0);
     std::string frame_error;
@@ -455,20 +490,3 @@ int command_export(int argc, char** argv) {
               out_h, out.c_str());
   return 0;
 }
-
-#ifndef VT_ANIMTOOL_FFMPEG
-// Without FFmpeg: only PNG pictures in and GIF out.
-bool media_available() { return false; }
-std::string media_read_frames(const std::string&, const MediaSelect&, long*,
-                              const std::function<bool(const unsigned char*, int, int)>&) {
-  return "this build reads PNG pictures only (it has no FFmpeg)";
-}
-MediaWriter* media_writer_open(const std::string&, const std::string&, int, int, int, int, double,
-                               int, std::string* error) {
-  *error = "this build writes .gif only (it has no FFmpeg)";
-  return nullptr;
-}
-std::string media_writer_frame(MediaWriter*, const unsigned char*) { return "no FFmpeg"; }
-std::string media_writer_close(MediaWriter*, bool) { return ""; }
-bool media_writer_knows(const std::string&) { return false; }
-#endif

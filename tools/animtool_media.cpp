@@ -4,8 +4,8 @@
 // failure becomes one line of animtool's.
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -48,9 +48,8 @@ void set_colour_details(SwsContext* sws, const AVFrame* f) {
   if (f->colorspace == AVCOL_SPC_BT709) space = SWS_CS_ITU709;
   if (f->colorspace == AVCOL_SPC_BT2020_NCL || f->colorspace == AVCOL_SPC_BT2020_CL)
     space = SWS_CS_BT2020;
-  int full = f->color_range == AVCOL_RANGE_JPEG ||
-             f->format == AV_PIX_FMT_YUVJ420P || f->format == AV_PIX_FMT_YUVJ422P ||
-             f->format == AV_PIX_FMT_YUVJ444P;
+  int full = f->color_range == AVCOL_RANGE_JPEG || f->format == AV_PIX_FMT_YUVJ420P ||
+             f->format == AV_PIX_FMT_YUVJ422P || f->format == AV_PIX_FMT_YUVJ444P;
   int *inv, *tab, src_range, dst_range, brightness, contrast, saturation;
   if (sws_getColorspaceDetails(sws, &inv, &src_range, &tab, &dst_range, &brightness, &contrast,
                                &saturation) < 0)
@@ -98,8 +97,8 @@ struct Selection {
       return false;
     }
     if (first < 0) first = t;
-    bool keep = select.fps > 0 ? (t - first) * select.fps >= kept_here - 1e-3
-                               : seen % select.every == 0;
+    bool keep =
+        select.fps > 0 ? (t - first) * select.fps >= kept_here - 1e-3 : seen % select.every == 0;
     seen++;
     return keep;
   }
@@ -116,7 +115,9 @@ struct Selection {
       return;
     }
     bool shrink = w < width && h < height;
-    int flags = (w == width && h == height ? SWS_POINT : shrink ? SWS_AREA : SWS_BICUBIC) |
+    int flags = (w == width && h == height ? SWS_POINT
+                 : shrink                  ? SWS_AREA
+                                           : SWS_BICUBIC) |
                 SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT;
     sws = sws_getCachedContext(sws, width, height, format, w, h, AV_PIX_FMT_RGB24, flags, nullptr,
                                nullptr, nullptr);
@@ -361,7 +362,8 @@ MediaWriter* media_writer_open(const std::string& path, const std::string& named
   };
   // 4:2:0 pixels come in 2x2 squares: an odd side gets one black row or column more.
   bool halved = kind->pixels == AV_PIX_FMT_YUV420P;
-  int ew = halved ? (out_width + 1) & ~1 : out_width, eh = halved ? (out_height + 1) & ~1 : out_height;
+  int ew = halved ? (out_width + 1) & ~1 : out_width,
+      eh = halved ? (out_height + 1) & ~1 : out_height;
   int r = avformat_alloc_output_context2(&m->format, muxer, nullptr, path.c_str());
   if (r < 0) return give_up(av_reason(r));
   m->encoder = avcodec_alloc_context3(codec);
@@ -408,7 +410,8 @@ MediaWriter* media_writer_open(const std::string& path, const std::string& named
   m->stream->time_base = m->encoder->time_base;
   m->stream->avg_frame_rate = rate;
   avcodec_parameters_from_context(m->stream->codecpar, m->encoder);
-  if ((r = avio_open(&m->format->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0) return give_up(av_reason(r));
+  if ((r = avio_open(&m->format->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0)
+    return give_up(av_reason(r));
   m->opened_file = true;
   AVDictionary* mux = nullptr;
   av_dict_set(&mux, "plays", "0", 0);  // animated PNG: loop for ever
@@ -424,16 +427,15 @@ MediaWriter* media_writer_open(const std::string& path, const std::string& named
   if ((r = av_frame_get_buffer(m->frame, 0)) < 0) return give_up(av_reason(r));
   // Exact kinds scale to the nearest pixel, which keeps the palette's colours.
   if (out_width != width || out_height != height) {
-    m->scale = sws_getContext(width, height, AV_PIX_FMT_RGB24, out_width, out_height,
-                              AV_PIX_FMT_RGB24,
-                              (halved ? SWS_BICUBIC : SWS_POINT) | SWS_ACCURATE_RND, nullptr,
-                              nullptr, nullptr);
+    m->scale = sws_getContext(
+        width, height, AV_PIX_FMT_RGB24, out_width, out_height, AV_PIX_FMT_RGB24,
+        (halved ? SWS_BICUBIC : SWS_POINT) | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
     m->sized.resize(size_t(out_width) * out_height * 3);
   }
   m->padded.assign(size_t(ew) * eh * 3, 0);
-  m->convert = sws_getContext(ew, eh, AV_PIX_FMT_RGB24, ew, eh, kind->pixels,
-                              SWS_POINT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr,
-                              nullptr);
+  m->convert =
+      sws_getContext(ew, eh, AV_PIX_FMT_RGB24, ew, eh, kind->pixels,
+                     SWS_POINT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
   if ((out_width != width || out_height != height) && !m->scale) return give_up("cannot scale");
   if (!m->convert) return give_up("cannot convert RGB pictures for it");
   return m;

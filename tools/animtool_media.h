@@ -35,8 +35,9 @@ struct MediaWriter;
 // Opens path for frames of width x height scaled to out_width x out_height, at fps frames a
 // second, in the kind of file the extension of `named` gives (path may be a temporary beside
 // it); crf below 0 takes the format's default. Null with *error.
-MediaWriter* media_writer_open(const std::string& path, const std::string& named, int width, int height, int out_width,
-                               int out_height, double fps, int crf, std::string* error);
+MediaWriter* media_writer_open(const std::string& path, const std::string& named, int width,
+                               int height, int out_width, int out_height, double fps, int crf,
+                               std::string* error);
 // Appends one frame of 8-bit RGB; returns "" or the reason.
 std::string media_writer_frame(MediaWriter* writer, const unsigned char* rgb);
 // Finishes the file (when finish) and frees the writer; returns "" or the reason.
