@@ -396,7 +396,7 @@ int command_export(int argc, char** argv) {
          "' (expected .gif, .apng, .png, .webp, .mp4, .webm or .mkv)");
 
   AnimFile anim = anim_open(path.c_str());
-  if (!anim.file) fail("export: " + path + ": " + reason(anim.open_errno));
+  if (!anim.file) fail(path + ": " + reason(anim.open_errno));
   int w = 0, h = 0;
   file_extent(path, &anim, &w, &h);
   if (w == 0) fail("export: " + path + ": draws no visible pixel");
@@ -485,7 +485,7 @@ int command_export(int argc, char** argv) {
   });
   progress_end(&progress, written);
   anim_close(anim);
-  if (!result.empty()) fail("export: " + out + ": " + result);
+  if (!result.empty()) fail(out + ": " + result);
   std::printf("%d frame%s of %ldx%ld written to %s\n", written, written == 1 ? "" : "s", out_w,
               out_h, out.c_str());
   return 0;
