@@ -61,10 +61,11 @@ if(VANTOREL_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 8)
   set_tests_properties(e2e_player_win32 PROPERTIES TIMEOUT 300 LABELS win64 RESOURCE_LOCK x_display)
 endif()
 
-# animtool with the system's image codecs instead of libpng.
+# animtool with the system's image codecs instead of libpng, and no FFmpeg: PNG in, GIF out.
 add_executable(animtool ${CMAKE_SOURCE_DIR}/tools/animtool.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_args.cpp
                ${CMAKE_SOURCE_DIR}/tools/animtool_io_win32.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_raw.cpp
-               ${CMAKE_SOURCE_DIR}/tools/animtool_check.cpp)
+               ${CMAKE_SOURCE_DIR}/tools/animtool_check.cpp
+               ${CMAKE_SOURCE_DIR}/tools/animtool_export.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_media_none.cpp)
 target_link_libraries(animtool PRIVATE Vantorel::vantorel_static windowscodecs ole32 uuid)
 target_compile_definitions(animtool PRIVATE VANTOREL_VERSION="${PROJECT_VERSION}")
 target_include_directories(animtool PRIVATE ${CMAKE_SOURCE_DIR})

@@ -1,6 +1,6 @@
 // Fuzz target for animtool's arguments: NUL-separated words as the arguments of a command (the
-// first byte picks render, info, encode or palette), then the checks render makes on them. The
-// --every pattern, which reaches printf, is also fuzzed whole: any pattern accepted must name
+// first byte picks render, info, encode, export or palette), then the checks render makes on them.
+// The --every pattern, which reaches printf, is also fuzzed whole: any pattern accepted must name
 // files made of its own text and one formatted number, nothing else.
 #include <cstdint>
 #include <cstdlib>
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Args args;
   std::string error;
   bool ok = false;
-  switch (data[0] % 4) {
+  switch (data[0] % 5) {
     case 0:
       ok = animtool_parse_args("render", int(argv.size()), argv.data(),
                                {"o", "size", "frames", "every"}, &args, &error);
@@ -67,8 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       ok = animtool_parse_args("info", int(argv.size()), argv.data(), {"json"}, &args, &error);
       break;
     case 2:
-      ok = animtool_parse_args("encode", int(argv.size()), argv.data(), {"o", "version"}, &args,
-                               &error);
+      ok = animtool_parse_args("encode", int(argv.size()), argv.data(),
+                               {"o", "version", "size", "start", "frames", "every_k", "fps"},
+                               &args, &error);
+      break;
+    case 3:
+      ok = animtool_parse_args("export", int(argv.size()), argv.data(),
+                               {"o", "size", "frames", "fps", "crf"}, &args, &error);
       break;
     default:
       ok = animtool_parse_args("palette", int(argv.size()), argv.data(), {"o", "alt"}, &args,
@@ -81,6 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   parse_size(args.size, 8192, &width, &height);
   parse_int(args.frames, 0, 1000000000, &frames);
   parse_int(args.version, 1, 2, &version);
+  // Decimal numbers: whatever is accepted lies within the bounds asked for.
+  double value = -1;
+  for (const std::string* s : {&args.fps, &args.start})
+    if (parse_decimal(*s, 0.1, 1000, &value) && !(value >= 0.1 && value <= 1000)) abort();
   check_pattern(args.output);
   return 0;
 }

@@ -28,6 +28,8 @@ packages=(
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
   libfreetype-dev fonts-dejavu-core           # caption font generator and its reproduction test
   ffmpeg                                      # animtool's raw-video pipes, tested both ways
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev  # animtool encode/export
+  libwebp-dev                                 # animtool: animated WebP in (and in the tests)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest zip  # Windows cross builds
   nsis icoutils                               # Windows installer and program icon
   wine wine64                                 # Windows tests (64-bit only: never wine32 or i386)

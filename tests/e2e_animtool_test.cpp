@@ -360,6 +360,7 @@ TEST(E2eAnimtool, HelpEverywhere) {
                                                                              {"render", "--help"},
                                                                              {"info", "--help"},
                                                                              {"encode", "--help"},
+                                                                             {"export", "--help"},
                                                                              {"palette", "-h"}}) {
     RunResult r = animtool(args);
     EXPECT_EQ(r.exit_code, 0) << args[0];

@@ -2,6 +2,7 @@
 // through the memory canvas, describes a file frame by frame, encodes PNG sequences into new files
 // and exports the palettes as JASC-PAL. Errors give one line on standard error and exit status 1.
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "tools/animtool_args.h"
 #include "tools/animtool_check.h"
 #include "tools/animtool_io.h"
+#include "tools/animtool_media.h"
 #include "tools/animtool_raw.h"
 
 namespace {
@@ -29,7 +31,16 @@ const char* const main_help =
     "Commands:\n"
     "  render   draw frames of a file into PNG images\n"
     "  info     describe a file: version, size, frames, and each frame's changes\n"
-    "  encode   make a file from a sequence of PNG images\n"
+    "  encode   make a file from PNG images"
+#ifdef VT_ANIMTOOL_FFMPEG
+    ", a video or an animated GIF, PNG or WebP"
+#endif
+    "\n"
+    "  export   write a file as a GIF"
+#ifdef VT_ANIMTOOL_FFMPEG
+    ", animated PNG or WebP, or a video"
+#endif
+    "\n"
     "  palette  write the palette as a JASC-PAL file\n"
     "  thumbnail  write a small preview picture of a file\n"
     "  check    read files to the end and report the first problem in each\n"
@@ -64,15 +75,29 @@ const char* const info_help =
     "  --json  the same as one JSON object\n";
 
 const char* const encode_help =
-    "Usage: animtool encode [--version 1|2] [--compress zstd|gzip [--level N]] -o OUT.anim "
-    "FRAME.png...\n"
+    "Usage: animtool encode [OPTIONS] -o OUT.anim INPUT...\n"
     "       animtool encode [--version 1|2] [--compress ...] --raw WxH -o OUT.anim -\n"
+#ifdef VT_ANIMTOOL_FFMPEG
+    "Quantises every frame of the inputs to the palette and appends it as a frame. An input is a\n"
+    "PNG picture (any colour type; alpha is ignored), or anything FFmpeg reads: a video (MP4,\n"
+    "WebM, MKV, ...), an animated GIF, PNG or WebP, or numbered pictures named by a pattern such\n"
+    "as frames%04d.png. All frames must have the first one's size, at most 2048x2048 (give --size\n"
+    "for larger videos). OUT is replaced only when every frame was read.\n"
+#else
     "Quantises every PNG (any colour type; alpha is ignored) to the palette and appends it as a\n"
-    "frame. All frames must have the first one's size, at most 2048x2048. OUT is replaced only\n"
-    "when every frame was read.\n"
+    "frame. This build has no FFmpeg, so it reads PNG pictures only. All frames must have the\n"
+    "first one's size, at most 2048x2048. OUT is replaced only when every frame was read.\n"
+#endif
     "  --version N  file version, 1 or 2 (default 2)\n"
     "  --compress zstd|gzip  store the file compressed (every reader opens it as it is)\n"
     "  --level N    compression level: zstd 1 to 22 (default 19), gzip 1 to 9 (default 9)\n"
+    "  --frames N   keep at most N frames\n"
+    "  --every K    keep one frame in K (the 1st, the K+1st, ...)\n"
+#ifdef VT_ANIMTOOL_FFMPEG
+    "  --fps R      drop frames down to R frames a second (instead of --every)\n"
+    "  --start S    skip the first S seconds of each input, e.g. 12.5\n"
+    "  --size WxH   scale the frames to WxH (each 1 to 2048)\n"
+#endif
     "  --raw WxH    read raw RGB frames of WxH (3 bytes a pixel, rows top first) from standard\n"
     "               input, given as -, until it ends, e.g. from ffmpeg -f rawvideo -pix_fmt rgb24\n"
     "  -o OUT       output .anim file\n";
@@ -441,6 +466,21 @@ void parse_compression(const std::string& command, const Args& args, bool zstd_b
          (*compression == ANIM_ZSTD ? "zstd" : "gzip") + "-compressed files");
 }
 
+// A PNG picture by name whose bytes hold no animation; an unreadable file counts as one, so
+// its error comes from the PNG reader.
+bool is_still_png(const std::string& path) {
+  size_t dot = path.rfind('.');
+  std::string ext = dot == std::string::npos ? "" : path.substr(dot);
+  for (char& c : ext) c = char(std::tolower((unsigned char)c));
+  if (ext != ".png" || path.find('%') != std::string::npos) return false;
+  FILE* f = anim_fopen_read(path.c_str());
+  if (!f) return true;
+  std::vector<unsigned char> head(65536);
+  head.resize(std::fread(head.data(), 1, head.size(), f));
+  std::fclose(f);
+  return !png_bytes_animated(head.data(), head.size());
+}
+
 // Raw frames from standard input, through a temporary beside OUT that replaces it only when the
 // input ended on a frame boundary.
 int encode_raw(const Args& args, int version, int compression, int level) {
@@ -464,8 +504,37 @@ int encode_raw(const Args& args, int version, int compression, int level) {
   return 0;
 }
 
+// Reads encode's frame choices. True when the inputs go through FFmpeg: anything but still PNG
+// pictures, or a choice only FFmpeg can make (scaling, a start time, a frame rate).
+bool encode_selection(const Args& args, MediaSelect* select) {
+  long width = 0, height = 0;
+  if (!args.size.empty() && !parse_size(args.size, ANIM_MAX_SIZE, &width, &height))
+    fail("encode: bad size '" + args.size + "' (expected WxH, each 1 to 2048, e.g. 640x360)");
+  select->width = int(width), select->height = int(height);
+  if (!args.start.empty() && !parse_decimal(args.start, 0, 1e9, &select->start))
+    fail("encode: bad start '" + args.start + "' (expected seconds, e.g. 12.5)");
+  if (!args.frames.empty() && !parse_int(args.frames, 0, 1000000000, &select->frames))
+    fail("encode: bad frame count '" + args.frames + "' (expected a whole number)");
+  if (!args.every_k.empty() && !parse_int(args.every_k, 1, 1000000, &select->every))
+    fail("encode: bad --every '" + args.every_k + "' (expected a whole number from 1)");
+  if (!args.fps.empty() && !parse_decimal(args.fps, 0.1, 1000, &select->fps))
+    fail("encode: bad rate '" + args.fps + "' (expected frames a second, 0.1 to 1000)");
+  if (!args.every_k.empty() && !args.fps.empty()) fail("encode: give --every or --fps, not both");
+  bool media = width || !args.start.empty() || !args.fps.empty();
+  for (const std::string& input : args.positional) media |= !is_still_png(input);
+  if (media && !media_available()) {
+    for (const std::string& input : args.positional)
+      if (!is_still_png(input))
+        fail("encode: " + input + ": this build reads PNG pictures only (it has no FFmpeg)");
+    fail("encode: --size, --start and --fps need FFmpeg, which this build lacks");
+  }
+  return media;
+}
+
 int command_encode(int argc, char** argv) {
-  Args args = parse("encode", argc, argv, encode_help, {"o", "version", "raw", "compress", "level"});
+  Args args = parse("encode", argc, argv, encode_help,
+                    {"o", "version", "raw", "size", "start", "frames", "every_k", "fps", "compress",
+                     "level"});
   long version = 2;
   if (!args.version.empty() && !parse_int(args.version, 1, 2, &version))
     fail("encode: bad version '" + args.version + "' (expected 1 or 2)");
@@ -475,6 +544,8 @@ int command_encode(int argc, char** argv) {
   if (!args.raw.empty()) return encode_raw(args, int(version), compression, level);
   if (args.positional.empty())
     fail("encode: give at least one FRAME.png (see animtool encode --help)");
+  MediaSelect select;
+  bool through_media = encode_selection(args, &select);
 
   // Frames go to a temporary file of our own beside OUT that replaces it only once every frame
   // is in.
@@ -489,29 +560,45 @@ int command_encode(int argc, char** argv) {
     fail(message);
   };
   Progress progress = progress_start("encode");
-  for (const std::string& frame_path : args.positional) {
+  auto add_frame = [&](const unsigned char* rgb, int width, int height, const std::string& name) {
+    if (!rec.file) {
+      rec = anim_writer_open_compressed(part.c_str(), int(version), width, height, compression,
+                                        level);
+      if (!rec.file) give_up(args.output + ": " + reason(rec.open_errno));
+      index.resize(size_t(width) * height);
+    } else if (width != rec.width || height != rec.height) {
+      give_up(name + ": size " + std::to_string(width) + "x" + std::to_string(height) +
+              " differs from the first frame's " + std::to_string(rec.width) + "x" +
+              std::to_string(rec.height));
+    }
+    for (int y = 0; y < height; y++)
+      anim_quantise_row(&rgb[size_t(y) * width * 3], width, &index[size_t(y) * width]);
+    anim_encode_indices(&rec, index.data(), width);
+    if (std::ferror(rec.file))
+      give_up(args.output + ": write error (" + reason(errno ? errno : EIO) + ")");
+    progress_update(&progress, rec.frame);
+  };
+  if (through_media) {
+    long kept = 0;
+    for (const std::string& input : args.positional) {
+      std::string error = media_read_frames(input, select, &kept,
+                                            [&](const unsigned char* rgb, int width, int height) {
+                                              add_frame(rgb, width, height, input);
+                                              return true;
+                                            });
+      if (!error.empty()) give_up(input + ": " + error);
+    }
+  }
+  for (size_t i = 0; !through_media && i < args.positional.size(); i += size_t(select.every)) {
+    if (select.frames >= 0 && rec.frame >= select.frames) break;
+    const std::string& frame_path = args.positional[i];
     RgbImage image;
     // Sizes beyond what an animation holds are refused from the PNG header, before decoding.
     std::string error = png_read_rgb_file(frame_path, ANIM_MAX_SIZE, &image);
     if (!error.empty()) give_up(frame_path + ": " + error);
-    if (!rec.file) {
-      rec = anim_writer_open_compressed(part.c_str(), int(version), image.width, image.height,
-                                        compression, level);
-      if (!rec.file) give_up(args.output + ": " + reason(rec.open_errno));
-      index.resize(size_t(image.width) * image.height);
-    } else if (image.width != rec.width || image.height != rec.height) {
-      give_up(frame_path + ": size " + std::to_string(image.width) + "x" +
-              std::to_string(image.height) + " differs from the first frame's " +
-              std::to_string(rec.width) + "x" + std::to_string(rec.height));
-    }
-    for (int y = 0; y < image.height; y++)
-      anim_quantise_row(&image.rgb[size_t(y) * image.width * 3], image.width,
-                        &index[size_t(y) * image.width]);
-    anim_encode_indices(&rec, index.data(), image.width);
-    if (std::ferror(rec.file))
-      give_up(args.output + ": write error (" + reason(errno ? errno : EIO) + ")");
-    progress_update(&progress, rec.frame);
+    add_frame(image.rgb.data(), image.width, image.height, frame_path);
   }
+  if (!rec.file) give_up("encode: no frame was kept of the input");
   progress_end(&progress, rec.frame);
   int frames = rec.frame, width = rec.width, height = rec.height;
   bool bad = std::ferror(rec.file) != 0;
@@ -729,6 +816,7 @@ int main(int argc, char** argv) {
   if (command == "render") return command_render(argc - 2, argv + 2);
   if (command == "info") return command_info(argc - 2, argv + 2);
   if (command == "encode") return command_encode(argc - 2, argv + 2);
+  if (command == "export") return command_export(argc - 2, argv + 2);
   if (command == "palette") return command_palette(argc - 2, argv + 2);
   if (command == "thumbnail") return command_thumbnail(argc - 2, argv + 2);
   if (command == "check") return command_check(argc - 2, argv + 2);

@@ -40,6 +40,14 @@ bool animtool_parse_args(const std::string& command, int argc, char** argv,
       if (!value(&args->compress)) return false;
     } else if (a == "--level" && accepts("level")) {
       if (!value(&args->level)) return false;
+    } else if (a == "--fps" && accepts("fps")) {
+      if (!value(&args->fps)) return false;
+    } else if (a == "--crf" && accepts("crf")) {
+      if (!value(&args->crf)) return false;
+    } else if (a == "--start" && accepts("start")) {
+      if (!value(&args->start)) return false;
+    } else if (a == "--every" && accepts("every_k")) {
+      if (!value(&args->every_k)) return false;
     } else if (a == "--raw" && accepts("raw")) {
       if (!value(&args->raw)) return false;
     } else if (a == "--raw" && accepts("raw_out")) {
@@ -68,6 +76,40 @@ bool parse_int(const std::string& s, long low, long high, long* out) {
   if (v < low || v > high) return false;
   *out = v;
   return true;
+}
+
+bool parse_decimal(const std::string& s, double low, double high, double* out) {
+  size_t digits = 0, dots = 0;
+  for (char c : s) {
+    if (c >= '0' && c <= '9')
+      digits++;
+    else if (c == '.')
+      dots++;
+    else
+      return false;
+  }
+  if (digits == 0 || digits > 9 || dots > 1) return false;
+  double v = std::strtod(s.c_str(), nullptr);
+  if (!(v >= low && v <= high)) return false;
+  *out = v;
+  return true;
+}
+
+bool png_bytes_animated(const unsigned char* data, size_t size) {
+  static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (size < 8 || std::memcmp(data, signature, 8) != 0) return false;
+  // Chunks: 4-byte big-endian length, 4-byte type, the data, 4-byte CRC.
+  size_t at = 8;
+  while (size - at >= 8) {
+    unsigned long length = (unsigned long)data[at] << 24 | (unsigned long)data[at + 1] << 16 |
+                           (unsigned long)data[at + 2] << 8 | data[at + 3];
+    const unsigned char* type = data + at + 4;
+    if (std::memcmp(type, "acTL", 4) == 0) return true;
+    if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0) return false;
+    if (length > size - at - 8 || size - at - 8 - length < 4) return false;
+    at += 12 + length;
+  }
+  return false;
 }
 
 bool parse_size(const std::string& s, long max_side, long* width, long* height) {

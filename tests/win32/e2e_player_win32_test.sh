@@ -104,6 +104,19 @@ if [ -n "$linux_build" ] && [ -x "$linux_build/animtool" ]; then
   "$linux_build/animtool" encode -o "$work/linux.anim" "$work/r.png" >/dev/null &&
     cmp -s "$work/linux.anim" "$work/e.anim" || fail "Windows and Linux animtool disagree"
 fi
+# Without FFmpeg: GIF export as on Linux, and other kinds of file refused in one line.
+(cd "$work" && wine "$tool" export "$source/assets/demo.anim" w.gif --frames 5 </dev/null >/dev/null) ||
+  fail "animtool export to GIF failed"
+if [ -n "$linux_build" ] && [ -x "$linux_build/animtool" ]; then
+  "$linux_build/animtool" export "$source/assets/demo.anim" "$work/l.gif" --frames 5 >/dev/null &&
+    cmp -s "$work/l.gif" "$work/w.gif" || fail "Windows and Linux GIF exports differ"
+fi
+: >"$work/clip.mp4"
+message=$(cd "$work" && wine "$tool" encode -o x.anim clip.mp4 2>&1 </dev/null)
+status=$?
+[ $status -eq 1 ] && [ "${message%$'\r'}" = \
+  "animtool: encode: clip.mp4: this build reads PNG pictures only (it has no FFmpeg)" ] ||
+  fail "encode of a video: status $status, message '$message'"
 rm -rf "$work"
 
 # 6. bmp2png: a bottom-up BMP with padded rows becomes a PNG of the same pixels (read back by the
