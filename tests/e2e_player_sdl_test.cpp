@@ -436,7 +436,7 @@ TEST_F(PlayerSdl, DrawingAreaBeyondTheRendererIsRefusedNamingTheSize) {
   vt_test::RunResult r = vt_test::run_program(
       {vt_test::bin_path("vantorel"), "-once", "-res:20000x300", "pattern.anim"}, dir.path,
       player_env(), "", 60);
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exit_code, 1);
   EXPECT_NE(r.err.find("Oh sod it: Drawing area 20000x300 is larger than the renderer can hold"),
             std::string::npos)
       << r.err;
@@ -454,7 +454,7 @@ TEST(PlayerSdlNoDisplay, WindowCreationErrorWithoutADisplay) {
     if (*driver) argv.push_back(std::string("SDL_VIDEODRIVER=") + driver);
     argv.insert(argv.end(), {vt_test::bin_path("vantorel"), "-once", "-fms:1", "a.anim"});
     vt_test::RunResult r = vt_test::run_program(argv, dir.path, {no_leak_check()}, "", 30);
-    EXPECT_EQ(r.exit_code, 0) << driver;
+    EXPECT_EQ(r.exit_code, 1) << driver;
     EXPECT_NE(r.err.find("Oh sod it: Window Creation Error.\n"), std::string::npos)
         << driver << ": " << r.err;
   }
