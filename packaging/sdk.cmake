@@ -73,4 +73,7 @@ install(FILES ${vt_pc_files} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPO
 # --- examples ------------------------------------------------------------------------------------
 file(GLOB vt_example_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.c
      ${PROJECT_SOURCE_DIR}/examples/*.cpp ${PROJECT_SOURCE_DIR}/examples/*.h)
-install(FILES ${vt_example_sources} DESTINATION ${VT_EXAMPLES_DESTINATION} COMPONENT development)
+install(FILES ${vt_example_sources} ${PROJECT_SOURCE_DIR}/examples/CMakeLists.txt
+        DESTINATION ${VT_EXAMPLES_DESTINATION} COMPONENT development)
+install(FILES ${PROJECT_SOURCE_DIR}/examples/python/record_shapes.py
+        DESTINATION ${VT_EXAMPLES_DESTINATION}/python COMPONENT development)
