@@ -18,6 +18,7 @@ VT_API void anim_encode_indices(AnimFile* anim, const unsigned char* index, int 
 
 // Appends one frame read back from the current OpenGL read buffer: the recorder's width x height
 // pixels at the top-left of the drawing area, each quantised with nearest_color (encode_gl.cpp).
+// Where the box reaches past the drawing area (screen_w x screen_h) the frame is black.
 VT_API void anim_encode_frame(AnimFile* anim);
 
 VT_END_DECLS

@@ -20,7 +20,7 @@ endif()
 set(vt_docs_input ${VANTOREL_PUBLIC_HEADERS} ${VANTOREL_BUILD_INCLUDE}/vantorel/version.h)
 string(REPLACE ";" " " vt_docs_input_words "${vt_docs_input}")
 set(vt_docs_env "VANTOREL_DOCS_INPUT=${vt_docs_input_words}" VANTOREL_DOCS_VERSION=${PROJECT_VERSION}
-    VANTOREL_DOCS_STRIP=${VANTOREL_BUILD_INCLUDE})
+    VANTOREL_DOCS_STRIP=${VANTOREL_BUILD_INCLUDE} VANTOREL_DOCS_MAN=NO)
 set(vt_docs_deps ${PROJECT_SOURCE_DIR}/docs/Doxyfile ${PROJECT_SOURCE_DIR}/docs/doxygen_filter.awk
     ${PROJECT_SOURCE_DIR}/docs/library.md)
 foreach(h IN LISTS VANTOREL_PUBLIC_HEADERS)
@@ -43,3 +43,20 @@ if(VANTOREL_TESTS)
            WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
   set_tests_properties(docs_reference PROPERTIES LABELS docs TIMEOUT 300)
 endif()
+
+# The reference as the -dev package installs it: the HTML pages, and a manual page of section 3
+# for every public function, record and header (man 3 gfx_open), compressed as Debian keeps them.
+# The pages take the section name 3vantorel, so that a header's page (window.h) cannot meet
+# another package's; man finds them under section 3.
+set(vt_api_docs ${CMAKE_BINARY_DIR}/api-docs)
+add_custom_command(OUTPUT ${vt_api_docs}/stamp
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${vt_api_docs}
+  COMMAND ${CMAKE_COMMAND} -E env ${vt_docs_env} VANTOREL_DOCS_OUTPUT=${vt_api_docs}
+          VANTOREL_DOCS_MAN=YES ${VT_DOXYGEN} docs/Doxyfile
+  COMMAND ${CMAKE_COMMAND} -DDIR=${vt_api_docs} -P ${PROJECT_SOURCE_DIR}/docs/finish_man_pages.cmake
+  COMMAND ${CMAKE_COMMAND} -E touch ${vt_api_docs}/stamp
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+  DEPENDS ${vt_docs_deps} ${PROJECT_SOURCE_DIR}/docs/finish_man_pages.cmake
+  COMMENT "Writing the API reference (HTML and manual pages)" VERBATIM)
+add_custom_target(api_docs ALL DEPENDS ${vt_api_docs}/stamp)
+# (installed by packaging/install.cmake)

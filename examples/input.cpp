@@ -3,8 +3,10 @@
 // The arrow keys move the white square while they are held (4 pixels a frame). Typed characters
 // go into the line at the top (Backspace deletes, Enter clears it). The ring follows the mouse:
 // filled orange while the left button is held, blue with the right one; the wheel makes it larger
-// or smaller. Escape ends the program (Q is a letter to type here). A button already held when
-// the program starts counts only after every button has been up once.
+// or smaller. Escape ends the program (Q is a letter to type here). Closing the window ends it too,
+// but through the program: it prints the line typed so far on the way out, as a program would
+// save its work. A button already held when the program starts counts only after every button
+// has been up once.
 //
 //   example-input            in a window
 //   example-input-headless   off-screen; drive it with VANTOREL_SCRIPT, for example:
@@ -15,7 +17,7 @@
 //                              13 mouse 400 250 l
 //                              14 wheel up
 //                              16 snapshot input.png
-//                              17 quit
+//                              17 close
 
 #include <cstdio>
 #include <cstring>
@@ -26,19 +28,16 @@ namespace {
 
 const uint32_t BACKGROUND = 0x1F1F29;
 const int WIDTH = 640, HEIGHT = 360;
-// Virtual-key codes, as the key arrays hold them.
-const int KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27, KEY_DOWN = 0x28, KEY_ESCAPE = 0x1B;
 const int CHAR_BACKSPACE = 8, CHAR_ENTER = 13;
-
-bool held(int key) { return keydown[key] & 0x80; }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   (void)argc, (void)argv;
 
-  // Initialise.
+  // Initialise. The close of the window comes back here as a flag instead of ending the process.
   windowed = 1;
+  gfx_close_returns = 1;
   if (!gfx_open(WIDTH, HEIGHT, "Vantorel: keyboard and mouse")) return 1;
   font_load_builtin(FONT_BUILTIN_CAPTION, "caption", 0);
 
@@ -47,14 +46,13 @@ int main(int argc, char** argv) {
   char typed[64] = "";
   // The first frame starts on the background colour: gfx_present sets it and clears.
   gfx_present(BACKGROUND);
-  double next = gfx_clock();
 
   for (;;) {
     // Update: held keys move the square; the typed characters since the last frame edit the line.
-    if (held(KEY_LEFT)) square_x -= 4;
-    if (held(KEY_RIGHT)) square_x += 4;
-    if (held(KEY_UP)) square_y -= 4;
-    if (held(KEY_DOWN)) square_y += 4;
+    if (gfx_key_down(GFX_KEY_LEFT)) square_x -= 4;
+    if (gfx_key_down(GFX_KEY_RIGHT)) square_x += 4;
+    if (gfx_key_down(GFX_KEY_UP)) square_y -= 4;
+    if (gfx_key_down(GFX_KEY_DOWN)) square_y += 4;
     for (int c = gfx_inkey(); c != 0; c = gfx_inkey()) {
       size_t n = strlen(typed);
       if (c == CHAR_BACKSPACE) {
@@ -82,14 +80,14 @@ int main(int argc, char** argv) {
     font_print(20, HEIGHT - 36, 0, where, 0xA0A0A0);
 
     // Input: the messages and keys of this frame (the off-screen host takes the script's
-    // snapshots here). Escape or a quit message end the loop; closing the window ends the
-    // program.
-    if (gfx_poll() || held(KEY_ESCAPE)) break;
+    // snapshots here). Escape, a quit message or closing the window end the loop.
+    if (gfx_poll() || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
-    next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
+    gfx_frame_end(60);
   }
 
-  // Close.
+  // Close: the work is kept when the window was closed.
+  if (gfx_close_requested) printf("Window closed; the line held \"%s\".\n", typed);
   gfx_shutdown();
 }

@@ -28,15 +28,12 @@ const uint32_t BACKGROUND = 0x000000;
 const int BOX_W = 320, BOX_H = 240;  // the recorded part of the window
 const int STRIP_H = 30;              // the progress line below it
 const int FRAMES = 90;
-const int KEY_ESCAPE = 0x1B;
 const double GRAVITY = 0.35;         // pixels per frame, per frame
 
 struct Ball {
   double x, y, vx, vy, r;
   int colour;  // 0xRRGGBB
 };
-
-bool held(int key) { return keydown[key] & 0x80; }
 
 }  // namespace
 
@@ -68,7 +65,6 @@ int main(int argc, char** argv) {
 
   // The first frame starts on the background colour: gfx_present sets it and clears.
   gfx_present(BACKGROUND);
-  double next = gfx_clock();
   for (;;) {
     // Update: one step of the simulation per recorded frame; the last frame stays.
     if (recording.file) {
@@ -107,10 +103,10 @@ int main(int argc, char** argv) {
     // Input: the messages and keys of this frame (the off-screen host takes the script's
     // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
     // the program.
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
-    next = gfx_wait_until(next + 1.0 / 30, next + 1.0);
+    gfx_frame_end(30);
   }
 
   // Close: a recording cut short is closed with the frames it has.

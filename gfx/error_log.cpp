@@ -1,9 +1,10 @@
 // Fatal errors and the error log: gfx_fatal appends one stamped line to "graphics_error.log" in the
 // current directory (the program's own folder), or in the user's state folder when the program was
-// installed and its folder is not the user's to write in; then it shows the "Oh sod it" box and
-// ends through gfx_shutdown. The stamp and the other date formatters go through the host's
-// locale-aware date and time pictures. Every formatter writes within its buffer's size, and a log
-// that cannot be opened costs only the line, never the exit.
+// installed and its folder is not the user's to write in; then it shows the "Oh sod it" box (or
+// calls the program's handler) and ends through gfx_exit with status 1. The stamp and the other
+// date formatters go through the host's locale-aware date and time pictures. Every formatter
+// writes within its buffer's size, and a log that cannot be opened costs only the line, never the
+// exit.
 #include "gfx/error_log.h"
 
 #include <cmath>
@@ -67,11 +68,22 @@ void gfx_log_error(const char* message) {
   fclose(log);
 }
 
+namespace {
+GfxFatalHandler fatal_handler = nullptr;
+}  // namespace
+
+void gfx_set_fatal_handler(GfxFatalHandler handler) { fatal_handler = handler; }
+
 void gfx_fatal(const char* message) {
   const char* text = message ? message : "";
   gfx_log_error(text);
-  host_message_box("Oh sod it", text, HOST_MB_OK | HOST_MB_ICONERROR | HOST_MB_SETFOREGROUND);
-  gfx_shutdown();
+  if (fatal_handler) {
+    fatal_handler(text);
+  } else {
+    host_message_box("Oh sod it", text, HOST_MB_OK | HOST_MB_ICONERROR | HOST_MB_SETFOREGROUND);
+  }
+  // A failure must not pass for success with scripts and CI: the status says it.
+  gfx_exit(1);
 }
 
 char* format_datetime(double t, char* out, int size) {

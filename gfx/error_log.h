@@ -20,8 +20,19 @@ struct FileTime {
   uint32_t low, high;  // 100-ns intervals since 1601-01-01
 };
 
-// Logs message, shows it in a message box and ends the program through gfx_shutdown.
+// Logs message, shows it in a message box and ends the program with exit status 1 (gfx_exit), the
+// display put back. With a fatal handler set, the handler is called after the log line instead of
+// the box and the end. The library's state after a fatal error is undefined: only gfx_shutdown
+// (or gfx_exit) may still be called.
 VT_NORETURN VT_API void gfx_fatal(const char* message);
+
+// What a program does with a fatal error, in place of the box and the exit: called with the
+// message after its log line is written. It may end the program its own way or longjmp out of
+// the failed call; if it returns, the program ends with status 1, without a box.
+typedef void (*GfxFatalHandler)(const char* message);
+// Sets the fatal handler (null: back to the box and the exit). From other languages, a callback
+// taking one C string.
+VT_API void gfx_set_fatal_handler(GfxFatalHandler handler);
 // Appends message with the date and time to "graphics_error.log" in the current folder.
 VT_API void gfx_log_error(const char* message);
 

@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -87,7 +88,19 @@ void save_bmp(int x, int y, int w, int h, const char* name, int convert) {
 
 void bmp_convert(const char* name) {
   const char* const argv[] = {"bmp2png", "-9", "-E", name, nullptr};
-  host_run_program(argv);  // a missing converter is not an error
+  // A missing converter is not an error: the BMP stays. It is said once, so that nobody waits for
+  // PNG files that never come.
+  static bool said = false;
+  if (host_run_program(argv) < 0 && !said) {
+    said = true;
+#if defined(__GLIBC__)
+    const char* program = program_invocation_short_name;
+#else
+    const char* program = "screenshot";
+#endif
+    fprintf(stderr, "%s: bmp2png cannot be run, so screenshots stay BMP files (%s)\n", program,
+            name);
+  }
 }
 
 void screenshot_window(const char* name, int convert) {

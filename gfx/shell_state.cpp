@@ -20,12 +20,14 @@ unsigned mouse_latch = 1;
 unsigned char alt_tab_pending = 0;
 char* dropped_file = nullptr;
 
-void gfx_shutdown() {
+void gfx_shutdown() { gfx_exit(0); }
+
+void gfx_exit(int status) {
   // The mode is put back whenever we ran full screen, changed or not: restoring is harmless.
   if (!windowed) host_change_display_mode(nullptr, 0);
   host_make_current(gfx_hdc, nullptr);
   host_delete_context(gfx_hglrc);
   host_release_dc(gfx_hwnd, gfx_hdc);
-  host_post_quit_message(0);
-  exit(0);
+  host_post_quit_message(status);
+  exit(status);
 }

@@ -41,7 +41,9 @@ extern VT_API unsigned char alt_tab_pending;          // Alt+Tab seen: minimise 
 extern VT_API char* dropped_file;
 
 // Restores the display mode in full screen, releases the contexts, posts a quit message and ends
-// the process with status 0. Reached from the window procedure on close and from gfx_fatal.
+// the process with status 0. Reached from the window procedure on close.
 VT_NORETURN VT_API void gfx_shutdown(void);
+// gfx_shutdown ending the process with the given exit status; gfx_fatal ends with 1.
+VT_NORETURN VT_API void gfx_exit(int status);
 
 VT_END_DECLS

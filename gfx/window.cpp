@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "gfx/error_log.h"
+#include "gfx/keys.h"
 #include "gfx/shell_state.h"
 #include "gfx/view.h"
 #include "host/host.h"
@@ -25,8 +26,6 @@ constexpr uint32_t kFullScreenStyle =
     HOST_WS_POPUP | HOST_WS_VISIBLE | HOST_WS_CLIPSIBLINGS | HOST_WS_CLIPCHILDREN;  // 0x96000000
 constexpr double kDefaultWindowShare = 0.6;  // of the primary screen, per direction
 constexpr int kQueueLimit = KEY_QUEUE_SIZE - 1;
-constexpr int kVkTab = 0x09;
-constexpr int kVkAlt = 0x12;
 constexpr unsigned kMouseButtonBits = HOST_MK_LBUTTON | HOST_MK_RBUTTON | HOST_MK_MBUTTON;
 
 HostPixelFormat requested_pixel_format() {
@@ -51,7 +50,13 @@ void mouse_update(uintptr_t wparam, intptr_t lparam) {
   if (mouse_latch == 0) mouse_buttons = buttons;
 }
 
+// Set by the window procedure when it took a close that gfx_poll is to report.
+bool close_taken = false;
+
 }  // namespace
+
+int gfx_close_returns = 0;
+int gfx_close_requested = 0;
 
 namespace {
 // Sizes and positions are worked out wide and brought back into the int range, so that no
@@ -171,12 +176,14 @@ int gfx_poll() {
   mouse_prev = mouse_buttons;
   mouse_buttons &= ~(MOUSE_WHEEL_AWAY | MOUSE_WHEEL_TOWARDS);  // a wheel turn lasts one poll
 
+  close_taken = false;
   while (host_peek_message()) {
     HostMessage msg;
     if (!host_get_message(&msg)) return 1;
     host_translate_message(&msg);
     host_dispatch_message(&msg);
   }
+  if (close_taken) return 1;
 
   // Minimised: the key arrays freeze until the window is back.
   if (host_is_iconic(gfx_hwnd)) {
@@ -188,7 +195,7 @@ int gfx_poll() {
   memcpy(keyprev, keydown, sizeof keyprev);
   host_keyboard_state(keydown);  // entries 0..255; the rest stay zero
 
-  if ((keydown[kVkAlt] & 0x80) && (keydown[kVkTab] & 0x80)) alt_tab_pending = 1;
+  if (gfx_key_down(GFX_KEY_ALT) && gfx_key_down(GFX_KEY_TAB)) alt_tab_pending = 1;
   if (alt_tab_pending) host_minimise(gfx_hwnd);
   return 0;
 }
@@ -203,6 +210,14 @@ void gfx_set_full_screen(int full_screen) {
 intptr_t gfx_wndproc(HostWindow window, unsigned message, uintptr_t wparam, intptr_t lparam) {
   switch (message) {
     case HOST_WM_CLOSE:
+      // Kept from the default handling, which would destroy the window, when the program asked
+      // to decide on the close itself.
+      if (gfx_close_returns) {
+        gfx_close_requested = 1;
+        close_taken = true;
+        return 0;
+      }
+      gfx_shutdown();
     case HOST_WM_DESTROY:
       gfx_shutdown();
     case HOST_WM_SIZE:

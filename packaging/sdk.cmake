@@ -11,18 +11,11 @@ if(NOT VANTOREL_INSTALL_LIBRARY)
 endif()
 include(CMakePackageConfigHelpers)
 
-# The library targets an install needs built (the Makefile and the SDK zip build them first),
-# found through the aliases cmake/library.cmake gives them.
-set(VT_INSTALLED_LIBRARIES)
-set(vt_aliases Vantorel::vantorel Vantorel::vantorel_static)
-foreach(backend IN LISTS VANTOREL_BACKENDS)
-  list(APPEND vt_aliases Vantorel::backend_${backend})
-endforeach()
-foreach(alias IN LISTS vt_aliases)
-  get_target_property(target ${alias} ALIASED_TARGET)
-  list(APPEND VT_INSTALLED_LIBRARIES ${target})
-endforeach()
-list(REMOVE_DUPLICATES VT_INSTALLED_LIBRARIES)
+# The library targets an install needs built (the Makefile and the SDK zip build them first).
+set(VT_INSTALLED_LIBRARIES libvantorel_static ${VANTOREL_BACKEND_TARGETS})
+if(TARGET libvantorel)
+  list(APPEND VT_INSTALLED_LIBRARIES libvantorel)
+endif()
 
 # --- headers -------------------------------------------------------------------------------------
 foreach(header IN LISTS VANTOREL_PUBLIC_HEADERS)
@@ -58,16 +51,16 @@ set(vt_pc_files ${vt_pkg}/vantorel.pc)
 foreach(vt_backend IN LISTS VANTOREL_BACKENDS)
   if(vt_backend STREQUAL "headless")
     set(vt_pc_description "The Vantorel library drawing off-screen through OSMesa")
-    set(vt_pc_requires "Requires: osmesa libpng")
-    set(vt_pc_libs "")
+    set(vt_pc_requires "Requires: osmesa\nRequires.private: libpng")
+    set(vt_pc_libs "-lvantorel-headless")
   elseif(vt_backend STREQUAL "sdl")
     set(vt_pc_description "The Vantorel library in a desktop window through SDL2 and OpenGL")
-    set(vt_pc_requires "Requires: sdl2 gl libpng")
-    set(vt_pc_libs "")
+    set(vt_pc_requires "Requires: gl\nRequires.private: sdl2 libpng")
+    set(vt_pc_libs "-lvantorel-sdl")
   elseif(vt_backend STREQUAL "win32")
     set(vt_pc_description "The Vantorel library in a Win32 window through WGL")
     set(vt_pc_requires "")
-    set(vt_pc_libs "-lopengl32 -lgdi32 -luser32 -lkernel32 ")
+    set(vt_pc_libs "-lvantorel -lvantorel-win32 -lopengl32 -lgdi32 -luser32 -lkernel32 -lstdc++ -lm")
   else()
     message(FATAL_ERROR "packaging/sdk.cmake: no pkg-config description of backend ${vt_backend}")
   endif()
@@ -80,4 +73,7 @@ install(FILES ${vt_pc_files} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPO
 # --- examples ------------------------------------------------------------------------------------
 file(GLOB vt_example_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.c
      ${PROJECT_SOURCE_DIR}/examples/*.cpp ${PROJECT_SOURCE_DIR}/examples/*.h)
-install(FILES ${vt_example_sources} DESTINATION ${VT_EXAMPLES_DESTINATION} COMPONENT development)
+install(FILES ${vt_example_sources} ${PROJECT_SOURCE_DIR}/examples/CMakeLists.txt
+        DESTINATION ${VT_EXAMPLES_DESTINATION} COMPONENT development)
+install(FILES ${PROJECT_SOURCE_DIR}/examples/python/record_shapes.py
+        DESTINATION ${VT_EXAMPLES_DESTINATION}/python COMPONENT development)

@@ -4,6 +4,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -371,6 +373,40 @@ TEST(AnimEncodeGl, CapturedFramesDecodeToTheQuantisedScreen) {
     EXPECT_EQ(got, want) << "frame " << a.frame;
   }
   anim_close(a);
+}
+
+// A recorder box past the drawing area's edge records black there, never memory nobody drew.
+TEST(AnimEncodeGl, BoxPastTheEdgeRecordsBlackOutside) {
+  const int width = 20, height = 10, box_w = 24, box_h = 14;
+  vt_test::GlContext gl(width, height);
+  ASSERT_TRUE(gl.ok());
+  screen_w = width;
+  screen_h = height;
+  glClearColor(1, 1, 1, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  vt_test::TempDir dir;
+  AnimFile rec = anim_writer_open_size(dir.file("rec.anim").c_str(), 2, box_w, box_h);
+  ASSERT_NE(rec.file, nullptr);
+  // A freed block of the read-back buffer's size, full of white: what an unread pixel would show.
+  const size_t row_bytes = (size_t(3) * box_w + 3) & ~size_t(3);
+  void* stale = malloc(row_bytes * box_h);
+  memset(stale, 0xFF, row_bytes * box_h);
+  asm volatile("" : : "r"(stale) : "memory");  // kept, not optimised away
+  free(stale);
+  anim_encode_frame(&rec);
+  anim_close(rec);
+  screen_w = screen_h = 0;
+
+  AnimFile a = anim_open(dir.file("rec.anim").c_str());
+  Picture got(size_t(box_w) * box_h, 0);
+  AnimCanvas canvas = {box_w, box_h, got.data()};
+  AnimSink sink = anim_canvas_sink(&canvas);
+  ASSERT_EQ(anim_decode_frame(&a, &sink), 1);
+  anim_close(a);
+  for (int y = 0; y < box_h; y++)
+    for (int x = 0; x < box_w; x++)
+      EXPECT_EQ(got[size_t(y) * box_w + x], nearest_color(x < width && y < height ? 0xFFFFFF : 0))
+          << x << "," << y;
 }
 
 }  // namespace

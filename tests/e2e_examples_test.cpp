@@ -166,6 +166,10 @@ TEST_F(Example, InputFollowsKeysCharactersAndTheMouse) {
   r = run("input", "1 press q\n3 snapshot still.png\n4 down esc\n");  // Q is typed, not quit
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_TRUE(vt_test::file_exists(dir.file("still.png")));
+  // It takes the window's close itself (gfx_close_returns) and ends its own way.
+  r = run("input", "1 char hi\n3 close\n");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "Window closed; the line held \"hi\".\n");
 }
 
 TEST_F(Example, RecordAnimWritesAFileThePlayerShows) {
@@ -238,6 +242,14 @@ TEST_F(Example, ScreenshotSavesTheFrameShown) {
   EXPECT_FALSE(vt_test::file_exists(dir.file("shot2.bmp")));
   ASSERT_EQ(converted.width, 480);
   EXPECT_EQ(picture_diff(converted, at26), 0);
+
+  // Without bmp2png the BMP stays, and the program says so once, under its own name.
+  r = run("screenshot", "2 press p\n4 press p\n6 quit\n", {}, {"PATH=/nonexistent"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const std::string said = "example-screenshot-headless: bmp2png cannot be run";
+  size_t at = r.err.find(said);
+  EXPECT_NE(at, std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find(said, at + 1), std::string::npos) << r.err;
 }
 
 TEST_F(Example, CaptionsShowOnTheirFrames) {
@@ -333,6 +345,27 @@ TEST_F(Example, BlurText3dBlursThePanelAndDrawsTintedText) {
   EXPECT_GT(count(blurred, 0, 60, 400, 260, orange), 100);
   EXPECT_GT(count(blurred, 0, 60, 400, 260, pink), 100);
   EXPECT_GT(count(blurred, 400, 40, 620, 80, white), 60);  // the label
+}
+
+// The Python example, through ctypes and the self-contained library of the build tree: 30 frames
+// recorded (as animtool tells) and a screenshot of the last one.
+TEST_F(Example, PythonRecordsThirtyFramesAndAScreenshot) {
+  RunResult r = vt_test::run_program(
+      {vt_test::installed_tool("python3"), vt_test::source_path("examples/python/record_shapes.py"),
+       dir.path},
+      dir.path, {"VANTOREL_LIBRARY=" + vt_test::bin_path("libvantorel-headless.so.1")}, "", 120);
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  RunResult info = vt_test::run_program({vt_test::bin_path("animtool"), "info", "shapes.anim"},
+                                        dir.path, {}, "", 60);
+  ASSERT_EQ(info.exit_code, 0) << info.err;
+  EXPECT_NE(info.out.find("frames: 30\nextent: 320x240\n"), std::string::npos) << info.out;
+  Image shot;
+  ASSERT_TRUE(read_bmp(dir.file("shapes.bmp"), &shot));
+  ASSERT_EQ(shot.width, 320);
+  EXPECT_EQ(shot.pixel(5, 230), 0x102060u);   // background
+  EXPECT_EQ(shot.pixel(60, 50), 0xFF8000u);   // the box
+  EXPECT_EQ(shot.pixel(263, 160), 0xFFFF00u);  // the disc after 29 steps of 7 pixels
+  EXPECT_GT(count(shot, 128, 28, 230, 50, white), 40);  // "Frame 30"
 }
 
 }  // namespace

@@ -44,6 +44,7 @@ std::set<std::string> files_under(const std::string& root) {
 
 const std::set<std::string> kInstalled = {
     "bin/vantorel",
+    "bin/vantorel-headless",
     "bin/animtool",
     "bin/bmp2png",
     "share/applications/vantorel.desktop",
@@ -52,6 +53,7 @@ const std::set<std::string> kInstalled = {
     "share/mime/packages/vantorel.xml",
     "share/thumbnailers/vantorel.thumbnailer",
     "share/man/man1/vantorel.1.gz",
+    "share/man/man1/vantorel-headless.1.gz",
     "share/man/man1/animtool.1.gz",
     "share/man/man1/bmp2png.1.gz",
     "share/vantorel/demo.anim",
@@ -64,6 +66,8 @@ const std::set<std::string> kInstalled = {
 // of file: a header per area, the static archives, the CMake package, pkg-config, an example.
 const std::vector<std::string> kLibraryPackage = {
     VT_LIBDIR "/libvantorel.so." VT_VERSION,
+    VT_LIBDIR "/libvantorel-headless.so." VT_VERSION,
+    VT_LIBDIR "/libvantorel-sdl.so." VT_VERSION,
     "share/doc/libvantorel1/copyright",
     "share/doc/libvantorel1/changelog.gz",
 };
@@ -84,6 +88,13 @@ const std::vector<std::string> kDevelopmentPackage = {
     VT_LIBDIR "/pkgconfig/vantorel-sdl.pc",
     VT_LIBDIR "/pkgconfig/vantorel-headless.pc",
     "share/doc/libvantorel-dev/examples/gallery.cpp",
+    "share/doc/libvantorel-dev/examples/CMakeLists.txt",
+    "share/doc/libvantorel-dev/library.md",
+    "share/doc/libvantorel-dev/README.md",
+    "share/doc/libvantorel-dev/html/index.html",
+    "share/man/man3/vantorel.3.gz",
+    "share/man/man3/gfx_open.3vantorel.gz",
+    "share/man/man3/window.h.3vantorel.gz",
     "share/doc/libvantorel-dev/copyright",
     "share/doc/libvantorel-dev/changelog.gz",
 };
@@ -111,10 +122,18 @@ TEST(E2eInstall, InstallsUnderPrefixThumbnailerRunsUninstallRemovesAll) {
             vt_test::read_file(vt_test::source_path("packaging/debian/copyright")));
   EXPECT_EQ(vt_test::read_file(root + "/share/vantorel/demo.anim"),
             vt_test::read_file(vt_test::source_path("assets/demo.anim")));
-  for (const char* program : {"vantorel", "animtool", "bmp2png"}) {
+  for (const char* program : {"vantorel", "vantorel-headless", "animtool", "bmp2png"}) {
     struct stat st;
     ASSERT_EQ(stat((root + "/bin/" + program).c_str(), &st), 0);
     EXPECT_TRUE(st.st_mode & S_IXOTH) << program;
+  }
+
+  // The reference where man looks: a page for each public function and the overview.
+  for (const char* name : {"gfx_open", "anim_open", "gfx_key_pressed", "gfx_frame_end", "vantorel"}) {
+    RunResult m = run({tool("man"), "-M", root + "/share/man", "3", name},
+                      {"MANPAGER=cat", "PAGER=cat", "MANWIDTH=100", "LANG=C.UTF-8"});
+    EXPECT_EQ(m.exit_code, 0) << name << ": " << m.err;
+    EXPECT_NE(m.out.find(name), std::string::npos) << name;
   }
 
   // What a file manager does with the thumbnailer entry: substitute and run.
@@ -213,7 +232,8 @@ std::string page_text(const std::string& page) {
 }
 
 TEST(E2eInstall, ManualPagesLintCleanAndDocumentEverySwitchAndKey) {
-  for (const char* name : {"vantorel.1", "animtool.1", "bmp2png.1"}) {
+  for (const char* name :
+       {"vantorel.1", "vantorel-headless.1", "animtool.1", "bmp2png.1", "vantorel.3"}) {
     std::string page = vt_test::source_path(std::string("man/") + name);
     RunResult lint = run({tool("mandoc"), "-T", "lint", page});
     EXPECT_EQ(lint.exit_code, 0) << name;
@@ -291,7 +311,7 @@ TEST(E2eInstall, DebianPackagesHoldTheirFilesAndLinkedLibrariesAsDependencies) {
   std::string depends = field(info.out, "Depends");
   for (const char* lib : {"libc6", "libsdl2-2.0-0", "libpng16-16", "libgl1"})
     EXPECT_NE(depends.find(lib), std::string::npos) << lib << " in" << depends;
-  EXPECT_EQ(depends.find("osmesa"), std::string::npos) << depends;  // the headless player stays out
+  EXPECT_NE(depends.find("libosmesa6"), std::string::npos) << depends;  // vantorel-headless's
 
   // libvantorel1: the library under its SONAME, the shlibs entry and the ldconfig trigger,
   // no maintainer scripts.
@@ -308,8 +328,11 @@ TEST(E2eInstall, DebianPackagesHoldTheirFilesAndLinkedLibrariesAsDependencies) {
   EXPECT_NE(field(lib_info.out, "Depends").find("libstdc++6"), std::string::npos) << lib_info.out;
   EXPECT_EQ(lib_info.out.find(" postinst"), std::string::npos) << lib_info.out;
   EXPECT_EQ(lib_info.out.find(" postrm"), std::string::npos) << lib_info.out;
-  EXPECT_EQ(run({tool("dpkg-deb"), "-I", debs["libvantorel1"], "shlibs"}).out,
-            "libvantorel 1 libvantorel1 (>= " VT_VERSION ")\n");
+  std::string shlibs = run({tool("dpkg-deb"), "-I", debs["libvantorel1"], "shlibs"}).out;
+  for (const char* lib : {"libvantorel", "libvantorel-headless", "libvantorel-sdl"})
+    EXPECT_NE(shlibs.find(std::string(lib) + " 1 libvantorel1 (>= " VT_VERSION ")\n"),
+              std::string::npos)
+        << shlibs;
   EXPECT_EQ(run({tool("dpkg-deb"), "-I", debs["libvantorel1"], "triggers"}).out,
             "activate-noawait ldconfig\n");
 
@@ -317,15 +340,21 @@ TEST(E2eInstall, DebianPackagesHoldTheirFilesAndLinkedLibrariesAsDependencies) {
   RunResult dev_list = run({tool("dpkg-deb"), "-c", debs["libvantorel-dev"]});
   for (const std::string& f : kDevelopmentPackage)
     EXPECT_NE(dev_list.out.find(" ./usr/" + f + "\n"), std::string::npos) << f;
-  EXPECT_NE(dev_list.out.find(" ./usr/" VT_LIBDIR "/libvantorel.so -> libvantorel.so.1\n"),
-            std::string::npos)
-      << dev_list.out;
+  for (const char* backend : {"headless", "sdl"}) {
+    std::string link = std::string("libvantorel-") + backend + ".so";
+    EXPECT_NE(dev_list.out.find(" ./usr/" VT_LIBDIR "/" + link + " -> " + link + ".1\n"),
+              std::string::npos)
+        << dev_list.out;
+  }
+  // The portable library alone is kept for the programs linked against it, not for new links.
+  EXPECT_EQ(dev_list.out.find("/libvantorel.so "), std::string::npos) << dev_list.out;
   EXPECT_EQ(dev_list.out.find("libvantorel.so." VT_VERSION), std::string::npos) << dev_list.out;
   RunResult dev_info = run({tool("dpkg-deb"), "-I", debs["libvantorel-dev"]});
   std::string dev_depends = field(dev_info.out, "Depends");
   for (const char* dep : {"libvantorel1 (= " VT_VERSION ")", "libosmesa6-dev", "libsdl2-dev",
                           "libgl-dev", "libpng-dev", "pkg-config"})
     EXPECT_NE(dev_depends.find(dep), std::string::npos) << dep << " in " << dev_depends;
+  EXPECT_EQ(field(dev_info.out, "Recommends"), "vantorel");  // for bmp2png
 
   // No error or warning from lintian for any of the three (its information tags are allowed); the
   // packages of a sanitizer build are not for release.

@@ -132,7 +132,7 @@ TEST(PlayerHeadless, MissingAnimationIsLoggedInTheProgramsFolder) {
   vt_test::write_file(start + "/script.txt", "");
   RunResult r = vt_test::run_program({bin + "/vantorel-headless", "-res:64x48", "gone.anim"}, start,
                                      {"VANTOREL_SCRIPT=script.txt"}, "", 60);
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exit_code, 1);  // a failure, not a success
   std::string message = "Can't open animation file '" + start + "/gone.anim': No such file or directory";
   EXPECT_NE(r.err.find("Oh sod it: " + message), std::string::npos) << r.err;
   std::string log = vt_test::read_file(bin + "/graphics_error.log");

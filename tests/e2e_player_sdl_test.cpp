@@ -436,7 +436,7 @@ TEST_F(PlayerSdl, DrawingAreaBeyondTheRendererIsRefusedNamingTheSize) {
   vt_test::RunResult r = vt_test::run_program(
       {vt_test::bin_path("vantorel"), "-once", "-res:20000x300", "pattern.anim"}, dir.path,
       player_env(), "", 60);
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exit_code, 1);
   EXPECT_NE(r.err.find("Oh sod it: Drawing area 20000x300 is larger than the renderer can hold"),
             std::string::npos)
       << r.err;
@@ -454,7 +454,7 @@ TEST(PlayerSdlNoDisplay, WindowCreationErrorWithoutADisplay) {
     if (*driver) argv.push_back(std::string("SDL_VIDEODRIVER=") + driver);
     argv.insert(argv.end(), {vt_test::bin_path("vantorel"), "-once", "-fms:1", "a.anim"});
     vt_test::RunResult r = vt_test::run_program(argv, dir.path, {no_leak_check()}, "", 30);
-    EXPECT_EQ(r.exit_code, 0) << driver;
+    EXPECT_EQ(r.exit_code, 1) << driver;
     EXPECT_NE(r.err.find("Oh sod it: Window Creation Error.\n"), std::string::npos)
         << driver << ": " << r.err;
   }
@@ -605,6 +605,25 @@ TEST_F(PlayerSdlDesktop, ClosingFullScreenExitsZeroWithTheDisplayModeBack) {
   EXPECT_EQ(wait_exit(player, 30), 0);
   player = -1;
   EXPECT_EQ(display_size(), "800 600");
+}
+
+// A program that set gfx_close_returns gets the close button as a flag and ends its own way.
+TEST_F(PlayerSdlDesktop, ExampleTakesTheCloseItselfWhenItAsksTo) {
+  const std::string program = vt_test::bin_path("examples/example-input");
+  if (!vt_test::file_exists(program)) GTEST_SKIP() << "the examples were not built";
+  player = spawn({"/bin/sh", "-c", "exec timeout -s KILL 60 \"$0\" > out.txt", program},
+                 player_env(), dir.path);
+  vt_test::RunResult r = vt_test::run_program(
+      {"/usr/bin/env", "xdotool", "search", "--sync", "--name", "^Vantorel: keyboard and mouse$"},
+      "", server->env(), "", 30);
+  window = strtoul(r.out.c_str(), nullptr, 10);
+  ASSERT_NE(window, 0ul) << r.err;
+  // The X server hands the program the key presses before the close that follows them.
+  xdotool({"windowfocus", "--sync", std::to_string(window), "type", "ok"});
+  close_window();
+  EXPECT_EQ(wait_exit(player, 30), 0);
+  player = -1;
+  EXPECT_EQ(vt_test::read_file(dir.file("out.txt")), "Window closed; the line held \"ok\".\n");
 }
 
 TEST_F(PlayerSdlDesktop, AltTabMinimisesTheWindow) {

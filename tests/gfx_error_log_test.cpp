@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csetjmp>
 #include <cmath>
 #include <cstring>
 #include <ctime>
@@ -22,15 +23,22 @@ void fatal_in(const std::string& dir, const char* message) {
   gfx_fatal(message);
 }
 
+std::string handled;
+jmp_buf back;
+void handler(const char* message) {
+  handled = message;
+  longjmp(back, 1);
+}
+
 const std::regex kStampLine(R"(^\d{4}-[^ ]+-\d{2} \d{2}:\d{2}:\d{2} (.*)$)");
 
 }  // namespace
 
-TEST(ErrorLog, FatalAppendsStampedLinesAcrossRunsAndExitsZero) {
+TEST(ErrorLog, FatalAppendsStampedLinesAcrossRunsAndExitsOne) {
   vt_test::TempDir dir;
-  EXPECT_EXIT(fatal_in(dir.path, "first failure"), ::testing::ExitedWithCode(0),
+  EXPECT_EXIT(fatal_in(dir.path, "first failure"), ::testing::ExitedWithCode(1),
               "Oh sod it: first failure");
-  EXPECT_EXIT(fatal_in(dir.path, "100% sure %s %d %n"), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(fatal_in(dir.path, "100% sure %s %d %n"), ::testing::ExitedWithCode(1), "");
   std::string log = vt_test::read_file(dir.file("graphics_error.log"));
   size_t nl = log.find('\n');
   ASSERT_NE(nl, std::string::npos);
@@ -50,7 +58,7 @@ TEST(ErrorLog, UnwritableLogStillShowsTheBoxAndExitsZero) {
   // A folder in the log's place cannot be opened for appending, not even by root.
   vt_test::TempDir dir;
   ASSERT_EQ(mkdir(dir.file("graphics_error.log").c_str(), 0755), 0);
-  EXPECT_EXIT(fatal_in(dir.path, "no log here"), ::testing::ExitedWithCode(0),
+  EXPECT_EXIT(fatal_in(dir.path, "no log here"), ::testing::ExitedWithCode(1),
               "Oh sod it: no log here");
 }
 
@@ -128,4 +136,24 @@ TEST(ErrorLog, UnixToFiletime) {
   char out[DATETIME_SIZE];
   char expect[DATETIME_SIZE];
   EXPECT_STREQ(format_filetime(unix_to_filetime(0.0), out), format_datetime(0.0, expect));
+}
+
+// A handler takes the failure over: it gets the message after the log line, no box is shown, and
+// the program goes on where the handler sends it; without one, the box and the exit come back.
+TEST(ErrorLog, FatalHandlerIsCalledInsteadOfTheBoxAndTheExit) {
+  vt_test::TempDir dir;
+  char here[4096];
+  ASSERT_NE(getcwd(here, sizeof here), nullptr);
+  ASSERT_EQ(chdir(dir.path.c_str()), 0);
+  gfx_set_fatal_handler(handler);
+  testing::internal::CaptureStderr();
+  if (setjmp(back) == 0) gfx_fatal("font 'x' not found");
+  std::string err = testing::internal::GetCapturedStderr();
+  gfx_set_fatal_handler(nullptr);
+  ASSERT_EQ(chdir(here), 0);
+  EXPECT_EQ(handled, "font 'x' not found");
+  EXPECT_EQ(err.find("Oh sod it"), std::string::npos) << err;
+  EXPECT_NE(vt_test::read_file(dir.file("graphics_error.log")).find(" font 'x' not found\n"),
+            std::string::npos);
+  EXPECT_EXIT(fatal_in(dir.path, "boxed again"), ::testing::ExitedWithCode(1), "Oh sod it: boxed");
 }

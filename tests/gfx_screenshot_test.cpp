@@ -211,11 +211,17 @@ TEST_F(ScreenshotTest, FileNameReachesTheConverterUnharmed) {
   for (const char* f : {"pwned1", "pwned2", "pwned3", "x"}) EXPECT_FALSE(vt_test::file_exists(dir.file(f))) << f;
 }
 
-TEST_F(ScreenshotTest, MissingConverterAndUnwritableFileAreSilent) {
+// A missing converter keeps the BMP and is said once (not at every screenshot); an unwritable
+// file or a negative size writes and converts nothing.
+TEST_F(ScreenshotTest, MissingConverterIsSaidOnceAndUnwritableFileIsSilent) {
   setenv("PATH", dir.file("nothing-here").c_str(), 1);
   testing::internal::CaptureStderr();
   save_bmp(0, 0, 2, 2, "plain.bmp", 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  save_bmp(0, 0, 2, 2, "again.bmp", 1);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find(": bmp2png cannot be run, so screenshots stay BMP files (plain.bmp)\n"),
+            std::string::npos) << err;
+  EXPECT_EQ(err.find("again.bmp"), std::string::npos) << err;
   EXPECT_EQ(vt_test::read_file(dir.file("plain.bmp")).size(), size_t(54 + 8 * 2));
 
   setenv("PATH", (dir.path + "/bin:" + old_path).c_str(), 1);

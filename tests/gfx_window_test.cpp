@@ -151,19 +151,19 @@ TEST(Window, AreasBeyondTheRendererAreFatalAndNamed) {
   WindowPlacement p = gfx_place_window(2147483647, 2147483647, true);
   EXPECT_EQ(p.outer_w, 2147483647);
   EXPECT_EQ(p.outer_h, 2147483647);
-  EXPECT_EXIT(gfx_open(16385, 100, "x"), ::testing::ExitedWithCode(0),
+  EXPECT_EXIT(gfx_open(16385, 100, "x"), ::testing::ExitedWithCode(1),
               "Oh sod it: Drawing area 16385x100 is larger than the renderer can hold");
   fresh_shell(0);
-  EXPECT_EXIT(gfx_open(2147483647, 480, "x"), ::testing::ExitedWithCode(0),
+  EXPECT_EXIT(gfx_open(2147483647, 480, "x"), ::testing::ExitedWithCode(1),
               "Drawing area 2147483647x480 is larger");
   fresh_shell(1, "", "40000x40000");
-  EXPECT_EXIT(gfx_open(0, 0, "x"), ::testing::ExitedWithCode(0), "Drawing area 24000x24000 is");
+  EXPECT_EXIT(gfx_open(0, 0, "x"), ::testing::ExitedWithCode(1), "Drawing area 24000x24000 is");
 }
 
 TEST(Window, SecondOpenIsFatal) {
   fresh_shell(1);
   ASSERT_EQ(gfx_open(64, 48, "x"), 1);
-  EXPECT_EXIT(gfx_open(64, 48, "again"), ::testing::ExitedWithCode(0),
+  EXPECT_EXIT(gfx_open(64, 48, "again"), ::testing::ExitedWithCode(1),
               "Oh sod it: Failed To Register The Window Class.");
 }
 

@@ -133,7 +133,7 @@ TEST(Playback, UnopenableAnimationIsFatalAndNamed) {
         player_run(&o, std::string("t").data());
         exit(4);
       },
-      ::testing::ExitedWithCode(0), "Oh sod it: Can't open animation file 'no such.anim': No such file or directory");
+      ::testing::ExitedWithCode(1), "Oh sod it: Can't open animation file 'no such.anim': No such file or directory");
   std::string log = vt_test::read_file(log_path);
   EXPECT_NE(log.find(" Can't open animation file 'no such.anim': No such file or directory\n"), std::string::npos) << log;
   unlink(log_path.c_str());

@@ -128,7 +128,7 @@ TEST_F(FontTest, EmbeddedFontAtLimit256IsFatal) {
         load_caption();
         _exit(4);
       },
-      ::testing::ExitedWithCode(0),
+      ::testing::ExitedWithCode(1),
       "Font 'caption' required texture of size 256x512 but GL_MAX_TEXTURE_SIZE=256");
 }
 
@@ -142,7 +142,7 @@ TEST_F(FontTest, LongFontNameIsShortenedInTheMessage) {
         font_load_mem(caption_font_data, CAPTION_FONT_SIZE, name.c_str(), 0);
         _exit(4);
       },
-      ::testing::ExitedWithCode(0),
+      ::testing::ExitedWithCode(1),
       "Font 'n+\\.\\.\\.' required texture of size 256x512 but GL_MAX_TEXTURE_SIZE=256\n");
   std::string log = vt_test::read_file(dir.file("graphics_error.log"));
   size_t start = log.find("Font '");
@@ -389,7 +389,7 @@ TEST_F(FontTest, LoadfontOfMissingOrEmptyFileIsFatal) {
           loadfont(path.c_str(), "x");
           _exit(4);
         },
-        ::testing::ExitedWithCode(0), "loadfont: '" + path + "' not found\n");
+        ::testing::ExitedWithCode(1), "loadfont: '" + path + "' not found\n");
   }
   std::string log = vt_test::read_file(dir.file("graphics_error.log"));
   EXPECT_NE(log.find("loadfont: '" + dir.file("empty.fnt") + "' not found\n"), std::string::npos);
@@ -404,7 +404,7 @@ TEST_F(FontTest, LongPathIsShortenedInTheMessage) {
         loadfont(path.c_str(), "x");
         _exit(4);
       },
-      ::testing::ExitedWithCode(0), "loadfont: '/.*p\\.\\.\\.' not found\n");
+      ::testing::ExitedWithCode(1), "loadfont: '/.*p\\.\\.\\.' not found\n");
   std::string log = vt_test::read_file(dir.file("graphics_error.log"));
   size_t start = log.find("loadfont: '");
   ASSERT_NE(start, std::string::npos);

@@ -6,7 +6,7 @@ pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswsc
                   libwebpdemux)
 add_library(vt_animtool STATIC ${CMAKE_SOURCE_DIR}/tools/animtool_args.cpp
             ${CMAKE_SOURCE_DIR}/tools/animtool_io.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_check.cpp)
-target_link_libraries(vt_animtool PUBLIC Vantorel::vantorel_static PkgConfig::PNG)
+target_link_libraries(vt_animtool PUBLIC Vantorel::portable_static PkgConfig::PNG)
 target_include_directories(vt_animtool PUBLIC ${CMAKE_SOURCE_DIR})
 add_executable(animtool ${CMAKE_SOURCE_DIR}/tools/animtool.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_raw.cpp
                ${CMAKE_SOURCE_DIR}/tools/animtool_media.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_export.cpp)

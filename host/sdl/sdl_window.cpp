@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
+#include <cerrno>  // program_invocation_short_name: messages carry the program's own name
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -69,10 +70,12 @@ bool video() {
     emulated_configure(EmulatedHost{false, flush_after_size});
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     s.ready = SDL_Init(SDL_INIT_VIDEO) == 0;
-    if (!s.ready) fprintf(stderr, "vantorel: no display: %s\n", SDL_GetError());
+    if (!s.ready)
+      fprintf(stderr, "%s: no display: %s\n", program_invocation_short_name, SDL_GetError());
     const char* driver = s.ready ? SDL_GetCurrentVideoDriver() : nullptr;
     if (driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0)) {
-      fprintf(stderr, "vantorel: no display (SDL's \"%s\" video driver shows nothing)\n", driver);
+      fprintf(stderr, "%s: no display (SDL's \"%s\" video driver shows nothing)\n",
+              program_invocation_short_name, driver);
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
       s.ready = false;
     }
@@ -273,7 +276,7 @@ HostWindow host_create_window(const char*, const char* title, uint32_t style, in
   }
   SDL_Window* sdl = SDL_CreateWindow(title ? title : "", cx, cy, cw, ch, flags);
   if (!sdl) {
-    fprintf(stderr, "vantorel: %s\n", SDL_GetError());
+    fprintf(stderr, "%s: %s\n", program_invocation_short_name, SDL_GetError());
     return nullptr;
   }
   HostWindowRec* win = new HostWindowRec{sdl, popup, 0, 0, 0, 0};
@@ -290,7 +293,7 @@ HostGLRC host_create_context(HostDC dc) {
   if (!dc || !dc->pixel_format) return nullptr;
   SDL_GLContext ctx = SDL_GL_CreateContext(dc->window->sdl);
   if (!ctx) {
-    fprintf(stderr, "vantorel: %s\n", SDL_GetError());
+    fprintf(stderr, "%s: %s\n", program_invocation_short_name, SDL_GetError());
     return nullptr;
   }
   return new HostGLRCRec{ctx};
