@@ -56,3 +56,5 @@ string(CONCAT CPACK_DEBIAN_PYTHON_DESCRIPTION
     "arrays with the library's own decoder and encoder, registers the format\n"
     "with Pillow (vantorel.pillow), and gives the library's drawing, text,\n"
     "recording and screenshots to Python programs (vantorel.gfx).")
+install(FILES ${CMAKE_SOURCE_DIR}/examples/python/simulation_to_anim.py
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${VT_DEB_PYTHON}/examples COMPONENT python)

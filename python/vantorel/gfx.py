@@ -214,7 +214,7 @@ def palette_colour(colour):
 
 
 def screenshot(name, compress=False):
-    """Saves the drawing area as name + ".bmp" (and converts it to PNG with bmp2png when
+    """Saves the drawing area as the BMP file name (and converts it to PNG with bmp2png when
     compress is true and the converter is installed)."""
     _gfx().screenshot_window(_text(os.fspath(name)), 1 if compress else 0)
 
@@ -227,6 +227,7 @@ class Recorder:
     def __init__(self, path, version=2, size=None):
         lib = _gfx()
         self.path = os.fspath(path)
+        self._count = 0
         width, height = size if size is not None else globals()["size"]()
         self._handle = lib.anim_rgb_writer_open(os.fsencode(self.path), version, width, height)
         if not self._handle:
@@ -234,7 +235,8 @@ class Recorder:
 
     @property
     def frames(self):
-        return _lib.anim_rgb_writer_frames(self._handle) if self._handle else 0
+        """Frames recorded so far."""
+        return self._count
 
     def add(self):
         """Appends the picture drawn so far as the next frame (before clear() shows it)."""
@@ -242,6 +244,7 @@ class Recorder:
             raise ValueError("the recorder of %s is closed" % self.path)
         if not _lib.anim_rgb_writer_add_screen(self._handle):
             raise Error(_library.message())
+        self._count += 1
 
     def close(self):
         if self._handle:
