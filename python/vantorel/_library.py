@@ -8,11 +8,15 @@ and writing frames never depend on a backend being present.
 
 import ctypes
 import os
+import sysconfig
 
 _HEADLESS = "libvantorel-headless.so.1"
 _PORTABLE = "libvantorel.so.1"
-# Where `make install` puts libraries by default, which the dynamic loader may not search.
-_EXTRA_DIRS = ("/usr/local/lib", "/usr/local/lib/x86_64-linux-gnu", "/usr/local/lib64")
+# Where `make install` puts libraries by default (the multiarch folder under /usr/local), which
+# the dynamic loader finds only once ldconfig has run.
+_MULTIARCH = sysconfig.get_config_var("MULTIARCH") or ""
+_EXTRA_DIRS = tuple(d for d in ("/usr/local/lib/" + _MULTIARCH, "/usr/local/lib", "/usr/local/lib64")
+                    if not d.endswith("/"))
 
 _lib = None
 _complete = False  # True when the loaded library holds a backend (drawing works)
