@@ -240,6 +240,11 @@ void anim_rgb_reader_close(AnimRgbReader* r) {
 }
 
 AnimRgbWriter* anim_rgb_writer_open(const char* path, int version, int width, int height) {
+  return anim_rgb_writer_open_compressed(path, version, width, height, 0, 0);
+}
+
+AnimRgbWriter* anim_rgb_writer_open_compressed(const char* path, int version, int width,
+                                               int height, int compression, int level) {
   if (!path) {
     fail("no file name given");
     return nullptr;
@@ -251,6 +256,11 @@ AnimRgbWriter* anim_rgb_writer_open(const char* path, int version, int width, in
   if (width < 1 || height < 1 || width > ANIM_MAX_SIZE || height > ANIM_MAX_SIZE) {
     fail(std::string(path) + ": frames of " + std::to_string(width) + "x" +
          std::to_string(height) + " do not fit an animation (1 to 2048 each side)");
+    return nullptr;
+  }
+  if (compression != 0) {
+    (void)level;
+    fail(std::string(path) + ": this build of the library writes no compressed files");
     return nullptr;
   }
   errno = 0;

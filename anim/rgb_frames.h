@@ -63,6 +63,11 @@ VT_API void anim_rgb_reader_close(AnimRgbReader* reader);
 // Null on failure.
 VT_API AnimRgbWriter* anim_rgb_writer_open(const char* path, int version, int width, int height);
 
+// The same, the file stored compressed: compression 0 plain, 1 gzip, 2 zstd, at a level (gzip 1
+// to 9, zstd 1 to 22; 0 the default). Null, creating nothing, for a compression this build lacks.
+VT_API AnimRgbWriter* anim_rgb_writer_open_compressed(const char* path, int version, int width,
+                                                      int height, int compression, int level);
+
 // Appends one frame from an RGB picture of the writer's size, 3 bytes a pixel, rows top first,
 // stride bytes from one row to the next, each pixel quantised to the palette with
 // nearest_color. Returns 0 on a write error.

@@ -22,6 +22,7 @@ from ._library import Error
 __all__ = ["Error", "info", "frames", "read", "write", "Writer"]
 __version__ = "1.0.0"
 
+_COMPRESSIONS = {None: 0, "gzip": 1, "zstd": 2}
 _CODE_NAMES = ("points", "kind4", "kind5", "kind6", "kind7", "kind8", "kind9", "kind10", "skipped")
 
 
@@ -203,15 +204,20 @@ class Writer:
 
     Each frame is a (height, width, 3) uint8 array or a Pillow image, quantised to the palette;
     every frame has the size of the first (or of size=(width, height)), at most 2048x2048.
+    compress="zstd" or "gzip" stores the file compressed (at level, 0 for the default) where the
+    library was built with it; every reader opens such files as they are.
     The frames go to a temporary file beside path that replaces it when the writer closes without
     an error, so a failed run leaves the old file as it was."""
 
-    def __init__(self, path, version=2, size=None):
+    def __init__(self, path, version=2, size=None, compress=None, level=0):
         self._lib = _library.load()
         self.path = os.fspath(path)
         if version not in (1, 2):
             raise ValueError("version must be 1 or 2, not %r" % (version,))
+        if compress not in _COMPRESSIONS:
+            raise ValueError("compress must be None, 'gzip' or 'zstd', not %r" % (compress,))
         self.version = version
+        self._compression, self._level = _COMPRESSIONS[compress], int(level)
         self.size = None
         self._handle = None
         self._temp = None
@@ -223,7 +229,8 @@ class Writer:
         fd, temp = tempfile.mkstemp(prefix=".%s." % os.path.basename(self.path), suffix=".part",
                                     dir=folder)
         os.close(fd)
-        handle = self._lib.anim_rgb_writer_open(os.fsencode(temp), self.version, width, height)
+        handle = self._lib.anim_rgb_writer_open_compressed(
+            os.fsencode(temp), self.version, width, height, self._compression, self._level)
         if not handle:
             message = _library.message().replace(temp, self.path)
             os.unlink(temp)
@@ -290,10 +297,10 @@ class Writer:
         self.discard()
 
 
-def write(path, frames, version=2):
+def write(path, frames, version=2, compress=None, level=0):
     """Writes an animation from an iterable of frames ((height, width, 3) uint8 arrays or Pillow
     images), version 1 or 2; returns the number of frames written. See Writer."""
-    with Writer(path, version) as out:
+    with Writer(path, version, compress=compress, level=level) as out:
         for frame in frames:
             out.add(frame)
         return out.frames

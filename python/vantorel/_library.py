@@ -92,6 +92,7 @@ def _declare(lib):
         "anim_rgb_reader_rewind": (i, [p]),
         "anim_rgb_reader_close": (None, [p]),
         "anim_rgb_writer_open": (p, [c.c_char_p, i, i, i]),
+        "anim_rgb_writer_open_compressed": (p, [c.c_char_p, i, i, i, i, i]),
         "anim_rgb_writer_add": (i, [p, p, l]),
         "anim_rgb_writer_add_indices": (i, [p, p, l]),
         "anim_rgb_writer_add_screen": (i, [p]),

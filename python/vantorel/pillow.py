@@ -10,7 +10,8 @@ using Pillow opens, iterates and saves them:
 Frames are whole pictures (each painted over the ones before), at the file's extent. Seeking
 forward decodes the frames between; seeking backward starts again from the first. Saving quantises
 to the palette exactly as `animtool encode` does; a single image saves as a one-frame file,
-save_all=True with append_images=[...] as an animation ("version": 1 or 2, default 2).
+save_all=True with append_images=[...] as an animation (options version=1 or 2, default 2, and
+compress="zstd" or "gzip" with level=N where the library was built with them).
 """
 
 import os
@@ -133,6 +134,7 @@ def _frames_of(images):
 
 def _write(images, im, fp, filename):
     version = im.encoderinfo.get("version", 2)
+    compress, level = im.encoderinfo.get("compress"), im.encoderinfo.get("level", 0)
     # The library writes files; a path goes straight there, a stream gets the bytes after.
     to_path = isinstance(filename, (str, bytes, os.PathLike)) and filename and hasattr(fp, "name") \
         and os.fspath(fp.name) == os.fspath(filename)
@@ -141,7 +143,7 @@ def _write(images, im, fp, filename):
     os.close(fd)
     try:
         try:
-            with Writer(temp, version) as out:
+            with Writer(temp, version, compress=compress, level=level) as out:
                 for frame in images:
                     out.add(frame)
         except Error as exc:
