@@ -3,12 +3,15 @@
 //
 // This header brings the whole public API; each area's header can also be included on its own
 // (<vantorel/gfx/window.h>, ...). Every header compiles as C99 and as C++, and the API has C
-// linkage. A program links the portable library and exactly one host backend:
+// linkage. A program links the library with exactly one host backend:
 //   CMake:  find_package(Vantorel 1.0 CONFIG REQUIRED), or add_subdirectory of a checkout, then
 //           target_link_libraries(prog PRIVATE Vantorel::sdl)  (a desktop window through SDL2)
 //       or                                 Vantorel::headless (off-screen through OSMesa)
 //       or                                 Vantorel::win32    (Windows builds)
 //           Vantorel::sdl_static, Vantorel::headless_static: the same with the static library.
+//   pkg-config: vantorel-sdl or vantorel-headless (--static for the static library).
+//   Other languages: load libvantorel-headless.so.1 or libvantorel-sdl.so.1, each complete on its
+//           own, and call the functions by their plain names.
 // The program's entry is a plain int main(int argc, char** argv) on every platform: gfx_open does
 // what the host needs at start-up. One thread; coordinates in window pixels from the top-left;
 // colours 0xRRGGBB; every reported error ends the program through gfx_fatal.

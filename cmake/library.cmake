@@ -1,20 +1,21 @@
 # The library, the part of the build that users link and that add_subdirectory of this checkout
-# gives a parent project:
-#   libvantorel            libvantorel.so.1 (Linux: SONAME libvantorel.so.1, version 1.0.0) or
-#                          libvantorel.a (Windows, static only); alias Vantorel::vantorel
-#   libvantorel_static     libvantorel.a on Linux; alias Vantorel::vantorel_static
-#                          (the browser build, like Windows, has the static one only)
-#   libvantorel_<host>     libvantorel-<host>.a: one host backend (headless, sdl, win32, web);
-#                          alias Vantorel::backend_<host>
-#   vantorel_<host>        what a program links: the portable library, then the backend, then
-#                          the system libraries the backend needs; alias Vantorel::<host>, and
-#                          vantorel_<host>_static (Vantorel::<host>_static) with the static one
-# (the target names differ from the programs' names; EXPORT_NAME gives the exported ones).
-# The portable code calls the host_* functions (host/host.h) and the gl* functions; both stay
-# undefined in libvantorel.so and come from the backend the program links (a backend brings the
-# OpenGL library it draws through: OSMesa and desktop GL both export every gl*, so one program
-# has exactly one). Backends call back into the portable code only through the window procedure
-# it registers, never by name, so the link order "portable library, backend" needs no group.
+# gives a parent project. On Linux, per backend (headless, sdl):
+#   libvantorel_<host>         libvantorel-<host>.so.1 (SONAME, version 1.0.0): the portable
+#                              library and the backend in one self-contained shared library;
+#                              alias Vantorel::<host>
+#   libvantorel_<host>_static  libvantorel-<host>.a, the same as a static archive;
+#                              alias Vantorel::<host>_static
+#   libvantorel_static         libvantorel.a, the portable library alone (no window);
+#                              alias Vantorel::portable_static
+#   libvantorel                libvantorel.so.1, the portable library alone as 1.0.0 shipped it
+#   vt_default[_static]        Vantorel::vantorel[_static]: the platform's window backend
+# Windows and the browser are static only: Vantorel::<host> links libvantorel.a and the
+# backend's archive libvantorel-<host>.a (Vantorel::backend_<host>).
+# (The target names differ from the programs' names; EXPORT_NAME gives the exported ones.)
+# The portable code calls the host_* functions (host/host.h) and the gl* functions; a backend
+# defines the first and brings the OpenGL library it draws through for the second (OSMesa and
+# desktop GL both export every gl*, so one program has exactly one backend). Backends call back
+# into the portable code only through the window procedure it registers, never by name.
 include(GNUInstallDirs)
 
 set(VANTOREL_AREAS support anim gfx text captions gfx3d)
@@ -60,70 +61,118 @@ foreach(area IN LISTS VANTOREL_AREAS)
   list(APPEND vt_lib_src ${area_src})
 endforeach()
 
-# Compiled once, for both the shared and the static library.
+# Build paths stay out of the objects (debug information, __FILE__), so that the installed archives
+# name the sources relative to the checkout, whatever machine built them.
+set(vt_prefix_map -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+    -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
+
+# Hidden visibility: only the names marked VT_API are exported from a shared library.
+function(vt_objects_setup target)
+  set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${VANTOREL_BUILD_INCLUDE})
+  if(NOT WIN32)
+    target_compile_options(${target} PRIVATE ${vt_prefix_map})
+  endif()
+  if(NOT WIN32 AND NOT EMSCRIPTEN)
+    target_include_directories(${target} SYSTEM PRIVATE ${OSMESA_INCLUDE_DIRS})
+    set_target_properties(${target} PROPERTIES C_VISIBILITY_PRESET hidden
+                          CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  endif()
+endfunction()
+
+# Compiled once, for every library below.
 add_library(vantorel_objects OBJECT ${vt_lib_src})
-set_target_properties(vantorel_objects PROPERTIES POSITION_INDEPENDENT_CODE ON)
-target_include_directories(vantorel_objects PRIVATE ${PROJECT_SOURCE_DIR} ${VANTOREL_BUILD_INCLUDE})
-if(NOT WIN32)
-  target_include_directories(vantorel_objects SYSTEM PRIVATE ${OSMESA_INCLUDE_DIRS})
-  set_target_properties(vantorel_objects PROPERTIES C_VISIBILITY_PRESET hidden
-                        CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
-endif()
+vt_objects_setup(vantorel_objects)
 
 function(vt_library_interface target)
   target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${VANTOREL_BUILD_INCLUDE}>
                              $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
-  if(NOT WIN32)
-    target_link_libraries(${target} PRIVATE m)
-  endif()
 endfunction()
 
-if(WIN32 OR EMSCRIPTEN)
-  add_library(libvantorel STATIC $<TARGET_OBJECTS:vantorel_objects>)
-  set(VANTOREL_STATIC_TARGET libvantorel)
-else()
-  add_library(libvantorel SHARED $<TARGET_OBJECTS:vantorel_objects>)
-  set_target_properties(libvantorel PROPERTIES VERSION ${PROJECT_VERSION}
+# A shared library with SONAME lib<name>.so.1, exporting only the API (the version script keeps
+# C++ template code that the standard library marks visible out of the dynamic symbol table).
+function(vt_shared_library_setup target)
+  set_target_properties(${target} PROPERTIES VERSION ${PROJECT_VERSION}
                         SOVERSION ${PROJECT_VERSION_MAJOR})
-  target_link_options(libvantorel PRIVATE
+  target_link_options(${target} PRIVATE
                       -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/libvantorel.map)
-  set_property(TARGET libvantorel APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/libvantorel.map)
-  add_library(libvantorel_static STATIC $<TARGET_OBJECTS:vantorel_objects>)
-  set_target_properties(libvantorel_static PROPERTIES OUTPUT_NAME vantorel EXPORT_NAME vantorel_static)
-  vt_library_interface(libvantorel_static)
-  set(VANTOREL_STATIC_TARGET libvantorel_static)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/libvantorel.map)
+endfunction()
+
+# The portable library alone, static (Vantorel::portable_static): enough for programs that use
+# only the parts needing no window (the ".anim" reader and writer, palettes, the file helpers),
+# as animtool does. It is C++ inside, so its link interface carries the C++ runtime, and a C
+# program links it with nothing more.
+add_library(libvantorel_static STATIC $<TARGET_OBJECTS:vantorel_objects>)
+set_target_properties(libvantorel_static PROPERTIES OUTPUT_NAME vantorel EXPORT_NAME portable_static)
+vt_library_interface(libvantorel_static)
+if(NOT WIN32 AND NOT EMSCRIPTEN)
+  target_link_libraries(libvantorel_static INTERFACE stdc++ m)
 endif()
-set_target_properties(libvantorel PROPERTIES OUTPUT_NAME vantorel EXPORT_NAME vantorel)
-vt_library_interface(libvantorel)
-add_library(Vantorel::vantorel ALIAS libvantorel)
-add_library(Vantorel::vantorel_static ALIAS ${VANTOREL_STATIC_TARGET})
+add_library(Vantorel::portable_static ALIAS libvantorel_static)
+if(NOT WIN32 AND NOT EMSCRIPTEN)
+  # libvantorel.so.1, the portable library without a backend, as version 1.0.0 shipped it: kept
+  # for the programs already linked against it (with a static backend of their own). New programs
+  # link a self-contained backend library instead; this one has no CMake target of the package.
+  add_library(libvantorel SHARED $<TARGET_OBJECTS:vantorel_objects>)
+  set_target_properties(libvantorel PROPERTIES OUTPUT_NAME vantorel)
+  vt_shared_library_setup(libvantorel)
+  target_link_libraries(libvantorel PRIVATE m)
+endif()
 
 # --- host backends --------------------------------------------------------------------------------
-# Static only, position-independent: a backend is small and each program has exactly one, and a
-# static backend lets a program link the shared portable library whose host_* calls it resolves
-# (the linker exports those from the program because libvantorel.so refers to them).
+# Linux: each backend gives two complete libraries holding the portable code and the backend,
+#   libvantorel-<host>.so.1  (Vantorel::<host>)         self-contained: any program or
+#                            foreign-function interface loads it with no other file of ours
+#   libvantorel-<host>.a     (Vantorel::<host>_static)  the same objects as a static archive
+# Their link interfaces carry what a program needs beyond them: the OpenGL library of the backend
+# (programs may call gl* themselves) and, for the archive, the system libraries and the C++
+# runtime, so that C programs link them from CMake as they do from pkg-config.
+# Windows and the browser: static only, the portable library (Vantorel::portable_static) and the
+# backend (Vantorel::backend_<host>) as two archives that Vantorel::<host> links in that order.
 set(VANTOREL_BACKENDS)
-function(vt_backend name)  # vt_backend(name SOURCES ... LIBS ...)
-  cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
-  add_library(libvantorel_${name} STATIC ${arg_SOURCES})
-  set_target_properties(libvantorel_${name} PROPERTIES OUTPUT_NAME vantorel-${name}
-                        EXPORT_NAME backend_${name} POSITION_INDEPENDENT_CODE ON)
-  target_include_directories(libvantorel_${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  target_link_libraries(libvantorel_${name} PUBLIC ${arg_LIBS})
-  add_library(Vantorel::backend_${name} ALIAS libvantorel_${name})
-  foreach(variant IN ITEMS "" _static)
-    if(variant STREQUAL "")
-      set(portable libvantorel)
-    else()
-      set(portable ${VANTOREL_STATIC_TARGET})
-    endif()
+set(VANTOREL_BACKEND_TARGETS)
+function(vt_backend name)  # vt_backend(name SOURCES ... LIBS ... [GL lib])
+  cmake_parse_arguments(arg "" "GL" "SOURCES;LIBS" ${ARGN})
+  if(WIN32 OR EMSCRIPTEN)
+    add_library(libvantorel_${name} STATIC ${arg_SOURCES})
+    set_target_properties(libvantorel_${name} PROPERTIES OUTPUT_NAME vantorel-${name}
+                          EXPORT_NAME backend_${name} POSITION_INDEPENDENT_CODE ON)
+    target_include_directories(libvantorel_${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(libvantorel_${name} PUBLIC ${arg_LIBS})
+    add_library(Vantorel::backend_${name} ALIAS libvantorel_${name})
     # The order matters: the backend after the portable library whose host_* calls it defines.
-    add_library(vantorel_${name}${variant} INTERFACE)
-    target_link_libraries(vantorel_${name}${variant} INTERFACE ${portable} libvantorel_${name})
-    set_target_properties(vantorel_${name}${variant} PROPERTIES EXPORT_NAME ${name}${variant})
-    add_library(Vantorel::${name}${variant} ALIAS vantorel_${name}${variant})
-  endforeach()
+    add_library(vantorel_${name} INTERFACE)
+    target_link_libraries(vantorel_${name} INTERFACE libvantorel_static libvantorel_${name})
+    set_target_properties(vantorel_${name} PROPERTIES EXPORT_NAME ${name})
+    add_library(Vantorel::${name} ALIAS vantorel_${name})
+    add_library(Vantorel::${name}_static ALIAS vantorel_${name})
+    set(vt_targets libvantorel_${name} vantorel_${name})
+  else()
+    add_library(vt_backend_${name}_objects OBJECT ${arg_SOURCES})
+    vt_objects_setup(vt_backend_${name}_objects)
+    target_link_libraries(vt_backend_${name}_objects PRIVATE ${arg_LIBS})
+    set(objects $<TARGET_OBJECTS:vantorel_objects> $<TARGET_OBJECTS:vt_backend_${name}_objects>)
+
+    add_library(libvantorel_${name} SHARED ${objects})
+    set_target_properties(libvantorel_${name} PROPERTIES OUTPUT_NAME vantorel-${name}
+                          EXPORT_NAME ${name})
+    vt_shared_library_setup(libvantorel_${name})
+    vt_library_interface(libvantorel_${name})
+    list(REMOVE_ITEM arg_LIBS ${arg_GL})
+    target_link_libraries(libvantorel_${name} PUBLIC ${arg_GL} PRIVATE ${arg_LIBS} m)
+    add_library(Vantorel::${name} ALIAS libvantorel_${name})
+
+    add_library(libvantorel_${name}_static STATIC ${objects})
+    set_target_properties(libvantorel_${name}_static PROPERTIES OUTPUT_NAME vantorel-${name}
+                          EXPORT_NAME ${name}_static)
+    vt_library_interface(libvantorel_${name}_static)
+    target_link_libraries(libvantorel_${name}_static INTERFACE ${arg_GL} ${arg_LIBS} stdc++ m)
+    add_library(Vantorel::${name}_static ALIAS libvantorel_${name}_static)
+    set(vt_targets libvantorel_${name} libvantorel_${name}_static)
+  endif()
   set(VANTOREL_BACKENDS ${VANTOREL_BACKENDS} ${name} PARENT_SCOPE)
+  set(VANTOREL_BACKEND_TARGETS ${VANTOREL_BACKEND_TARGETS} ${vt_targets} PARENT_SCOPE)
 endfunction()
 
 set(VT_HAVE_SDL OFF)
@@ -143,16 +192,36 @@ else()
   file(GLOB host_posix_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/posix/*.cpp)
   file(GLOB host_headless_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/headless/*.cpp)
   vt_backend(headless SOURCES ${host_posix_src} ${host_headless_src}
-             LIBS PkgConfig::OSMESA PkgConfig::PNG)
+             LIBS PkgConfig::OSMESA PkgConfig::PNG GL PkgConfig::OSMESA)
   if(SDL2_FOUND AND DESKTOPGL_FOUND)
     file(GLOB host_sdl_src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/sdl/*.cpp)
     if(host_sdl_src)
       set(VT_HAVE_SDL ON)
       vt_backend(sdl SOURCES ${host_posix_src} ${host_sdl_src}
-                 LIBS PkgConfig::SDL2 PkgConfig::DESKTOPGL PkgConfig::PNG)
+                 LIBS PkgConfig::SDL2 PkgConfig::DESKTOPGL PkgConfig::PNG GL PkgConfig::DESKTOPGL)
     endif()
   endif()
 endif()
+
+# Vantorel::vantorel and Vantorel::vantorel_static: the library with the platform's window backend
+# (the desktop one on Linux, headless where SDL2 was missing at build time), for programs that
+# name no backend.
+if(WIN32)
+  set(VANTOREL_DEFAULT_BACKEND win32)
+elseif(EMSCRIPTEN)
+  set(VANTOREL_DEFAULT_BACKEND web)
+elseif(VT_HAVE_SDL)
+  set(VANTOREL_DEFAULT_BACKEND sdl)
+else()
+  set(VANTOREL_DEFAULT_BACKEND headless)
+endif()
+foreach(variant IN ITEMS "" _static)
+  get_target_property(vt_default Vantorel::${VANTOREL_DEFAULT_BACKEND}${variant} ALIASED_TARGET)
+  add_library(vt_default${variant} INTERFACE)
+  target_link_libraries(vt_default${variant} INTERFACE ${vt_default})
+  set_target_properties(vt_default${variant} PROPERTIES EXPORT_NAME vantorel${variant})
+  add_library(Vantorel::vantorel${variant} ALIAS vt_default${variant})
+endforeach()
 
 # Installable with their export set (headers, package files and the install of the export set
 # come with the packaging: packaging/sdk.cmake). On for this project's own build; a parent project
@@ -162,15 +231,13 @@ option(VANTOREL_INSTALL_LIBRARY "Install the library targets with the VantorelTa
 if(NOT VANTOREL_INSTALL_LIBRARY)
   return()
 endif()
-set(vt_installed libvantorel)
-if(NOT WIN32 AND NOT EMSCRIPTEN)
-  list(APPEND vt_installed libvantorel_static)
-endif()
-foreach(name IN LISTS VANTOREL_BACKENDS)
-  list(APPEND vt_installed libvantorel_${name} vantorel_${name} vantorel_${name}_static)
-endforeach()
-install(TARGETS ${vt_installed} EXPORT VantorelTargets
+install(TARGETS libvantorel_static ${VANTOREL_BACKEND_TARGETS} vt_default vt_default_static
+        EXPORT VantorelTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT libraries
                 NAMELINK_COMPONENT development
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+if(TARGET libvantorel)
+  install(TARGETS libvantorel LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT libraries
+          NAMELINK_SKIP)
+endif()

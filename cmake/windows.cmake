@@ -64,7 +64,7 @@ endif()
 # animtool with the system's image codecs instead of libpng.
 add_executable(animtool ${CMAKE_SOURCE_DIR}/tools/animtool.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_args.cpp
                ${CMAKE_SOURCE_DIR}/tools/animtool_io_win32.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_raw.cpp)
-target_link_libraries(animtool PRIVATE Vantorel::vantorel_static windowscodecs ole32 uuid)
+target_link_libraries(animtool PRIVATE Vantorel::portable_static windowscodecs ole32 uuid)
 target_compile_definitions(animtool PRIVATE VANTOREL_VERSION="${PROJECT_VERSION}")
 target_include_directories(animtool PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(animtool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
@@ -73,7 +73,7 @@ vt_windows_resources(animtool "Vantorel animation tool")
 # bmp2png, which the player runs on its screenshots, with the same system codecs as animtool.
 add_executable(bmp2png ${CMAKE_SOURCE_DIR}/tools/bmp2png.cpp ${CMAKE_SOURCE_DIR}/tools/bmp_header.cpp
                ${CMAKE_SOURCE_DIR}/tools/animtool_io_win32.cpp)
-target_link_libraries(bmp2png PRIVATE Vantorel::vantorel_static windowscodecs ole32 uuid)
+target_link_libraries(bmp2png PRIVATE Vantorel::portable_static windowscodecs ole32 uuid)
 target_include_directories(bmp2png PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(bmp2png PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 vt_windows_resources(bmp2png "Vantorel screenshot converter")

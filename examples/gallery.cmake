@@ -9,8 +9,7 @@ foreach(gallery_host IN ITEMS headless sdl)
     continue()
   endif()
   add_executable(${gallery_target} ${CMAKE_SOURCE_DIR}/examples/gallery.cpp)
-  # Linked as any user program: the shared library and a backend; public headers but host/host.h.
-  target_link_libraries(${gallery_target} PRIVATE Vantorel::${gallery_host})
-  target_include_directories(${gallery_target} PRIVATE ${CMAKE_SOURCE_DIR})
+  # Linked as any user program: the self-contained library of the backend, public headers only.
+  target_link_libraries(${gallery_target} PRIVATE Vantorel::${gallery_host} PkgConfig::PNG)
   set_target_properties(${gallery_target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endforeach()

@@ -20,7 +20,6 @@
 #include <thread>
 #include <vector>
 
-#include "host/host.h"  // host_swap_buffers: presenting without the clear of gfx_present
 
 #include <vantorel/gfx/draw2d.h>
 #include <vantorel/gfx/shell_state.h>
@@ -431,7 +430,7 @@ int main(int argc, char** argv) {
     }
     // Show the frame. The scene clears its own background, so nothing more is needed (a host
     // with a single buffer keeps the picture on show until the next frame is drawn).
-    host_swap_buffers(gfx_hdc);
+    gfx_swap_buffers();
     if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
   }

@@ -97,8 +97,7 @@ void gfx_perspective_fit(float fov_degrees, float near_z, float far_z) {
 }
 
 void gfx_present(uint32_t colour) {
-  glFinish();
-  host_swap_buffers(gfx_hdc);
+  gfx_swap_buffers();
   if (colour != last_clear_colour) {
     glClearColor(float((colour >> 16) / 255.0), float(((colour >> 8) & 0xFF) / 255.0),
                  float((colour & 0xFF) / 255.0), 0.0f);
@@ -106,6 +105,11 @@ void gfx_present(uint32_t colour) {
   }
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
+}
+
+void gfx_swap_buffers() {
+  glFinish();
+  host_swap_buffers(gfx_hdc);
 }
 
 void gfx_present_twice(uint32_t colour) {

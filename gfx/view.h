@@ -26,6 +26,9 @@ VT_API void gfx_perspective_fit(float fov_degrees, float near_z, float far_z);
 // Shows the frame drawn, then clears the next one in colour (0xRRGGBB) and loads the identity.
 VT_API void gfx_present(uint32_t colour);
 VT_API void gfx_present_twice(uint32_t colour);  // gfx_present twice: both buffers cleared
+// Shows the frame drawn and nothing more: no clear, no matrix change. For scenes that clear
+// their own background (or draw over the whole window) every frame.
+VT_API void gfx_swap_buffers(void);
 VT_API void gfx_draw_front(void);  // finishes the frame and draws into the front buffer from now on
 // Clears colour and depth in a rectangle; (x, y) its lower left corner, counted from the bottom.
 VT_API void gfx_clear_rect(int x, int y, int width, int height);

@@ -3,7 +3,7 @@
 #   programs     vantorel: the programs, desktop entry, icons, MIME type, thumbnailer, manual
 #                pages and demo; its dependencies are the shared libraries the programs really
 #                link (dpkg-shlibdeps)
-#   libraries    libvantorel1: the shared library, with its shlibs file and the ldconfig trigger
+#   libraries    libvantorel1: the shared libraries, with their shlibs file and the ldconfig trigger
 #   development  libvantorel-dev: headers, static libraries, the .so link, the CMake package, the
 #                pkg-config files and the examples' sources (packaging/sdk.cmake)
 # Each package has its copyright file and changelog under share/doc/<package>.
@@ -124,13 +124,20 @@ set(CPACK_DEBIAN_LIBRARIES_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_DEBIAN_LIBRARIES_PACKAGE_CONTROL_EXTRA ${pk}/debian/triggers)
+# One package for the backends' libraries, which share their version and are made together.
+if(VANTOREL_INSTALL_LIBRARY)
+  install(FILES ${pk}/debian/libvantorel1.lintian-overrides RENAME ${VT_DEB_LIBRARIES}
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT libraries)
+endif()
 string(CONCAT CPACK_DEBIAN_LIBRARIES_DESCRIPTION
     "small OpenGL 1.1 graphics library for one-window programs\n"
     "Vantorel is a C-callable graphics library: one window with keyboard and\n"
     "mouse input, a clock, 2D drawing, bitmap fonts with variants and mark-up,\n"
     "captions, screenshots, 3D shapes, cube-map backdrops, blur and 3D text, and\n"
     "the recorder and decoder of .anim animations.\n"
-    "This package holds the shared library.")
+    "This package holds the shared libraries: libvantorel-sdl.so.1 (a desktop\n"
+    "window) and libvantorel-headless.so.1 (off-screen), each complete on its own\n"
+    "and loadable from any language, and libvantorel.so.1 for older programs.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${VT_DEB_DEVELOPMENT})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)

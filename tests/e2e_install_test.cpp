@@ -63,6 +63,8 @@ const std::set<std::string> kInstalled = {
 // of file: a header per area, the static archives, the CMake package, pkg-config, an example.
 const std::vector<std::string> kLibraryPackage = {
     VT_LIBDIR "/libvantorel.so." VT_VERSION,
+    VT_LIBDIR "/libvantorel-headless.so." VT_VERSION,
+    VT_LIBDIR "/libvantorel-sdl.so." VT_VERSION,
     "share/doc/libvantorel1/copyright",
     "share/doc/libvantorel1/changelog.gz",
 };
@@ -304,8 +306,11 @@ TEST(E2eInstall, DebianPackagesHoldTheirFilesAndLinkedLibrariesAsDependencies) {
   EXPECT_NE(field(lib_info.out, "Depends").find("libstdc++6"), std::string::npos) << lib_info.out;
   EXPECT_EQ(lib_info.out.find(" postinst"), std::string::npos) << lib_info.out;
   EXPECT_EQ(lib_info.out.find(" postrm"), std::string::npos) << lib_info.out;
-  EXPECT_EQ(run({tool("dpkg-deb"), "-I", debs["libvantorel1"], "shlibs"}).out,
-            "libvantorel 1 libvantorel1 (>= " VT_VERSION ")\n");
+  std::string shlibs = run({tool("dpkg-deb"), "-I", debs["libvantorel1"], "shlibs"}).out;
+  for (const char* lib : {"libvantorel", "libvantorel-headless", "libvantorel-sdl"})
+    EXPECT_NE(shlibs.find(std::string(lib) + " 1 libvantorel1 (>= " VT_VERSION ")\n"),
+              std::string::npos)
+        << shlibs;
   EXPECT_EQ(run({tool("dpkg-deb"), "-I", debs["libvantorel1"], "triggers"}).out,
             "activate-noawait ldconfig\n");
 
@@ -313,9 +318,14 @@ TEST(E2eInstall, DebianPackagesHoldTheirFilesAndLinkedLibrariesAsDependencies) {
   RunResult dev_list = run({tool("dpkg-deb"), "-c", debs["libvantorel-dev"]});
   for (const std::string& f : kDevelopmentPackage)
     EXPECT_NE(dev_list.out.find(" ./usr/" + f + "\n"), std::string::npos) << f;
-  EXPECT_NE(dev_list.out.find(" ./usr/" VT_LIBDIR "/libvantorel.so -> libvantorel.so.1\n"),
-            std::string::npos)
-      << dev_list.out;
+  for (const char* backend : {"headless", "sdl"}) {
+    std::string link = std::string("libvantorel-") + backend + ".so";
+    EXPECT_NE(dev_list.out.find(" ./usr/" VT_LIBDIR "/" + link + " -> " + link + ".1\n"),
+              std::string::npos)
+        << dev_list.out;
+  }
+  // The portable library alone is kept for the programs linked against it, not for new links.
+  EXPECT_EQ(dev_list.out.find("/libvantorel.so "), std::string::npos) << dev_list.out;
   EXPECT_EQ(dev_list.out.find("libvantorel.so." VT_VERSION), std::string::npos) << dev_list.out;
   RunResult dev_info = run({tool("dpkg-deb"), "-I", debs["libvantorel-dev"]});
   std::string dev_depends = field(dev_info.out, "Depends");

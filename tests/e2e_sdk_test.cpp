@@ -1,8 +1,8 @@
 // The library as a user outside this source tree gets it: `cmake --install` into a temporary
 // DESTDIR, and the libvantorel1 and libvantorel-dev packages unpacked with dpkg-deb. Programs from
 // tests/sdk/ are built against them in a temporary folder through the CMake package (shared and
-// static library), through pkg-config (C99 and C++, shared and static) and run off-screen; their
-// pictures are checked.
+// static library, C++ and C-only projects), through pkg-config (C99 and C++, shared and static) and
+// run off-screen; their pictures are checked. The backends' shared libraries load through ctypes.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -165,11 +165,52 @@ void build_with_cmake_package(const std::string& prefix) {
   RunResult build = run({VT_CMAKE, "--build", project.file("build"), "-j", "2"});
   ASSERT_EQ(build.exit_code, 0) << build.out << build.err;
 
-  // The default library is the shared one; the _static targets need no libvantorel.so at all.
-  EXPECT_NE(needed(project.file("build/hello_cpp")).find("[libvantorel.so.1]"), std::string::npos);
+  // The default library is the self-contained shared one; the _static targets need no shared
+  // library of ours at all.
+  EXPECT_NE(needed(project.file("build/hello_cpp")).find("[libvantorel-headless.so.1]"),
+            std::string::npos);
   EXPECT_EQ(needed(project.file("build/hello_c")).find("libvantorel"), std::string::npos);
   run_and_check(project.file("build/hello_cpp"), {"LD_LIBRARY_PATH=" + prefix + "/" + kLibDir});
   run_and_check(project.file("build/hello_c"), {});
+
+  // A project with no C++ enabled links every backend, shared and static, and the default name.
+  TempDir c_project;
+  fs::copy_file(vt_test::source_path("tests/sdk/c_only/CMakeLists.txt"),
+                c_project.file("CMakeLists.txt"));
+  fs::copy_file(vt_test::source_path("tests/sdk/hello.c"), c_project.file("hello.c"));
+  RunResult c_conf = run({VT_CMAKE, "-S", c_project.path, "-B", c_project.file("build"),
+                          "-DCMAKE_PREFIX_PATH=" + prefix, "-DCMAKE_BUILD_TYPE=Release"});
+  ASSERT_EQ(c_conf.exit_code, 0) << c_conf.out << c_conf.err;
+  RunResult c_build = run({VT_CMAKE, "--build", c_project.file("build"), "-j", "2"});
+  ASSERT_EQ(c_build.exit_code, 0) << c_build.out << c_build.err;
+  EXPECT_NE(needed(c_project.file("build/hello_vantorel")).find("[libvantorel-sdl.so.1]"),
+            std::string::npos);
+  EXPECT_EQ(needed(c_project.file("build/hello_sdl_static")).find("libvantorel"), std::string::npos);
+  run_and_check(c_project.file("build/hello_headless"), {"LD_LIBRARY_PATH=" + prefix + "/" + kLibDir});
+  run_and_check(c_project.file("build/hello_headless_static"), {});
+}
+
+// Each backend's shared library alone, copied where nothing else of ours is, loads into Python
+// through ctypes; the headless one opens its window and draws.
+void load_with_ctypes(const std::string& prefix) {
+  for (const char* backend : {"headless", "sdl"}) {
+    TempDir alone;
+    const std::string name = std::string("libvantorel-") + backend + ".so.1";
+    fs::copy_file(prefix + "/" + kLibDir + "/" + name, alone.file(name));
+    std::string script =
+        "import ctypes\n"
+        "lib = ctypes.CDLL('" + alone.file(name) + "')\n"
+        "lib.vantorel_version.restype = ctypes.c_char_p\n"
+        "print(lib.vantorel_version().decode())\n";
+    if (std::string(backend) == "headless")
+      script +=
+          "assert lib.gfx_open(64, 48, b'ctypes') == 1\n"
+          "lib.fillbox(0, 0, 64, 48, 0x3366cc)\n"
+          "lib.screenshot_window(b'" + alone.file("shot.bmp") + "', 0)\n";
+    RunResult r = run({tool("python3"), "-c", script}, {"LD_LIBRARY_PATH="});
+    EXPECT_EQ(r.exit_code, 0) << name << ": " << r.err;
+    EXPECT_EQ(r.out, VT_VERSION "\n") << name << ": " << r.err;
+  }
 }
 
 // Builds hello.c as C99 and hello.cpp as C++17 with the compiler lines pkg-config gives.
@@ -193,8 +234,8 @@ void build_with_pkg_config(const std::string& prefix) {
   run_and_check(out.file("hello_c"), {lib});
   run_and_check(out.file("hello_cpp"), {lib});
 
-  // The windowed program links too (it is not run: that needs a display), with SDL and the desktop
-  // GL library, never OSMesa beside it.
+  // The windowed program links too (it is not run: that needs a display), through the desktop
+  // library, which brings SDL and the desktop GL library, never OSMesa beside it.
   std::vector<std::string> sdl = {VT_CC, "-std=c99", vt_test::source_path("tests/sdk/hello.c"), "-o",
                                   out.file("hello_sdl")};
   std::vector<std::string> sdl_flags = pkg_config({"--cflags", "--libs", "vantorel-sdl"}, pc);
@@ -202,15 +243,19 @@ void build_with_pkg_config(const std::string& prefix) {
   RunResult sdl_run = run(sdl);
   ASSERT_EQ(sdl_run.exit_code, 0) << sdl_run.out << sdl_run.err;
   std::string libs = needed(out.file("hello_sdl"));
-  EXPECT_NE(libs.find("[libSDL2-2.0.so.0]"), std::string::npos) << libs;
-  EXPECT_NE(libs.find("[libGL.so.1]"), std::string::npos) << libs;
+  EXPECT_NE(libs.find("[libvantorel-sdl.so.1]"), std::string::npos) << libs;
   EXPECT_EQ(libs.find("OSMesa"), std::string::npos) << libs;
+  std::string sdl_libs = needed(prefix + "/" + kLibDir + "/libvantorel-sdl.so.1");
+  EXPECT_NE(sdl_libs.find("[libSDL2-2.0.so.0]"), std::string::npos) << sdl_libs;
+  EXPECT_NE(sdl_libs.find("[libGL.so.1]"), std::string::npos) << sdl_libs;
+  EXPECT_EQ(sdl_libs.find("OSMesa"), std::string::npos) << sdl_libs;
 }
 
 TEST(E2eSdk, CMakePackageFromAStagingTreeBuildsSharedAndStaticPrograms) {
   SKIP_IF_SANITIZED();
   Staged staged;
   build_with_cmake_package(staged.prefix);
+  load_with_ctypes(staged.prefix);
 }
 
 TEST(E2eSdk, PkgConfigFilesFromAStagingTreeBuildC99AndCxxPrograms) {
@@ -225,8 +270,9 @@ TEST(E2eSdk, PkgConfigFilesFromAStagingTreeBuildC99AndCxxPrograms) {
   fs::copy(staged.prefix, prefix, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
   std::vector<fs::path> shared;
   for (auto& e : fs::directory_iterator(prefix + "/" + kLibDir))
-    if (e.path().filename().string().rfind("libvantorel.so", 0) == 0) shared.push_back(e.path());
-  EXPECT_EQ(shared.size(), 3u);  // the .so link, the SONAME link and the library
+    if (e.path().filename().string().find(".so") != std::string::npos) shared.push_back(e.path());
+  // Per backend the .so link, the SONAME link and the library; the portable one's last two.
+  EXPECT_EQ(shared.size(), 8u);
   for (const fs::path& p : shared) fs::remove(p);
   std::vector<std::string> flags =
       pkg_config({"--static", "--cflags", "--libs", "vantorel-headless"},
@@ -282,6 +328,7 @@ TEST(E2eSdk, UnpackedDebsBuildWithCMakeAndPkgConfig) {
   ASSERT_EQ(unpacked, 2) << pack.out;
   build_with_cmake_package(root.path + "/usr");
   build_with_pkg_config(root.path + "/usr");
+  load_with_ctypes(root.path + "/usr");
 }
 
 }  // namespace

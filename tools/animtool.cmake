@@ -3,7 +3,7 @@
 # the fuzz targets link too.
 add_library(vt_animtool STATIC ${CMAKE_SOURCE_DIR}/tools/animtool_args.cpp
             ${CMAKE_SOURCE_DIR}/tools/animtool_io.cpp)
-target_link_libraries(vt_animtool PUBLIC Vantorel::vantorel_static PkgConfig::PNG)
+target_link_libraries(vt_animtool PUBLIC Vantorel::portable_static PkgConfig::PNG)
 target_include_directories(vt_animtool PUBLIC ${CMAKE_SOURCE_DIR})
 add_executable(animtool ${CMAKE_SOURCE_DIR}/tools/animtool.cpp ${CMAKE_SOURCE_DIR}/tools/animtool_raw.cpp)
 target_link_libraries(animtool PRIVATE vt_animtool PkgConfig::PNG)
