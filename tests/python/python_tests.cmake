@@ -8,8 +8,9 @@ if(VANTOREL_SANITIZE OR NOT VANTOREL_PYTHON)
 endif()
 # The self-contained library when there is one; else the portable one, whose file calls the
 # package reaches when it loads it lazily.
-if(TARGET libvantorel_headless_shared)
-  set(vt_py_library $<TARGET_FILE:libvantorel_headless_shared>)
+get_target_property(vt_headless_type libvantorel_headless TYPE)
+if(vt_headless_type STREQUAL "SHARED_LIBRARY")
+  set(vt_py_library $<TARGET_FILE:libvantorel_headless>)
 else()
   set(vt_py_library $<TARGET_FILE:libvantorel>)
 endif()
