@@ -119,9 +119,12 @@ def clock():
     return ctypes.CFUNCTYPE(ctypes.c_double)(pointer)()
 
 
-def wait_until(deadline, limit=1.0):
-    """Waits until clock() reaches deadline (at most limit seconds); returns the clock."""
-    return _gfx().gfx_wait_until(float(deadline), float(limit))
+def wait_until(deadline, limit=None):
+    """Waits, sleeping, until clock() reaches deadline, or the clock reading limit if that comes
+    first; returns the clock. A loop paced at 60 frames a second:
+    next += 1 / 60; gfx.wait_until(next)."""
+    deadline = float(deadline)
+    return _gfx().gfx_wait_until(deadline, deadline if limit is None else float(limit))
 
 
 # --- keys ----------------------------------------------------------------------------------------
