@@ -130,8 +130,12 @@ def frames(path, size=None):
     """Iterates over the frames of an animation as (height, width, 3) uint8 RGB arrays, each the
     whole picture after that frame, painted over the frames before it on a black picture.
     size=(width, height) sets the picture (pixels outside it are dropped); by default it is the
-    file's extent, found by reading the file once first."""
-    reader = _open_sized(path, size)
+    file's extent, found by reading the file once first. A file that cannot be read raises
+    Error here, before the first frame."""
+    return _pictures(_open_sized(path, size))
+
+
+def _pictures(reader):
     width, height = reader.size
     with reader:
         while True:

@@ -101,7 +101,7 @@ def test_a_file_that_is_no_animation_raises_error(tmp_path):
                                              "far as .*, past the 2048x2048"):
         vantorel.read(png)
     with pytest.raises(vantorel.Error, match="missing.anim: No such file or directory"):
-        next(vantorel.frames(tmp_path / "missing.anim"))
+        vantorel.frames(tmp_path / "missing.anim")
 
 
 def test_read_too_large_for_memory_names_the_size(demo_anim, monkeypatch):
