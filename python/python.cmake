@@ -39,7 +39,8 @@ install(CODE "
   endif()
   set(vt_py_root \"\${CMAKE_INSTALL_PREFIX}/\${vt_py_dir}\")
   file(INSTALL ${vt_py_sources} DESTINATION \"\${vt_py_root}/vantorel\" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-  file(INSTALL ${vt_py_info} DESTINATION \"\${vt_py_root}\" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  file(INSTALL ${vt_py_info}/METADATA ${vt_py_info}/entry_points.txt ${vt_py_info}/INSTALLER
+       DESTINATION \"\${vt_py_root}/vantorel-${PROJECT_VERSION}.dist-info\" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 " COMPONENT python)
 
 list(APPEND vt_components python)
