@@ -29,6 +29,7 @@
 // ---- gfx: the window and input shell, clock, errors, 2D drawing, screenshots -----------------
 #include "host/host_types.h"   // the window-system handles kept in the shell globals
 #include "gfx/shell_state.h"   // screen_w, keydown, key_queue, mouse_*: the shell globals
+#include "gfx/keys.h"          // GFX_KEY_* names, gfx_key_down / pressed / released
 #include "gfx/window.h"        // gfx_open, gfx_poll, gfx_inkey, full screen
 #include "gfx/view.h"          // GL set-up, projections, gfx_present
 #include "gfx/clock.h"         // gfx_clock: seconds

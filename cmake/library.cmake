@@ -24,7 +24,7 @@ set(VANTOREL_PUBLIC_HEADERS
   vantorel.h
   support/vt_api.h support/dyn_array.h support/util.h
   host/host_types.h
-  gfx/shell_state.h gfx/window.h gfx/view.h gfx/clock.h gfx/pacing.h gfx/error_log.h
+  gfx/shell_state.h gfx/keys.h gfx/window.h gfx/view.h gfx/clock.h gfx/pacing.h gfx/error_log.h
   gfx/draw2d.h gfx/screenshot.h
   text/texture.h text/font.h text/builtin_font.h text/font_variants.h text/text_draw.h
   text/markup.h

@@ -24,11 +24,7 @@ namespace {
 
 const uint32_t BACKGROUND = 0x000000;
 const int WIDTH = 640, HEIGHT = 360;
-const int KEY_SPACE = 0x20, KEY_ESCAPE = 0x1B;
 const int PANEL_X = 400, PANEL_Y = 40, PANEL_W = 220, PANEL_H = 280;
-
-bool held(int key) { return keydown[key] & 0x80; }
-bool pressed(int key) { return (keydown[key] & 0x80) && !(keyprev[key] & 0x80); }
 
 // Where the wave puts text position (column, row), in line heights: columns run along x, the
 // wave lifts them in y and pushes them back in z.
@@ -68,8 +64,8 @@ int main(int argc, char** argv) {
   double next = gfx_clock();
   for (;;) {
     // Update.
-    if (pressed('B')) blur = !blur;
-    if (pressed(KEY_SPACE)) waving = !waving;
+    if (gfx_key_pressed(GFX_KEY_B)) blur = !blur;
+    if (gfx_key_pressed(GFX_KEY_SPACE)) waving = !waving;
     if (waving) wave.phase += 0.08;
 
     // Draw the checkered background in window pixels (the projection gfx_open set up).
@@ -107,7 +103,7 @@ int main(int argc, char** argv) {
     // Input: the messages and keys of this frame (the off-screen host takes the script's
     // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
     // the program.
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);

@@ -21,15 +21,11 @@ namespace {
 const uint32_t BACKGROUND = 0x000000;
 const int WIDTH = 640, HEIGHT = 360;
 const int LOOP_FRAMES = 120;
-const int KEY_ESCAPE = 0x1B;
 
 const char EXAMPLE_CAPTIONS[] =
     "1,30,The first caption shows on frames 1 to 30.\n"
     "31,60,A second one follows from frame 31 to 60, long enough to wrap onto a second line.\n"
     "80,110,After a gap: frames 80 to 110.\n";
-
-bool held(int key) { return keydown[key] & 0x80; }
-bool pressed(int key) { return (keydown[key] & 0x80) && !(keyprev[key] & 0x80); }
 
 }  // namespace
 
@@ -53,7 +49,7 @@ int main(int argc, char** argv) {
   double next = gfx_clock();
   for (;;) {
     // Update.
-    frame = pressed('R') || frame == LOOP_FRAMES ? 1 : frame + 1;
+    frame = gfx_key_pressed(GFX_KEY_R) || frame == LOOP_FRAMES ? 1 : frame + 1;
 
     // Draw: vertical bands that drift to the right, the frame number, the caption.
     for (int x = -80 + (frame % 80); x < WIDTH; x += 80) fillbox(x, 0, 40, HEIGHT, 0x284060);
@@ -67,7 +63,7 @@ int main(int argc, char** argv) {
     // Input: the messages and keys of this frame (the off-screen host takes the script's
     // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
     // the program.
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 30, next + 1.0);

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   for (;;) {
     font_print(20, 20, 0, "Hello from Vantorel", 0xFFFFFF);
     fillcircle(320, 200, 60, 0xFFC020);
-    if (gfx_poll() || (keydown['Q'] & 0x80)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_Q)) break;
     gfx_present(0x202840);                        /* shows the frame, clears the next */
   }
   gfx_shutdown();                                 /* releases everything, exits with 0 */

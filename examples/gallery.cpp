@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-
 #include <vantorel/gfx/draw2d.h>
+#include <vantorel/gfx/keys.h>
 #include <vantorel/gfx/shell_state.h>
 #include <vantorel/gfx/view.h>
 #include <vantorel/gfx/window.h>
@@ -38,10 +38,6 @@
 namespace {
 
 const int WIDTH = 800, HEIGHT = 600;
-
-// Virtual-key codes the shell's key arrays use.
-const int KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27, KEY_DOWN = 0x28;
-const int KEY_ESCAPE = 0x1B;
 
 // The panel's lines in mark-up: "^" and "_" raise and lower (braces group, two levels deep),
 // Greek names become letters, "#col=n#" sets the colour (0xRRGGBB in decimal), "#tab=n#" the pen x.
@@ -389,9 +385,6 @@ bool save_png(const char* path) {
 #endif
 }
 
-bool held(int key) { return keydown[key] & 0x80; }
-bool pressed(int key) { return (keydown[key] & 0x80) && !(keyprev[key] & 0x80); }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -413,11 +406,11 @@ int main(int argc, char** argv) {
 
   // Loop: turn with the arrows, B toggles the blur, Q or Escape ends.
   for (;;) {
-    if (held(KEY_LEFT)) gallery.yaw -= 2;
-    if (held(KEY_RIGHT)) gallery.yaw += 2;
-    if (held(KEY_UP)) gallery.pitch = fmin(gallery.pitch + 1.5, 80);
-    if (held(KEY_DOWN)) gallery.pitch = fmax(gallery.pitch - 1.5, -80);
-    if (pressed('B')) gallery.blur = !gallery.blur;
+    if (gfx_key_down(GFX_KEY_LEFT)) gallery.yaw -= 2;
+    if (gfx_key_down(GFX_KEY_RIGHT)) gallery.yaw += 2;
+    if (gfx_key_down(GFX_KEY_UP)) gallery.pitch = fmin(gallery.pitch + 1.5, 80);
+    if (gfx_key_down(GFX_KEY_DOWN)) gallery.pitch = fmax(gallery.pitch - 1.5, -80);
+    if (gfx_key_pressed(GFX_KEY_B)) gallery.blur = !gallery.blur;
 
     draw_scene(gallery);
     if (output) {
@@ -431,7 +424,7 @@ int main(int argc, char** argv) {
     // Show the frame. The scene clears its own background, so nothing more is needed (a host
     // with a single buffer keeps the picture on show until the next frame is drawn).
     gfx_swap_buffers();
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
   }
 

@@ -26,11 +26,7 @@ namespace {
 
 const uint32_t BACKGROUND = 0x1F1F29;
 const int WIDTH = 640, HEIGHT = 360;
-// Virtual-key codes, as the key arrays hold them.
-const int KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27, KEY_DOWN = 0x28, KEY_ESCAPE = 0x1B;
 const int CHAR_BACKSPACE = 8, CHAR_ENTER = 13;
-
-bool held(int key) { return keydown[key] & 0x80; }
 
 }  // namespace
 
@@ -51,10 +47,10 @@ int main(int argc, char** argv) {
 
   for (;;) {
     // Update: held keys move the square; the typed characters since the last frame edit the line.
-    if (held(KEY_LEFT)) square_x -= 4;
-    if (held(KEY_RIGHT)) square_x += 4;
-    if (held(KEY_UP)) square_y -= 4;
-    if (held(KEY_DOWN)) square_y += 4;
+    if (gfx_key_down(GFX_KEY_LEFT)) square_x -= 4;
+    if (gfx_key_down(GFX_KEY_RIGHT)) square_x += 4;
+    if (gfx_key_down(GFX_KEY_UP)) square_y -= 4;
+    if (gfx_key_down(GFX_KEY_DOWN)) square_y += 4;
     for (int c = gfx_inkey(); c != 0; c = gfx_inkey()) {
       size_t n = strlen(typed);
       if (c == CHAR_BACKSPACE) {
@@ -84,7 +80,7 @@ int main(int argc, char** argv) {
     // Input: the messages and keys of this frame (the off-screen host takes the script's
     // snapshots here). Escape or a quit message end the loop; closing the window ends the
     // program.
-    if (gfx_poll() || held(KEY_ESCAPE)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);

@@ -21,7 +21,6 @@ namespace {
 
 const uint32_t BACKGROUND = 0x141433;
 const int WIDTH = 640, HEIGHT = 360;
-const int KEY_ESCAPE = 0x1B;
 const int CHAR_BACKSPACE = 8, CHAR_ENTER = 13;
 const int LINE_SIZE = 160;  // buffer of one converted line, terminator included
 
@@ -33,8 +32,6 @@ const char* const LINES[] = {
     "#col=16744448#orange #col=16777215#and #tab=560#tab",
 };
 const int LINE_COUNT = 5;
-
-bool held(int key) { return keydown[key] & 0x80; }
 
 // Converts a copy of source into out: Greek names and scripts two levels deep, then the codes.
 void convert(const char* source, char* out) {
@@ -82,7 +79,7 @@ int main(int argc, char** argv) {
     // Input: the messages and keys of this frame (the off-screen host takes the script's
     // snapshots here). Escape or a quit message end the loop; closing the window ends the
     // program.
-    if (gfx_poll() || held(KEY_ESCAPE)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);

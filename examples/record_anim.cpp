@@ -28,15 +28,12 @@ const uint32_t BACKGROUND = 0x000000;
 const int BOX_W = 320, BOX_H = 240;  // the recorded part of the window
 const int STRIP_H = 30;              // the progress line below it
 const int FRAMES = 90;
-const int KEY_ESCAPE = 0x1B;
 const double GRAVITY = 0.35;         // pixels per frame, per frame
 
 struct Ball {
   double x, y, vx, vy, r;
   int colour;  // 0xRRGGBB
 };
-
-bool held(int key) { return keydown[key] & 0x80; }
 
 }  // namespace
 
@@ -107,7 +104,7 @@ int main(int argc, char** argv) {
     // Input: the messages and keys of this frame (the off-screen host takes the script's
     // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
     // the program.
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 30, next + 1.0);

@@ -22,12 +22,8 @@ namespace {
 
 const uint32_t BACKGROUND = 0x000000;
 const int WIDTH = 480, HEIGHT = 270;
-const int KEY_ESCAPE = 0x1B;
 const int REGION = 120;
 const double PI = 3.14159265358979323846;  // M_PI is not standard C++
-
-bool held(int key) { return keydown[key] & 0x80; }
-bool pressed(int key) { return (keydown[key] & 0x80) && !(keyprev[key] & 0x80); }
 
 }  // namespace
 
@@ -59,11 +55,11 @@ int main(int argc, char** argv) {
 
     // Save before showing: the drawing buffer holds this frame's finished picture.
     char name[64];
-    if (pressed('S') || pressed('P')) {
+    if (gfx_key_pressed(GFX_KEY_S) || gfx_key_pressed(GFX_KEY_P)) {
       snprintf(name, sizeof name, "shot%d.bmp", ++shots);
-      screenshot_window(name, pressed('P'));  // 1: convert to PNG with bmp2png
+      screenshot_window(name, gfx_key_pressed(GFX_KEY_P));  // 1: convert to PNG with bmp2png
     }
-    if (pressed('R')) {
+    if (gfx_key_pressed(GFX_KEY_R)) {
       snprintf(name, sizeof name, "region%d.bmp", ++regions);
       save_bmp(cx - REGION / 2, cy - REGION / 2, REGION, REGION, name, 0);  // y from the top
     }
@@ -71,7 +67,7 @@ int main(int argc, char** argv) {
     // Input: the messages and keys of this frame (the off-screen host takes the script's
     // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
     // the program.
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);

@@ -19,10 +19,6 @@ namespace {
 
 const uint32_t BACKGROUND = 0x0D0D14;
 const int WIDTH = 640, HEIGHT = 360;
-const int KEY_LEFT = 0x25, KEY_RIGHT = 0x27, KEY_SPACE = 0x20, KEY_ESCAPE = 0x1B;
-
-bool held(int key) { return keydown[key] & 0x80; }
-bool pressed(int key) { return (keydown[key] & 0x80) && !(keyprev[key] & 0x80); }
 
 }  // namespace
 
@@ -50,9 +46,9 @@ int main(int argc, char** argv) {
   double next = gfx_clock();
   for (;;) {
     // Update.
-    if (pressed(KEY_SPACE)) spin = !spin;
-    if (held(KEY_LEFT)) yaw -= 3;
-    if (held(KEY_RIGHT)) yaw += 3;
+    if (gfx_key_pressed(GFX_KEY_SPACE)) spin = !spin;
+    if (gfx_key_down(GFX_KEY_LEFT)) yaw -= 3;
+    if (gfx_key_down(GFX_KEY_RIGHT)) yaw += 3;
     if (spin) yaw += 1;
 
     // Draw: the perspective projection, the camera, then the shapes with lighting on.
@@ -89,7 +85,7 @@ int main(int argc, char** argv) {
     // Input: the messages and keys of this frame (the off-screen host takes the script's
     // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
     // the program.
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);

@@ -22,9 +22,6 @@ namespace {
 
 const uint32_t BACKGROUND = 0x000000;
 const int WIDTH = 640, HEIGHT = 360;
-const int KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27, KEY_DOWN = 0x28, KEY_ESCAPE = 0x1B;
-
-bool held(int key) { return keydown[key] & 0x80; }
 
 double mix(double a, double b, double t) { return a + (b - a) * t; }
 
@@ -63,10 +60,10 @@ int main(int argc, char** argv) {
   double next = gfx_clock();
   for (;;) {
     // Update.
-    if (held(KEY_LEFT)) yaw -= 3;
-    if (held(KEY_RIGHT)) yaw += 3;
-    if (held(KEY_UP)) pitch = fmax(pitch - 3, -80);
-    if (held(KEY_DOWN)) pitch = fmin(pitch + 3, 80);
+    if (gfx_key_down(GFX_KEY_LEFT)) yaw -= 3;
+    if (gfx_key_down(GFX_KEY_RIGHT)) yaw += 3;
+    if (gfx_key_down(GFX_KEY_UP)) pitch = fmax(pitch - 3, -80);
+    if (gfx_key_down(GFX_KEY_DOWN)) pitch = fmin(pitch + 3, 80);
 
     // Draw the sky: the turn goes into the projection, since draw_skybox replaces the
     // model-view matrix while it paints. It clears the depth buffer afterwards.
@@ -90,7 +87,7 @@ int main(int argc, char** argv) {
     // Input: the messages and keys of this frame (the off-screen host takes the script's
     // snapshots here). Q, Escape or a quit message end the loop; closing the window ends
     // the program.
-    if (gfx_poll() || held('Q') || held(KEY_ESCAPE)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);

@@ -13,7 +13,6 @@
 #include <vantorel/vantorel.h>
 
 enum { WIDTH = 640, HEIGHT = 360 };
-enum { KEY_ESCAPE = 0x1B }; /* the key arrays hold virtual-key codes; letters are 'A'..'Z' */
 static const unsigned BACKGROUND = 0x202840;
 
 int main(int argc, char** argv) {
@@ -51,7 +50,7 @@ int main(int argc, char** argv) {
     /* Input: the messages and keys of this frame (the off-screen host takes the
      * script's snapshots here). Q, Escape or a quit message end the loop; closing
      * the window ends the program. */
-    if (gfx_poll() || (keydown['Q'] & 0x80) || (keydown[KEY_ESCAPE] & 0x80)) break;
+    if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
     /* Show the frame and clear the drawing buffer for the next one. */
     gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);

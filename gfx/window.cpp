@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "gfx/error_log.h"
+#include "gfx/keys.h"
 #include "gfx/shell_state.h"
 #include "gfx/view.h"
 #include "host/host.h"
@@ -24,8 +25,6 @@ constexpr uint32_t kFullScreenStyle =
     HOST_WS_POPUP | HOST_WS_VISIBLE | HOST_WS_CLIPSIBLINGS | HOST_WS_CLIPCHILDREN;  // 0x96000000
 constexpr double kDefaultWindowShare = 0.6;  // of the primary screen, per direction
 constexpr int kQueueLimit = KEY_QUEUE_SIZE - 1;
-constexpr int kVkTab = 0x09;
-constexpr int kVkAlt = 0x12;
 constexpr unsigned kMouseButtonBits = HOST_MK_LBUTTON | HOST_MK_RBUTTON | HOST_MK_MBUTTON;
 
 HostPixelFormat requested_pixel_format() {
@@ -187,7 +186,7 @@ int gfx_poll() {
   memcpy(keyprev, keydown, sizeof keyprev);
   host_keyboard_state(keydown);  // entries 0..255; the rest stay zero
 
-  if ((keydown[kVkAlt] & 0x80) && (keydown[kVkTab] & 0x80)) alt_tab_pending = 1;
+  if (gfx_key_down(GFX_KEY_ALT) && gfx_key_down(GFX_KEY_TAB)) alt_tab_pending = 1;
   if (alt_tab_pending) host_minimise(gfx_hwnd);
   return 0;
 }

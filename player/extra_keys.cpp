@@ -12,6 +12,7 @@
 #include <string>
 
 #include "gfx/screenshot.h"
+#include "gfx/keys.h"
 #include "gfx/shell_state.h"
 #include "gfx/window.h"
 #include "host/host.h"
@@ -19,13 +20,6 @@
 #include "support/util.h"
 
 namespace {
-
-constexpr int kVkSpace = 0x20;
-constexpr int kVkRight = 0x27;
-constexpr int kVkPeriod = 0xBE;  // VK_OEM_PERIOD
-constexpr int kVkF11 = 0x7A;
-
-bool pressed(int vk) { return (keydown[vk] & 0x80) && !(keyprev[vk] & 0x80); }
 
 bool readable(const std::string& path) {
   FILE* f = fopen(path.c_str(), "rb");
@@ -53,15 +47,17 @@ void screenshot() {
 
 }  // namespace
 
-bool extra_keys_pause_pressed() { return pressed('P') || pressed(kVkSpace); }
+bool extra_keys_pause_pressed() {
+  return gfx_key_pressed(GFX_KEY_P) || gfx_key_pressed(GFX_KEY_SPACE);
+}
 
 bool extra_keys_step(const PlayerOptions* options) {
-  return options->paused && (pressed(kVkRight) || pressed(kVkPeriod));
+  return options->paused && (gfx_key_pressed(GFX_KEY_RIGHT) || gfx_key_pressed(GFX_KEY_PERIOD));
 }
 
 void extra_keys_after_frame() {
-  if (pressed('S')) screenshot();
-  if (pressed(kVkF11)) gfx_set_full_screen(windowed ? 1 : 0);
+  if (gfx_key_pressed(GFX_KEY_S)) screenshot();
+  if (gfx_key_pressed(GFX_KEY_F11)) gfx_set_full_screen(windowed ? 1 : 0);
 }
 
 bool extra_keys_take_drop(PlayerOptions* options, AnimFile* anim, char* text) {

@@ -13,6 +13,7 @@
 #include "anim/decode.h"
 #include "gfx/clock.h"
 #include "gfx/error_log.h"
+#include "gfx/keys.h"
 #include "gfx/pacing.h"
 #include "gfx/shell_state.h"
 #include "gfx/view.h"
@@ -25,17 +26,11 @@
 
 namespace {
 
-constexpr int kVkEscape = 0x1B;
-constexpr int kVkAdd = 0x6B;
-constexpr int kVkSubtract = 0x6D;
 constexpr double kSpeedFactor = 1.4;
 constexpr double kFastestMs = 10.0;   // faster only while above this
 constexpr double kSlowestMs = 500.0;  // slower only while below this
 // Longest stretch the loop stays deaf to input; longer frame times are held over several passes.
 constexpr double kLongestWait = 1.0;
-
-bool pressed(int vk) { return (keydown[vk] & 0x80) && !(keyprev[vk] & 0x80); }
-int held(int vk) { return keydown[vk] & 0x80; }
 
 // Names the file and the system's reason, so the box and the log say what to fix.
 [[noreturn]] void cannot_open(const char* name, int error) {
@@ -114,7 +109,7 @@ void player_run(PlayerOptions* options, char* text) {
       if (depth_test) glEnable(GL_DEPTH_TEST);
     }
 
-    if (!more || pressed('R')) {
+    if (!more || gfx_key_pressed(GFX_KEY_R)) {
       // A pipe cannot start again, so it ends its one round like -once.
       if (options->play_once || !anim_rewind(&anim)) exit(0);
       gfx_present_twice(0x000000);
@@ -124,10 +119,12 @@ void player_run(PlayerOptions* options, char* text) {
       holding = false;
     }
 
-    if (pressed('F')) options->show_frame_numbers = !options->show_frame_numbers;
+    if (gfx_key_pressed(GFX_KEY_F)) options->show_frame_numbers = !options->show_frame_numbers;
     if (extra_keys_pause_pressed()) options->paused = !options->paused;  // P or Space
-    if (pressed(kVkAdd) || pressed('X')) options->frame_ms = playback_faster(options->frame_ms);
-    if (pressed(kVkSubtract) || pressed('Z')) options->frame_ms = playback_slower(options->frame_ms);
+    if (gfx_key_pressed(GFX_KEY_KP_ADD) || gfx_key_pressed(GFX_KEY_X))
+      options->frame_ms = playback_faster(options->frame_ms);
+    if (gfx_key_pressed(GFX_KEY_KP_SUBTRACT) || gfx_key_pressed(GFX_KEY_Z))
+      options->frame_ms = playback_slower(options->frame_ms);
 
     overlay_draw(options, &anim, text);
     gfx_draw_front();
@@ -139,7 +136,7 @@ void player_run(PlayerOptions* options, char* text) {
 
     holding = !wait_until(frame_deadline);
 
-    quit |= gfx_poll() | held('Q') | held(kVkEscape);
+    quit |= gfx_poll() | gfx_key_down(GFX_KEY_Q) | gfx_key_down(GFX_KEY_ESCAPE);
   }
   overlay_free();
   anim_close(anim);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "gfx/keys.h"
 #include "host/headless/headless_host.h"
 
 namespace {
@@ -58,15 +59,26 @@ int headless_key_code(const std::string& given) {
   static const struct {
     const char* name;
     int code;
-  } named[] = {{"esc", 0x1B},  {"add", 0x6B}, {"subtract", 0x6D}, {"alt", 0x12},
-               {"tab", 0x09},  {"space", 0x20}, {"enter", 0x0D},
-               {"left", 0x25}, {"right", 0x27}, {"period", 0xBE}};
+  } named[] = {
+      {"esc", GFX_KEY_ESCAPE},
+      {"add", GFX_KEY_KP_ADD},
+      {"subtract", GFX_KEY_KP_SUBTRACT},
+      {"alt", GFX_KEY_ALT},
+      {"tab", GFX_KEY_TAB},
+      {"space", GFX_KEY_SPACE},
+      {"enter", GFX_KEY_ENTER},
+      {"left", GFX_KEY_LEFT},
+      {"right", GFX_KEY_RIGHT},
+      {"up", GFX_KEY_UP},
+      {"down", GFX_KEY_DOWN},
+      {"period", GFX_KEY_PERIOD},
+  };
   for (const auto& n : named)
     if (name == n.name) return n.code;
   int f;
   if (name.size() > 1 && name[0] == 'f' && parse_int(name.substr(1), 1, 12, &f) &&
       name[1] != '0' && name[1] != '+' && name[1] != '-')
-    return 0x6F + f;  // VK_F1 is 0x70
+    return GFX_KEY_F1 - 1 + f;
   int code;
   if (name.size() > 2 && name[0] == '0' && name[1] == 'x' &&
       parse_int(name, 1, 255, &code))

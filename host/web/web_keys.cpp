@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "gfx/keys.h"
+
 namespace {
 
 struct KeyPair {
@@ -13,22 +15,54 @@ struct KeyPair {
 };
 
 const KeyPair kKeys[] = {
-    {"Escape", 0x1B},       {"Enter", 0x0D},        {"Backspace", 0x08},
-    {"Tab", 0x09},          {"Space", 0x20},        {"Minus", 0xBD},
-    {"Equal", 0xBB},        {"BracketLeft", 0xDB},  {"BracketRight", 0xDD},
-    {"Backslash", 0xDC},    {"Semicolon", 0xBA},    {"Quote", 0xDE},
-    {"Backquote", 0xC0},    {"Comma", 0xBC},        {"Period", 0xBE},
-    {"Slash", 0xBF},        {"IntlBackslash", 0xE2}, {"CapsLock", 0x14},
-    {"PrintScreen", 0x2C},  {"ScrollLock", 0x91},   {"Pause", 0x13},
-    {"Insert", 0x2D},       {"Home", 0x24},         {"PageUp", 0x21},
-    {"Delete", 0x2E},       {"End", 0x23},          {"PageDown", 0x22},
-    {"ArrowRight", 0x27},   {"ArrowLeft", 0x25},    {"ArrowDown", 0x28},
-    {"ArrowUp", 0x26},      {"NumLock", 0x90},      {"NumpadDivide", 0x6F},
-    {"NumpadMultiply", 0x6A}, {"NumpadSubtract", 0x6D}, {"NumpadAdd", 0x6B},
-    {"NumpadEnter", 0x0D},  {"NumpadDecimal", 0x6E}, {"Numpad0", 0x60},
-    {"MetaLeft", 0x5B},     {"MetaRight", 0x5C},    {"ContextMenu", 0x5D},
-    {"ShiftLeft", 0x10},    {"ShiftRight", 0x10},   {"ControlLeft", 0x11},
-    {"ControlRight", 0x11}, {"AltLeft", 0x12},      {"AltRight", 0x12},
+    {"Escape", GFX_KEY_ESCAPE},
+    {"Enter", GFX_KEY_ENTER},
+    {"Backspace", GFX_KEY_BACKSPACE},
+    {"Tab", GFX_KEY_TAB},
+    {"Space", GFX_KEY_SPACE},
+    {"Minus", GFX_KEY_MINUS},
+    {"Equal", GFX_KEY_EQUALS},
+    {"BracketLeft", GFX_KEY_LEFT_BRACKET},
+    {"BracketRight", GFX_KEY_RIGHT_BRACKET},
+    {"Backslash", GFX_KEY_BACKSLASH},
+    {"Semicolon", GFX_KEY_SEMICOLON},
+    {"Quote", GFX_KEY_APOSTROPHE},
+    {"Backquote", GFX_KEY_GRAVE},
+    {"Comma", GFX_KEY_COMMA},
+    {"Period", GFX_KEY_PERIOD},
+    {"Slash", GFX_KEY_SLASH},
+    {"IntlBackslash", GFX_KEY_NON_US_BACKSLASH},
+    {"CapsLock", GFX_KEY_CAPS_LOCK},
+    {"PrintScreen", GFX_KEY_PRINT_SCREEN},
+    {"ScrollLock", GFX_KEY_SCROLL_LOCK},
+    {"Pause", GFX_KEY_PAUSE},
+    {"Insert", GFX_KEY_INSERT},
+    {"Home", GFX_KEY_HOME},
+    {"PageUp", GFX_KEY_PAGE_UP},
+    {"Delete", GFX_KEY_DELETE},
+    {"End", GFX_KEY_END},
+    {"PageDown", GFX_KEY_PAGE_DOWN},
+    {"ArrowRight", GFX_KEY_RIGHT},
+    {"ArrowLeft", GFX_KEY_LEFT},
+    {"ArrowDown", GFX_KEY_DOWN},
+    {"ArrowUp", GFX_KEY_UP},
+    {"NumLock", GFX_KEY_NUM_LOCK},
+    {"NumpadDivide", GFX_KEY_KP_DIVIDE},
+    {"NumpadMultiply", GFX_KEY_KP_MULTIPLY},
+    {"NumpadSubtract", GFX_KEY_KP_SUBTRACT},
+    {"NumpadAdd", GFX_KEY_KP_ADD},
+    {"NumpadEnter", GFX_KEY_ENTER},
+    {"NumpadDecimal", GFX_KEY_KP_DECIMAL},
+    {"Numpad0", GFX_KEY_KP_0},
+    {"MetaLeft", GFX_KEY_LEFT_SUPER},
+    {"MetaRight", GFX_KEY_RIGHT_SUPER},
+    {"ContextMenu", GFX_KEY_MENU},
+    {"ShiftLeft", GFX_KEY_SHIFT},
+    {"ShiftRight", GFX_KEY_SHIFT},
+    {"ControlLeft", GFX_KEY_CONTROL},
+    {"ControlRight", GFX_KEY_CONTROL},
+    {"AltLeft", GFX_KEY_ALT},
+    {"AltRight", GFX_KEY_ALT},
 };
 
 bool starts(const char* s, const char* prefix) { return strncmp(s, prefix, strlen(prefix)) == 0; }
@@ -53,16 +87,16 @@ int web_virtual_key(const char* key, const char* code, int* sided) {
     int n = code[1] - '0';
     if (code[2] >= '0' && code[2] <= '9' && !code[3]) n = n * 10 + code[2] - '0';
     else if (code[2]) n = 0;
-    if (n >= 1 && n <= 12) return 0x70 + n - 1;
+    if (n >= 1 && n <= 12) return GFX_KEY_F1 + n - 1;
   }
   if (starts(code, "Numpad") && code[6] >= '1' && code[6] <= '9' && !code[7])
-    return 0x61 + (code[6] - '1');
-  if (!strcmp(code, "ShiftLeft")) *sided = 0xA0;
-  if (!strcmp(code, "ShiftRight")) *sided = 0xA1;
-  if (!strcmp(code, "ControlLeft")) *sided = 0xA2;
-  if (!strcmp(code, "ControlRight")) *sided = 0xA3;
-  if (!strcmp(code, "AltLeft")) *sided = 0xA4;
-  if (!strcmp(code, "AltRight")) *sided = 0xA5;
+    return GFX_KEY_KP_1 + (code[6] - '1');
+  if (!strcmp(code, "ShiftLeft")) *sided = GFX_KEY_LEFT_SHIFT;
+  if (!strcmp(code, "ShiftRight")) *sided = GFX_KEY_RIGHT_SHIFT;
+  if (!strcmp(code, "ControlLeft")) *sided = GFX_KEY_LEFT_CONTROL;
+  if (!strcmp(code, "ControlRight")) *sided = GFX_KEY_RIGHT_CONTROL;
+  if (!strcmp(code, "AltLeft")) *sided = GFX_KEY_LEFT_ALT;
+  if (!strcmp(code, "AltRight")) *sided = GFX_KEY_RIGHT_ALT;
   for (const KeyPair& k : kKeys)
     if (!strcmp(k.code, code)) return k.vk;
   return 0;
