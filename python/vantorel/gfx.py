@@ -24,26 +24,86 @@ import os
 from . import _library
 from ._library import Error
 
-# Key numbers as the window reports them: letters and digits are their upper-case characters.
-KEY_BACKSPACE, KEY_TAB, KEY_ENTER = 0x08, 0x09, 0x0D
-KEY_SHIFT, KEY_CONTROL, KEY_ALT, KEY_PAUSE = 0x10, 0x11, 0x12, 0x13
-KEY_ESCAPE, KEY_SPACE = 0x1B, 0x20
-KEY_PAGE_UP, KEY_PAGE_DOWN, KEY_END, KEY_HOME = 0x21, 0x22, 0x23, 0x24
-KEY_LEFT, KEY_UP, KEY_RIGHT, KEY_DOWN = 0x25, 0x26, 0x27, 0x28
-KEY_INSERT, KEY_DELETE = 0x2D, 0x2E
+# Key numbers as the window reports them (the library's GFX_KEY_* names without GFX_): indices
+# of the key states; letters and digits are their upper-case characters (KEY_A == ord("A")).
+
+KEY_BACKSPACE = 0x08
+KEY_TAB = 0x09
+KEY_ENTER = 0x0D
+KEY_SHIFT = 0x10
+KEY_CONTROL = 0x11
+KEY_ALT = 0x12
+KEY_PAUSE = 0x13
+KEY_CAPS_LOCK = 0x14
+KEY_ESCAPE = 0x1B
+KEY_SPACE = 0x20
+KEY_PAGE_UP = 0x21
+KEY_PAGE_DOWN = 0x22
+KEY_END = 0x23
+KEY_HOME = 0x24
+KEY_LEFT = 0x25
+KEY_UP = 0x26
+KEY_RIGHT = 0x27
+KEY_DOWN = 0x28
+KEY_PRINT_SCREEN = 0x2C
+KEY_INSERT = 0x2D
+KEY_DELETE = 0x2E
+KEY_LEFT_SUPER = 0x5B
+KEY_RIGHT_SUPER = 0x5C
+KEY_MENU = 0x5D
+KEY_KP_0 = 0x60
+KEY_KP_1 = 0x61
+KEY_KP_2 = 0x62
+KEY_KP_3 = 0x63
+KEY_KP_4 = 0x64
+KEY_KP_5 = 0x65
+KEY_KP_6 = 0x66
+KEY_KP_7 = 0x67
+KEY_KP_8 = 0x68
+KEY_KP_9 = 0x69
+KEY_KP_MULTIPLY = 0x6A
+KEY_KP_ADD = 0x6B
+KEY_KP_SUBTRACT = 0x6D
+KEY_KP_DECIMAL = 0x6E
+KEY_KP_DIVIDE = 0x6F
+KEY_F1 = 0x70
+KEY_F2 = 0x71
+KEY_F3 = 0x72
+KEY_F4 = 0x73
+KEY_F5 = 0x74
+KEY_F6 = 0x75
+KEY_F7 = 0x76
+KEY_F8 = 0x77
+KEY_F9 = 0x78
+KEY_F10 = 0x79
+KEY_F11 = 0x7A
+KEY_F12 = 0x7B
+KEY_NUM_LOCK = 0x90
+KEY_SCROLL_LOCK = 0x91
+KEY_LEFT_SHIFT = 0xA0
+KEY_RIGHT_SHIFT = 0xA1
+KEY_LEFT_CONTROL = 0xA2
+KEY_RIGHT_CONTROL = 0xA3
+KEY_LEFT_ALT = 0xA4
+KEY_RIGHT_ALT = 0xA5
+KEY_SEMICOLON = 0xBA
+KEY_EQUALS = 0xBB
+KEY_COMMA = 0xBC
+KEY_MINUS = 0xBD
+KEY_PERIOD = 0xBE
+KEY_SLASH = 0xBF
+KEY_GRAVE = 0xC0
+KEY_LEFT_BRACKET = 0xDB
+KEY_BACKSLASH = 0xDC
+KEY_RIGHT_BRACKET = 0xDD
+KEY_APOSTROPHE = 0xDE
+KEY_NON_US_BACKSLASH = 0xE2
 for _c in "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ":
     globals()["KEY_" + _c] = ord(_c)
-for _n in range(10):
-    globals()["KEY_KEYPAD_%d" % _n] = 0x60 + _n
-for _n in range(1, 13):
-    globals()["KEY_F%d" % _n] = 0x6F + _n
-del _c, _n
-KEY_KEYPAD_MULTIPLY, KEY_KEYPAD_ADD, KEY_KEYPAD_SUBTRACT = 0x6A, 0x6B, 0x6D
-KEY_KEYPAD_DECIMAL, KEY_KEYPAD_DIVIDE = 0x6E, 0x6F
+del _c
 
 FONT_CAPTION, FONT_GREEK = 0, 1  # the built-in fonts
 
-_KEY_ARRAY_SIZE = 384
 _lib = None
 
 
@@ -69,6 +129,7 @@ def _gfx():
         "font_load_builtin": (None, [i, s, c.c_uint8]), "font_use": (None, [s]),
         "font_print": (None, [i, i, i, s, u]), "text_width": (i, [s]),
         "screenshot_window": (None, [s, i]),
+        "gfx_key_down": (i, [i]), "gfx_key_pressed": (i, [i]), "gfx_key_released": (i, [i]),
         "nearest_color": (i, [i]), "anim_palette_rgb": (None, [c.POINTER(i)]),
     }
     for name, (restype, argtypes) in table.items():
@@ -129,23 +190,19 @@ def wait_until(deadline, limit=None):
 
 # --- keys ----------------------------------------------------------------------------------------
 
-def _keys(name):
-    return (ctypes.c_ubyte * _KEY_ARRAY_SIZE).in_dll(_gfx(), name)
-
-
 def key_down(key):
     """Whether the key is down at the latest poll()."""
-    return bool(_keys("keydown")[key] & 0x80)
+    return bool(_gfx().gfx_key_down(int(key)))
 
 
 def key_pressed(key):
     """Whether the key went down at the latest poll() (down now, up at the poll before)."""
-    return bool(_keys("keydown")[key] & 0x80) and not _keys("keyprev")[key] & 0x80
+    return bool(_gfx().gfx_key_pressed(int(key)))
 
 
 def key_released(key):
-    """Whether the key went up at the latest poll()."""
-    return not _keys("keydown")[key] & 0x80 and bool(_keys("keyprev")[key] & 0x80)
+    """Whether the key came up at the latest poll()."""
+    return bool(_gfx().gfx_key_released(int(key)))
 
 
 # --- 2D drawing ----------------------------------------------------------------------------------
@@ -231,7 +288,11 @@ class Recorder:
         lib = _gfx()
         self.path = os.fspath(path)
         self._count = 0
-        width, height = size if size is not None else globals()["size"]()
+        area = globals()["size"]()
+        width, height = (int(v) for v in size) if size is not None else area
+        if width > area[0] or height > area[1]:
+            raise ValueError("a recording of %dx%d does not fit the drawing area of %dx%d" %
+                             (width, height, *area))
         self._handle = lib.anim_rgb_writer_open(os.fsencode(self.path), version, width, height)
         if not self._handle:
             raise Error(_library.message())
