@@ -3,8 +3,10 @@
 // The arrow keys move the white square while they are held (4 pixels a frame). Typed characters
 // go into the line at the top (Backspace deletes, Enter clears it). The ring follows the mouse:
 // filled orange while the left button is held, blue with the right one; the wheel makes it larger
-// or smaller. Escape ends the program (Q is a letter to type here). A button already held when
-// the program starts counts only after every button has been up once.
+// or smaller. Escape ends the program (Q is a letter to type here). Closing the window ends it too,
+// but through the program: it prints the line typed so far on the way out, as a program would
+// save its work. A button already held when the program starts counts only after every button
+// has been up once.
 //
 //   example-input            in a window
 //   example-input-headless   off-screen; drive it with VANTOREL_SCRIPT, for example:
@@ -15,7 +17,7 @@
 //                              13 mouse 400 250 l
 //                              14 wheel up
 //                              16 snapshot input.png
-//                              17 quit
+//                              17 close
 
 #include <cstdio>
 #include <cstring>
@@ -33,8 +35,9 @@ const int CHAR_BACKSPACE = 8, CHAR_ENTER = 13;
 int main(int argc, char** argv) {
   (void)argc, (void)argv;
 
-  // Initialise.
+  // Initialise. The close of the window comes back here as a flag instead of ending the process.
   windowed = 1;
+  gfx_close_returns = 1;
   if (!gfx_open(WIDTH, HEIGHT, "Vantorel: keyboard and mouse")) return 1;
   font_load_builtin(FONT_BUILTIN_CAPTION, "caption", 0);
 
@@ -78,14 +81,14 @@ int main(int argc, char** argv) {
     font_print(20, HEIGHT - 36, 0, where, 0xA0A0A0);
 
     // Input: the messages and keys of this frame (the off-screen host takes the script's
-    // snapshots here). Escape or a quit message end the loop; closing the window ends the
-    // program.
+    // snapshots here). Escape, a quit message or closing the window end the loop.
     if (gfx_poll() || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
     next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
   }
 
-  // Close.
+  // Close: the work is kept when the window was closed.
+  if (gfx_close_requested) printf("Window closed; the line held \"%s\".\n", typed);
   gfx_shutdown();
 }

@@ -49,7 +49,13 @@ void mouse_update(uintptr_t wparam, intptr_t lparam) {
   if (mouse_latch == 0) mouse_buttons = buttons;
 }
 
+// Set by the window procedure when it took a close that gfx_poll is to report.
+bool close_taken = false;
+
 }  // namespace
+
+int gfx_close_returns = 0;
+int gfx_close_requested = 0;
 
 namespace {
 // Sizes and positions are worked out wide and brought back into the int range, so that no
@@ -169,12 +175,14 @@ int gfx_poll() {
   mouse_prev = mouse_buttons;
   mouse_buttons &= ~(MOUSE_WHEEL_AWAY | MOUSE_WHEEL_TOWARDS);  // a wheel turn lasts one poll
 
+  close_taken = false;
   while (host_peek_message()) {
     HostMessage msg;
     if (!host_get_message(&msg)) return 1;
     host_translate_message(&msg);
     host_dispatch_message(&msg);
   }
+  if (close_taken) return 1;
 
   // Minimised: the key arrays freeze until the window is back.
   if (host_is_iconic(gfx_hwnd)) {
@@ -201,6 +209,14 @@ void gfx_set_full_screen(int full_screen) {
 intptr_t gfx_wndproc(HostWindow window, unsigned message, uintptr_t wparam, intptr_t lparam) {
   switch (message) {
     case HOST_WM_CLOSE:
+      // Kept from the default handling, which would destroy the window, when the program asked
+      // to decide on the close itself.
+      if (gfx_close_returns) {
+        gfx_close_requested = 1;
+        close_taken = true;
+        return 0;
+      }
+      gfx_shutdown();
     case HOST_WM_DESTROY:
       gfx_shutdown();
     case HOST_WM_SIZE:

@@ -19,8 +19,16 @@ VT_BEGIN_DECLS
 VT_API int gfx_open(int width, int height, const char* title);
 
 // Handles the waiting messages, moves keydown into keyprev and reads the keyboard. Returns 1 when a
-// quit message was taken. Closing the window ends the process inside this call.
+// quit message was taken, or the window was closed while gfx_close_returns is set. Otherwise
+// closing the window ends the process inside this call (gfx_shutdown).
 VT_API int gfx_poll(void);
+
+// 0 (the default): closing the window ends the process at once, with status 0. Set it to 1 before
+// the loop to handle the close yourself: gfx_poll then returns 1, sets gfx_close_requested, and
+// the program ends when it chooses (saving, asking, or clearing the flag and going on).
+extern VT_API int gfx_close_returns;
+// 1 once the window's close was taken while gfx_close_returns was set; the program may clear it.
+extern VT_API int gfx_close_requested;
 
 // The oldest typed character not yet taken (above 127 negative), or 0 when none waits.
 VT_API int gfx_inkey(void);

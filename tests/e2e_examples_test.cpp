@@ -166,6 +166,10 @@ TEST_F(Example, InputFollowsKeysCharactersAndTheMouse) {
   r = run("input", "1 press q\n3 snapshot still.png\n4 down esc\n");  // Q is typed, not quit
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_TRUE(vt_test::file_exists(dir.file("still.png")));
+  // It takes the window's close itself (gfx_close_returns) and ends its own way.
+  r = run("input", "1 char hi\n3 close\n");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "Window closed; the line held \"hi\".\n");
 }
 
 TEST_F(Example, RecordAnimWritesAFileThePlayerShows) {

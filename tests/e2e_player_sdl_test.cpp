@@ -607,6 +607,25 @@ TEST_F(PlayerSdlDesktop, ClosingFullScreenExitsZeroWithTheDisplayModeBack) {
   EXPECT_EQ(display_size(), "800 600");
 }
 
+// A program that set gfx_close_returns gets the close button as a flag and ends its own way.
+TEST_F(PlayerSdlDesktop, ExampleTakesTheCloseItselfWhenItAsksTo) {
+  const std::string program = vt_test::bin_path("examples/example-input");
+  if (!vt_test::file_exists(program)) GTEST_SKIP() << "the examples were not built";
+  player = spawn({"/bin/sh", "-c", "exec timeout -s KILL 60 \"$0\" > out.txt", program},
+                 player_env(), dir.path);
+  vt_test::RunResult r = vt_test::run_program(
+      {"/usr/bin/env", "xdotool", "search", "--sync", "--name", "^Vantorel: keyboard and mouse$"},
+      "", server->env(), "", 30);
+  window = strtoul(r.out.c_str(), nullptr, 10);
+  ASSERT_NE(window, 0ul) << r.err;
+  // The X server hands the program the key presses before the close that follows them.
+  xdotool({"windowfocus", "--sync", std::to_string(window), "type", "ok"});
+  close_window();
+  EXPECT_EQ(wait_exit(player, 30), 0);
+  player = -1;
+  EXPECT_EQ(vt_test::read_file(dir.file("out.txt")), "Window closed; the line held \"ok\".\n");
+}
+
 TEST_F(PlayerSdlDesktop, AltTabMinimisesTheWindow) {
   // No window manager runs, so the window stays on screen; what is checked is the request.
   x.select_input(dpy, root, SubstructureNotifyMask);
