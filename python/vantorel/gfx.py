@@ -146,9 +146,11 @@ def _text(value):
 # --- the window ----------------------------------------------------------------------------------
 
 def open(width, height, title="vantorel"):
-    """Opens the window with a drawing area of width x height pixels (one per process)."""
+    """Opens the window with a drawing area of width x height pixels (one per process). Closing
+    it makes poll() return True (and close_requested() too); the program ends when it chooses."""
     lib = _gfx()
     ctypes.c_ubyte.in_dll(lib, "windowed").value = 1
+    ctypes.c_int.in_dll(lib, "gfx_close_returns").value = 1
     if not lib.gfx_open(int(width), int(height), _text(title)):
         raise Error("cannot open a window of %dx%d" % (width, height))
 
@@ -161,8 +163,13 @@ def size():
 
 def poll():
     """Handles the window's messages and refreshes the keys; True when the program should end
-    (a quit message)."""
+    (a quit message, or the window closed)."""
     return bool(_gfx().gfx_poll())
+
+
+def close_requested():
+    """Whether the window's close button (or the headless script's close) was used."""
+    return bool(ctypes.c_int.in_dll(_gfx(), "gfx_close_requested").value)
 
 
 def clear(colour=0x000000):

@@ -47,17 +47,19 @@ def test_key_names_are_the_library_headers():
 
 
 @needs_backend
-def test_keys_and_quit_from_the_headless_script(tmp_path):
-    (tmp_path / "script").write_text("2 down 0x25\n3 up 0x25\n5 quit\n")
+def test_keys_and_a_close_that_returns_from_the_headless_script(tmp_path):
+    (tmp_path / "script").write_text("2 down 0x25\n3 up 0x25\n5 close\n")
     program = ("from vantorel import gfx\n"
                "gfx.open(32, 24)\n"
                "for poll in range(1, 9):\n"
                "    quit = gfx.poll()\n"
                "    print(poll, int(gfx.key_down(gfx.KEY_LEFT)), int(gfx.key_pressed(gfx.KEY_LEFT)),\n"
                "          int(gfx.key_released(gfx.KEY_LEFT)), int(quit))\n"
-               "    if quit: break\n")
+               "    if quit: break\n"
+               "print('closed', int(gfx.close_requested()))\n")
     done = subprocess.run([sys.executable, "-c", program], capture_output=True, text=True,
                           cwd=tmp_path, timeout=240,
                           env=dict(os.environ, VANTOREL_SCRIPT=str(tmp_path / "script")))
     assert done.returncode == 0, done.stderr
-    assert done.stdout == "1 0 0 0 0\n2 1 1 0 0\n3 0 0 1 0\n4 0 0 0 0\n5 0 0 0 1\n"
+    assert done.stdout == ("1 0 0 0 0\n2 1 1 0 0\n3 0 0 1 0\n4 0 0 0 0\n5 0 0 0 1\n"
+                           "closed 1\n")
