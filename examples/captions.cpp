@@ -46,7 +46,6 @@ int main(int argc, char** argv) {
   int frame = 0;
   // The first frame starts on the background colour: gfx_present sets it and clears.
   gfx_present(BACKGROUND);
-  double next = gfx_clock();
   for (;;) {
     // Update.
     frame = gfx_key_pressed(GFX_KEY_R) || frame == LOOP_FRAMES ? 1 : frame + 1;
@@ -66,7 +65,7 @@ int main(int argc, char** argv) {
     if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
-    next = gfx_wait_until(next + 1.0 / 30, next + 1.0);
+    gfx_frame_end(30);
   }
 
   // Close.

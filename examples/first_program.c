@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     fillcircle(320, 200, 60, 0xFFC020);
     if (gfx_poll() || gfx_key_down(GFX_KEY_Q)) break;
     gfx_present(0x202840);                        /* shows the frame, clears the next */
+    gfx_frame_end(60);                            /* waits for the next frame: 60 a second */
   }
   gfx_shutdown();                                 /* releases everything, exits with 0 */
 }

@@ -13,15 +13,14 @@
 #include <png.h>  // the browser build has no PNG output: its page shows the picture
 #endif
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 #include <vantorel/gfx/draw2d.h>
 #include <vantorel/gfx/keys.h>
+#include <vantorel/gfx/pacing.h>
 #include <vantorel/gfx/shell_state.h>
 #include <vantorel/gfx/view.h>
 #include <vantorel/gfx/window.h>
@@ -425,7 +424,7 @@ int main(int argc, char** argv) {
     // with a single buffer keeps the picture on show until the next frame is drawn).
     gfx_swap_buffers();
     if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    gfx_frame_end(60);
   }
 
   // Close: the shell releases the window and the context.

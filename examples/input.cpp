@@ -46,7 +46,6 @@ int main(int argc, char** argv) {
   char typed[64] = "";
   // The first frame starts on the background colour: gfx_present sets it and clears.
   gfx_present(BACKGROUND);
-  double next = gfx_clock();
 
   for (;;) {
     // Update: held keys move the square; the typed characters since the last frame edit the line.
@@ -85,7 +84,7 @@ int main(int argc, char** argv) {
     if (gfx_poll() || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
-    next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
+    gfx_frame_end(60);
   }
 
   // Close: the work is kept when the window was closed.

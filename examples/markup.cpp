@@ -56,7 +56,6 @@ int main(int argc, char** argv) {
 
   // The first frame starts on the background colour: gfx_present sets it and clears.
   gfx_present(BACKGROUND);
-  double next = gfx_clock();
   for (;;) {
     // Update: typed characters edit the bottom line, converted again after each change.
     bool changed = false;
@@ -82,7 +81,7 @@ int main(int argc, char** argv) {
     if (gfx_poll() || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
-    next = gfx_wait_until(next + 1.0 / 60, next + 1.0);
+    gfx_frame_end(60);
   }
 
   // Close.

@@ -65,7 +65,6 @@ int main(int argc, char** argv) {
 
   // The first frame starts on the background colour: gfx_present sets it and clears.
   gfx_present(BACKGROUND);
-  double next = gfx_clock();
   for (;;) {
     // Update: one step of the simulation per recorded frame; the last frame stays.
     if (recording.file) {
@@ -107,7 +106,7 @@ int main(int argc, char** argv) {
     if (gfx_poll() || gfx_key_down(GFX_KEY_Q) || gfx_key_down(GFX_KEY_ESCAPE)) break;
     // Show the frame and clear the drawing buffer for the next one.
     gfx_present(BACKGROUND);
-    next = gfx_wait_until(next + 1.0 / 30, next + 1.0);
+    gfx_frame_end(30);
   }
 
   // Close: a recording cut short is closed with the frames it has.

@@ -48,3 +48,20 @@ double gfx_wait_until(double deadline, double limit) {
     if (!(now < deadline) || now >= limit) return now;
   }
 }
+
+namespace {
+double frame_moment = NAN;  // the moment the frame being drawn is due to end; NaN before the first
+}  // namespace
+
+double gfx_frame_end(double fps) {
+  double now = gfx_clock();
+  if (!(fps > 0)) {
+    frame_moment = NAN;
+    return now;
+  }
+  double period = 1.0 / fps;
+  // A first frame, a loop that fell behind, or a rate changed to a faster one start from now.
+  if (!(frame_moment > now - period) || frame_moment - now > period) frame_moment = now;
+  frame_moment += period;
+  return gfx_wait_until(frame_moment, frame_moment);
+}

@@ -13,6 +13,12 @@ VT_BEGIN_DECLS
 // gfx_clock reads the host's high-resolution counter; with any other source it busy-waits.
 VT_API double gfx_wait_until(double deadline, double limit);
 
+// Ends a frame of a loop that runs at fps frames a second: waits (with gfx_wait_until) until the
+// next frame's moment and returns the clock. The moments follow each other by 1/fps from the
+// first call, so the rate holds however long each frame took to draw; a loop that fell more than
+// a frame behind starts afresh instead of rushing to catch up. fps 0 or less: no wait.
+VT_API double gfx_frame_end(double fps);
+
 // Seconds before a deadline at which sleeping stops and the busy wait takes over: the largest
 // lateness of the recent sleeps with some headroom, kept between the two bounds below. Lateness
 // past the upper bound comes from waiting for a processor on a busy machine, which a busy wait

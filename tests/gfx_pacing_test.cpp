@@ -35,3 +35,17 @@ TEST(Pacing, OtherClocksAreBusyWaited) {
   EXPECT_EQ(gfx_wait_until(1e9, fake_now + 3.0), 8.0);
   gfx_clock = real;
 }
+
+TEST(Pacing, FrameEndKeepsTheRateFromTheFirstFrameAndStartsAfreshWhenBehind) {
+  gfx_clock();
+  double (*real)() = gfx_clock;
+  gfx_clock = fake_clock;
+  fake_now = 100;
+  EXPECT_EQ(gfx_frame_end(0.25), 105.0);  // read 101: due at 105
+  fake_now += 1;                          // a frame that took a "second" to draw
+  EXPECT_EQ(gfx_frame_end(0.25), 109.0);  // still due 4 after the last: the rate holds
+  fake_now += 10;                         // more than a frame behind
+  EXPECT_EQ(gfx_frame_end(0.25), 124.0);  // read 120: a fresh start, not three frames at once
+  EXPECT_EQ(gfx_frame_end(0), 125.0);     // no rate: no wait
+  gfx_clock = real;
+}
