@@ -121,7 +121,7 @@ def _gfx():
     table = {
         "gfx_open": (i, [i, i, s]), "gfx_poll": (i, []), "gfx_present": (None, [u]),
         "gfx_present_twice": (None, [u]), "gfx_draw_front": (None, []),
-        "gfx_wait_until": (d, [d, d]),
+        "gfx_wait_until": (d, [d, d]), "gfx_frame_end": (d, [d]),
         "drawpoint": (None, [d, d, u]), "drawline": (None, [d, d, d, d, u]),
         "fillbox": (None, [d, d, d, d, u]), "drawbox": (None, [d, d, d, d, u]),
         "drawrect": (None, [d, d, d, d, u]), "fillcircle": (None, [d, d, d, u]),
@@ -193,6 +193,12 @@ def wait_until(deadline, limit=None):
     next += 1 / 60; gfx.wait_until(next)."""
     deadline = float(deadline)
     return _gfx().gfx_wait_until(deadline, deadline if limit is None else float(limit))
+
+
+def frame_end(fps=60):
+    """Ends a frame of a loop running at fps frames a second: waits, sleeping, for the next
+    frame's moment and returns the clock (no wait for fps 0)."""
+    return _gfx().gfx_frame_end(float(fps))
 
 
 # --- keys ----------------------------------------------------------------------------------------
