@@ -49,8 +49,11 @@ gallery: build
 # then the browser build's in headless Chromium.
 test: test-unit test-asan test-windows test-web
 
+# pytest's closing lines (one per run of the Python package's tests) follow CTest's summary.
 test-unit: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@awk '/^[0-9]+\/[0-9]+ Testing: /{name=$$3} /^([0-9]+ [a-z]+(, )?)+ in [0-9.]+s/{print name ": " $$0}' \
+	  $(BUILD)/Testing/Temporary/LastTest.log
 
 test-asan: deps
 	cmake -S . -B $(ASAN) $(CMAKE_FLAGS) -DVANTOREL_SANITIZE=ON -DVANTOREL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
@@ -129,8 +132,9 @@ install: configure
 uninstall:
 	@scripts/uninstall.sh $(BUILD)/installed_files.txt
 
-# The same files under /usr as three Debian packages in $(BUILD): vantorel_VERSION_ARCH.deb (the
-# programs), libvantorel1_... (the shared library) and libvantorel-dev_... (building against it).
+# The same files under /usr as four Debian packages in $(BUILD): vantorel_VERSION_ARCH.deb (the
+# programs), libvantorel1_... (the shared library), libvantorel-dev_... (building against it) and
+# python3-vantorel_VERSION_all.deb (the Python package).
 package: configure
 	cmake --build $(BUILD) -j $(JOBS) --target installables
 	cd $(BUILD) && cpack -G DEB

@@ -62,3 +62,4 @@
 #include "anim/canvas.h"     // decoding into memory
 #include "anim/encode.h"     // anim_encode_frame: recording
 #include "anim/palette.h"    // the 256-colour palette, nearest_color
+#include "anim/rgb_frames.h"  // files as RGB pictures behind opaque handles (other languages)

@@ -31,7 +31,8 @@ set(VANTOREL_PUBLIC_HEADERS
   text/markup.h
   captions/captions.h
   gfx3d/shapes.h gfx3d/cubemap.h gfx3d/blur.h gfx3d/text3d.h
-  anim/format.h anim/anim_file.h anim/decode.h anim/canvas.h anim/encode.h anim/palette.h)
+  anim/format.h anim/anim_file.h anim/decode.h anim/canvas.h anim/encode.h anim/palette.h
+  anim/rgb_frames.h)
 
 # <vantorel/...> in the build tree: a folder whose areas link to the source folders, beside the
 # generated version header. Installed, the same names lie under include/vantorel/.

@@ -63,6 +63,7 @@ install(FILES ${vt_gz}/vantorel.1.gz ${vt_gz}/vantorel-headless.1.gz ${vt_gz}/an
 set(vt_components programs)
 if(VANTOREL_INSTALL_LIBRARY)
   list(APPEND vt_components libraries development)
+  include(${CMAKE_SOURCE_DIR}/python/python.cmake)  # python3-vantorel, which needs libvantorel1
 endif()
 foreach(component IN LISTS vt_components)
   string(TOUPPER ${component} c)

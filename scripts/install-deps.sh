@@ -38,6 +38,8 @@ packages=(
   mandoc groff-base dpkg-dev                  # manual page lint, .deb dependencies (shlibdeps)
   doxygen                                     # the library's API reference (make docs) and its check
   lintian                                     # the .debs checked against Debian policy
+  python3-numpy python3-pil python3-pytest    # the Python package (vantorel) and its tests,
+  python3-setuptools python3-wheel python3-venv  #   pip-installed offline into a venv
   emscripten chromium                         # the browser build and its tests in headless Chromium
 )
 # npm drives the browser tests' one package; a machine whose node came with npm keeps its own.

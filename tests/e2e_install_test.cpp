@@ -1,6 +1,6 @@
 // Installing and packaging end to end: cmake --install into a temporary DESTDIR and the uninstall
 // script, the thumbnailer's command run as a file manager would, the desktop entry and the MIME
-// type through the freedesktop tools, the manual pages through the linters, the three .debs
+// type through the freedesktop tools, the manual pages through the linters, the four .debs
 // through dpkg-deb and lintian, and the committed icons against their generator. Building against
 // the installed library is e2e_sdk_test's.
 #include <gtest/gtest.h>
@@ -292,7 +292,7 @@ TEST(E2eInstall, DebianPackagesHoldTheirFilesAndLinkedLibrariesAsDependencies) {
       std::string name = e.path().filename().string();
       debs[name.substr(0, name.find('_'))] = e.path().string();
     }
-  ASSERT_EQ(debs.size(), 3u) << pack.out;
+  ASSERT_EQ(debs.size(), 4u) << pack.out;
   for (const char* name : {"vantorel", "libvantorel1", "libvantorel-dev"}) {
     ASSERT_TRUE(debs.count(name)) << name;
     EXPECT_NE(debs[name].find(std::string(name) + "_" VT_VERSION "_"), std::string::npos);
@@ -356,7 +356,23 @@ TEST(E2eInstall, DebianPackagesHoldTheirFilesAndLinkedLibrariesAsDependencies) {
     EXPECT_NE(dev_depends.find(dep), std::string::npos) << dep << " in " << dev_depends;
   EXPECT_EQ(field(dev_info.out, "Recommends"), "vantorel");  // for bmp2png
 
-  // No error or warning from lintian for any of the three (its information tags are allowed); the
+  // python3-vantorel: the Python package, for every architecture, on the library and NumPy.
+  ASSERT_TRUE(debs.count("python3-vantorel"));
+  EXPECT_NE(debs["python3-vantorel"].find("python3-vantorel_" VT_VERSION "_all.deb"),
+            std::string::npos);
+  RunResult py_list = run({tool("dpkg-deb"), "-c", debs["python3-vantorel"]});
+  for (const char* f : {"lib/python3/dist-packages/vantorel/__init__.py",
+                        "lib/python3/dist-packages/vantorel/pillow.py",
+                        "lib/python3/dist-packages/vantorel/gfx.py",
+                        "lib/python3/dist-packages/vantorel-" VT_VERSION ".dist-info/METADATA",
+                        "share/doc/python3-vantorel/copyright"})
+    EXPECT_NE(py_list.out.find(std::string(" ./usr/") + f + "\n"), std::string::npos) << f;
+  RunResult py_info = run({tool("dpkg-deb"), "-I", debs["python3-vantorel"]});
+  EXPECT_EQ(field(py_info.out, "Depends"),
+            "python3:any, libvantorel1 (>= " VT_VERSION "), python3-numpy");
+  EXPECT_EQ(field(py_info.out, "Suggests"), "python3-pil");
+
+  // No error or warning from lintian for any of the four (its information tags are allowed); the
   // packages of a sanitizer build are not for release.
   if (VT_SANITIZED) return;
   std::vector<std::string> lint = {tool("lintian"), "--fail-on", "error,warning"};
