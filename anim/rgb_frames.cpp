@@ -143,7 +143,10 @@ AnimRgbReader* anim_rgb_reader_open(const char* path) {
   }
   AnimFile anim = anim_open(path);
   if (!anim.file) {
-    fail(std::string(path) + ": " + reason(anim.open_errno));
+    if (anim.refused)
+      fail(std::string(path) + ": it is " + anim.refused);
+    else
+      fail(std::string(path) + ": " + reason(anim.open_errno));
     return nullptr;
   }
   AnimRgbReader* r = new AnimRgbReader;
@@ -258,13 +261,12 @@ AnimRgbWriter* anim_rgb_writer_open_compressed(const char* path, int version, in
          std::to_string(height) + " do not fit an animation (1 to 2048 each side)");
     return nullptr;
   }
-  if (compression != 0) {
-    (void)level;
-    fail(std::string(path) + ": this build of the library writes no compressed files");
+  if (!anim_compression_available(compression)) {
+    fail(std::string(path) + ": this build of the library cannot write that compression");
     return nullptr;
   }
   errno = 0;
-  AnimFile anim = anim_writer_open_size(path, version, width, height);
+  AnimFile anim = anim_writer_open_compressed(path, version, width, height, compression, level);
   if (!anim.file) {
     fail(std::string(path) + ": " + reason(anim.open_errno));
     return nullptr;
