@@ -53,7 +53,11 @@ bool wait_until(double deadline) {
   return !(now < deadline);  // a NaN deadline ends the wait at once
 }
 
+const AnimFile* g_playing = nullptr;  // the file of the running loop, for player_frame_on_screen
+
 }  // namespace
+
+int player_frame_on_screen() { return g_playing ? g_playing->frame : 0; }
 
 float playback_faster(float frame_ms) {
   return frame_ms > kFastestMs ? float(frame_ms / kSpeedFactor) : frame_ms;
@@ -69,6 +73,7 @@ void player_run(PlayerOptions* options, char* text) {
   overlay_register_font();
   AnimFile anim = anim_open(options->file_name);
   if (!anim.file) cannot_open(options->file_name, anim.open_errno);
+  g_playing = &anim;
   overlay_load_captions(options);
   if (!windowed) host_set_cursor_pos(0, screen_h / 2);
 
@@ -142,5 +147,6 @@ void player_run(PlayerOptions* options, char* text) {
     quit |= gfx_poll() | held('Q') | held(kVkEscape);
   }
   overlay_free();
+  g_playing = nullptr;
   anim_close(anim);
 }

@@ -22,3 +22,7 @@ void player_main(const char* command_line);
 // Second half of the start-up and the playback loop: opens the window titled `text` (a buffer of
 // PLAYER_TEXT_SIZE bytes that the overlays reuse), the animation, and plays until the user quits.
 void player_run(PlayerOptions* options, char* text);
+
+// The number of the frame on screen (anim's frame) while the playback loop runs, 0 otherwise.
+// Lets a host that embeds the player report where it is.
+int player_frame_on_screen();
