@@ -59,6 +59,8 @@ const AnimFile* g_playing = nullptr;  // the file of the running loop, for playe
 
 int player_frame_on_screen() { return g_playing ? g_playing->frame : 0; }
 
+bool (*player_data_pending)(const AnimFile* anim) = nullptr;
+
 float playback_faster(float frame_ms) {
   return frame_ms > kFastestMs ? float(frame_ms / kSpeedFactor) : frame_ms;
 }
@@ -109,8 +111,11 @@ void player_run(PlayerOptions* options, char* text) {
     }
 
     int more = 1;
+    // A file still arriving holds its picture until the next frame is there, rather than end.
+    const bool starving = player_data_pending && player_data_pending(&anim);
     // A held frame still has time on screen; frame 0 (after opening or rewinding) is always drawn.
-    if ((!options->paused && !holding) || anim.frame == 0 || extra_keys_step(options)) {
+    if (!starving &&
+        ((!options->paused && !holding) || anim.frame == 0 || extra_keys_step(options))) {
       // The depth buffer holds only cleared values and frame pixels, all at one depth, so its test
       // never rejects a frame pixel here; off, the drawing is the same and cheaper.
       const GLboolean depth_test = glIsEnabled(GL_DEPTH_TEST);

@@ -58,6 +58,33 @@ extern "C" EMSCRIPTEN_KEEPALIVE int web_anim_height() { return g_extent.height; 
 
 extern "C" EMSCRIPTEN_KEEPALIVE int web_current_frame() { return player_frame_on_screen(); }
 
+namespace {
+
+// Bytes of the file in the file system so far while it is still arriving; -1 once it is whole.
+EM_JS(double, web_bytes_arrived, (), {
+  var n = Module['vantorelArrived'];
+  return typeof n === 'number' ? n : -1;
+});
+
+// The next frame may be cut short while fewer bytes than this lie ahead of the decoder: a margin,
+// and twice the longest frame seen (frames of one animation are of similar sizes).
+constexpr long long kMargin = 65536;
+
+bool data_pending(const AnimFile* anim) {
+  static long long last_offset = 0, longest = 0;
+  static int last_frame = 0;
+  if (anim->frame != last_frame) {
+    if (anim->frame == last_frame + 1 && anim->offset - last_offset > longest)
+      longest = anim->offset - last_offset;
+    last_frame = anim->frame;
+    last_offset = anim->offset;
+  }
+  double arrived = web_bytes_arrived();
+  return arrived >= 0 && arrived - double(anim->offset) < double(kMargin + 2 * longest);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   const std::string start_dir = "/files";
   host_set_start_directory(start_dir.c_str());
@@ -65,6 +92,7 @@ int main(int argc, char** argv) {
                                         argv + (argc > 0), start_dir);
   host_set_command_line(line.c_str());
   gfx_instance = host_instance();
+  player_data_pending = data_pending;
   player_main(host_command_line());
   return 0;
 }

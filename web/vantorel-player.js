@@ -352,7 +352,8 @@ export class VantorelPlayerElement extends HTMLElement {
     this._status.textContent = total ? `Loading\u2026 ${kb(got)} of ${kb(total)}` : `Loading\u2026 ${kb(got)}`;
   }
 
-  async _fetch(url, name, progress) {
+  // The response of url, or an Error for the user naming the file and what went wrong.
+  async _request(url, name) {
     if (location.protocol === 'file:' && new URL(url, location.href).protocol === 'file:')
       throw new Error(`${name}: ${FILE_PAGE}`);
     let r;
@@ -362,21 +363,11 @@ export class VantorelPlayerElement extends HTMLElement {
       throw new Error(`${name}: could not be fetched (${e.message || 'network error'})`);
     }
     if (!r.ok) throw new Error(`${name}: ${statusText(r)}`);
-    const total = Number(r.headers.get('content-length')) || 0;
-    if (!progress || !r.body) return new Uint8Array(await r.arrayBuffer());
-    const reader = r.body.getReader(), chunks = [];
-    let got = 0;
-    for (;;) {
-      const { done, value } = await reader.read();
-      if (done) break;
-      chunks.push(value);
-      got += value.length;
-      progress(got, total);
-    }
-    const all = new Uint8Array(got);
-    let at = 0;
-    for (const c of chunks) { all.set(c, at); at += c.length; }
-    return all;
+    return r;
+  }
+
+  async _fetchAll(url, name) {
+    return new Uint8Array(await (await this._request(url, name)).arrayBuffer());
   }
 
   _stop() {
@@ -385,8 +376,7 @@ export class VantorelPlayerElement extends HTMLElement {
     this._taps = [];
   }
 
-  async _load(local = null, localCaption = null) {
-    const token = ++this._token;
+  _reset() {
     this._stop();
     this._ended = false;
     this._error = null;
@@ -395,41 +385,128 @@ export class VantorelPlayerElement extends HTMLElement {
     this._rate = 1;
     this._ms = this._baseMs();
     this._showRate();
+    this._buttons.play.textContent = '\u25B6';
+  }
+
+  // Fetches the file (or takes a local one) while the player starts; playback begins as soon as a
+  // few frames are in, and the decoder waits for the rest when it catches up with the download.
+  async _load(local = null, localCaption = null) {
+    const token = ++this._token;
+    this._reset();
     const poster = this.getAttribute('poster');
     if (poster) { this._poster.src = poster; this._poster.hidden = false; }
     const src = this.src, captions = this.getAttribute('captions');
-    const player = Promise.all([loadFactory(), loadWasm()]);  // in parallel with the file
-    let anim, caption = localCaption;
+    const live = () => token === this._token;
+    const fail = (e) => { if (live()) this._showError(e.message); };
+    const job = { token, name: 'file.anim', chunks: [], arrived: 0, written: 0, complete: false,
+                  started: false, mod: null, caption: localCaption, captionDone: !!localCaption || !captions };
+    this._job = job;
+    // The player, its own instance, in parallel with the file.
+    Promise.all([loadFactory(), loadWasm()]).then(([factory, wasm]) => {
+      if (live()) return this._instantiate(factory, wasm, token);
+      return null;
+    }).then((mod) => {
+      if (!mod || !live()) return;
+      job.mod = mod;
+      this._feed(job);
+    }, (e) => fail(new Error(`The player could not be loaded: ${e.message || e}`)));
+    if (!job.captionDone) {
+      this._fetchAll(captions, captions).then((data) => { job.caption = { name: captions, data }; }, (e) => {
+        // The animation plays all the same; the page hears which file is missing.
+        if (live()) this.dispatchEvent(new ErrorEvent('error', { message: `${e.message} (captions not shown)` }));
+      }).then(() => { job.captionDone = true; if (live()) this._feed(job); });
+    }
     try {
       if (local) {
-        anim = { name: local.name, data: await unpack(local.name, local.data) };
-      } else {
-        const data = await this._fetch(src, src, (g, t) => { if (token === this._token) this._progress(g, t); });
-        anim = { name: src.split(/[?#]/)[0].split('/').pop() || 'file.anim', data: await unpack(src, data) };
+        job.name = local.name;
+        this._take(job, await unpack(local.name, local.data), true);
+        return;
+      }
+      job.name = src.split(/[?#]/)[0].split('/').pop() || 'file.anim';
+      const r = await this._request(src, src);
+      const total = Number(r.headers.get('content-length')) || 0;
+      const reader = r.body.getReader();
+      let head = new Uint8Array(0), checked = false;
+      for (;;) {
+        const { done, value } = await reader.read();
+        if (!live()) { reader.cancel().catch(() => {}); return; }
+        if (value) {
+          job.arrived += value.length;
+          if (!job.started) this._progress(job.arrived, total);
+        }
+        if (!checked) {
+          // The first bytes tell a compressed file or another format's; a compressed one is
+          // unpacked whole, a plain one plays as it arrives.
+          if (value) { const h = new Uint8Array(head.length + value.length); h.set(head); h.set(value, head.length); head = h; }
+          if (head.length < 64 && !done) continue;
+          checked = true;
+          if (isGzip(head) || isZstd(head) || foreignFormat(head)) {
+            const parts = [head];
+            for (let more = !done; more;) {
+              const next = await reader.read();
+              if (!live()) return;
+              more = !next.done;
+              if (next.value) {
+                parts.push(next.value);
+                job.arrived += next.value.length;
+                this._progress(job.arrived, total);
+              }
+            }
+            this._take(job, await unpack(src, new Uint8Array(await new Blob(parts).arrayBuffer())), true);
+            return;
+          }
+          this._take(job, head, done);
+        } else {
+          this._take(job, value || new Uint8Array(0), done);
+        }
+        if (done) return;
       }
     } catch (e) {
-      if (token === this._token) this._showError(e.message);
-      return;
+      fail(e);
     }
-    if (!caption && captions && !local) {
-      try {
-        caption = { name: captions, data: await this._fetch(captions, captions) };
-      } catch (e) {
-        // The animation plays all the same; the page hears which file is missing.
-        if (token === this._token) this.dispatchEvent(new ErrorEvent('error', { message: `${e.message} (captions not shown)` }));
+  }
+
+  _take(job, bytes, complete) {
+    if (bytes.length) job.chunks.push(bytes);
+    job.complete = complete;
+    this._feed(job);
+  }
+
+  // Puts what has arrived into the player's file system, and starts playback when enough is in.
+  _feed(job) {
+    const mod = job.mod;
+    if (!mod || job.token !== this._token) return;
+    const path = '/files/play.anim';
+    if (job.written === 0 && !job.created) { mod.FS.writeFile(path, new Uint8Array(0)); job.created = true; }
+    if (job.chunks.length) {
+      const stream = mod.FS.open(path, 'a');
+      for (const c of job.chunks) { mod.FS.write(stream, c, 0, c.length); job.written += c.length; }
+      mod.FS.close(stream);
+      job.chunks = [];
+    }
+    if (job.complete) delete mod.vantorelArrived;
+    else mod.vantorelArrived = job.written;
+    if (!job.started && job.captionDone) {
+      // Enough to begin: the whole file, or a few whole frames whose extent is the picture's.
+      const frames = mod.ccall('web_anim_info', 'number', ['string'], [path]);
+      if (job.complete || frames >= 4) {
+        job.started = true;
+        this._extent = [Math.max(1, mod._web_anim_width()), Math.max(1, mod._web_anim_height())];
+        if (job.complete) this._frameCount = frames;
+        this._begin(job, this._autoplay());
+        return;
       }
     }
-    let factory, wasm;
-    try {
-      [factory, wasm] = await player;
-    } catch (e) {
-      if (token === this._token) this._showError(`The player could not be loaded: ${e.message}`);
-      return;
+    if (job.started && job.complete && this._frameCount === null) {
+      const frames = mod.ccall('web_anim_info', 'number', ['string'], [path]);
+      this._frameCount = frames;
+      const w = mod._web_anim_width(), h = mod._web_anim_height();
+      // Later frames reached past the first ones: play again on the whole extent.
+      if (w > this._extent[0] || h > this._extent[1]) {
+        this._keep = { data: mod.FS.readFile(path), caption: job.caption };
+        this._replay(!this._paused);
+      }
     }
-    if (token !== this._token) return;
-    this._anim = anim;
-    this._caption = caption;
-    this._run(factory, wasm, token, this._autoplay());
   }
 
   _autoplay() {
@@ -437,27 +514,36 @@ export class VantorelPlayerElement extends HTMLElement {
     return this._wantPlay || (this.hasAttribute('autoplay') && !reduced);
   }
 
+  // Plays the file once more from the bytes of the run that had it whole.
   _replay(play) {
-    if (!this._anim) return;
-    this._stop();
+    const mod = this._module, keep = this._keep || (mod && this._job && this._job.complete
+      ? { data: mod.FS.readFile('/files/play.anim'), caption: this._job.caption } : null);
+    this._keep = null;
+    if (!keep) return;
     const token = ++this._token;
-    this._ended = false;
+    this._reset();
+    const job = { token, name: 'play.anim', chunks: [keep.data], arrived: keep.data.length, written: 0,
+                  complete: true, started: false, mod: null, caption: keep.caption, captionDone: true };
+    this._job = job;
+    this._wantPlay = play;
     Promise.all([loadFactory(), loadWasm()]).then(([factory, wasm]) => {
-      if (token === this._token) this._run(factory, wasm, token, play);
+      if (token !== this._token) return null;
+      return this._instantiate(factory, wasm, token);
+    }).then((mod) => {
+      if (!mod || token !== this._token) return;
+      job.mod = mod;
+      this._feed(job);
     });
   }
 
-  _run(factory, wasm, token, play) {
-    // A fresh canvas for every run: a WebGL context belongs to one program for good.
+  // A fresh instance of the player on a fresh canvas (a WebGL context belongs to one program).
+  _instantiate(factory, wasm, token) {
     const canvas = document.createElement('canvas');
     canvas.setAttribute('part', 'canvas');
-    this._canvas.replaceWith(canvas);
     this._resize.unobserve(this._canvas);
+    this._canvas.replaceWith(canvas);
     this._canvas = canvas;
     this._resize.observe(canvas);
-    const safe = (n) => String(n).split(/[\\/]/).pop().replace(/[^A-Za-z0-9._-]/g, '_') || 'file';
-    const animName = safe(this._anim.name), capName = this._caption ? safe(this._caption.name) : null;
-    const anim = this._anim, caption = this._caption;
     const options = {
       canvas,
       vantorelElement: this,
@@ -471,8 +557,6 @@ export class VantorelPlayerElement extends HTMLElement {
       preRun: [(mod) => {
         mod.FS.mkdir('/files');
         mod.FS.mkdir('/vantorel');
-        mod.FS.writeFile(`/files/${animName}`, anim.data);
-        if (caption) mod.FS.writeFile(`/files/${capName}`, caption.data);
       }],
     };
     if (wasm) {
@@ -481,38 +565,41 @@ export class VantorelPlayerElement extends HTMLElement {
         return {};
       };
     }
-    factory(options).then((mod) => {
-      if (token !== this._token) return;
-      this._module = mod;
-      // A first pass over the file for its extent (the drawing area) and its length.
-      const frames = mod.ccall('web_anim_info', 'number', ['string'], [`/files/${animName}`]);
-      this._extent = [Math.max(1, mod._web_anim_width()), Math.max(1, mod._web_anim_height())];
-      this._frameCount = frames >= 0 ? frames : null;
-      this._ms = this._baseMs();
-      canvas.width = this._extent[0];
-      canvas.height = this._extent[1];
-      this._applySize();
-      this._updateScaling();
-      this.dispatchEvent(new Event('loadedmetadata'));
-      const args = [`-res:${this._extent[0]}x${this._extent[1]}`];
-      const fps = this.getAttribute('fps'), fms = this.getAttribute('fms');
-      if (fms) args.push(`-fms:${fms}`);
-      else if (fps) args.push(`-fps:${fps}`);
-      if (!play) args.push('-paused');
-      if (!this.hasAttribute('loop')) args.push('-once');
-      if (this.hasAttribute('frame-numbers')) args.push('-showframenums');
-      if (caption) args.push(`-captionfile:/files/${capName}`);
-      args.push(`/files/${animName}`);
-      this._setPaused(!play, true);
-      this._status.hidden = true;
-      this._poster.hidden = true;
-      if (play) this.dispatchEvent(new Event('play'));
-      try {
-        mod.callMain(args);
-      } catch (e) {
-        if (!(e && e.name === 'ExitStatus')) throw e;
-      }
-    }, (e) => { if (token === this._token) this._showError(`The player could not start: ${e.message || e}`); });
+    return factory(options);
+  }
+
+  _begin(job, play) {
+    const mod = job.mod, canvas = this._canvas;
+    this._module = mod;
+    this._wantPlay = false;
+    canvas.width = this._extent[0];
+    canvas.height = this._extent[1];
+    this._applySize();
+    this._updateScaling();
+    this.dispatchEvent(new Event('loadedmetadata'));
+    const args = [`-res:${this._extent[0]}x${this._extent[1]}`];
+    const fps = this.getAttribute('fps'), fms = this.getAttribute('fms');
+    if (fms) args.push(`-fms:${fms}`);
+    else if (fps) args.push(`-fps:${fps}`);
+    if (!play) args.push('-paused');
+    if (!this.hasAttribute('loop')) args.push('-once');
+    if (this.hasAttribute('frame-numbers')) args.push('-showframenums');
+    if (job.caption) {
+      const name = String(job.caption.name).split(/[\\/]/).pop().replace(/[^A-Za-z0-9._-]/g, '_') || 'captions.txt';
+      mod.FS.writeFile(`/files/${name}`, job.caption.data);
+      args.push(`-captionfile:/files/${name}`);
+    }
+    args.push('/files/play.anim');
+    this._setPaused(!play, true);
+    this._status.hidden = true;
+    this._poster.hidden = true;
+    if (play) this.dispatchEvent(new Event('play'));
+    try {
+      mod.callMain(args);
+    } catch (e) {
+      if (!(e && e.name === 'ExitStatus')) throw e;
+    }
+    this._followVisibility();
   }
 
   _exited(token) {
