@@ -85,3 +85,23 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vantorel-player.single.js
                    DEPENDS ${VT_ELEMENT} ${CMAKE_SOURCE_DIR}/cmake/web_element.cmake vantorel-single)
 add_custom_target(web_element ALL DEPENDS ${CMAKE_BINARY_DIR}/vantorel-player.classic.js
                                           ${CMAKE_BINARY_DIR}/vantorel-player.single.js)
+
+# The npm package vantorel-player: the element, the player beside it, types and licence, packed
+# by npm into vantorel-player-<version>.tgz.
+configure_file(${CMAKE_SOURCE_DIR}/web/package/package.json.in ${CMAKE_BINARY_DIR}/npm/package.json @ONLY)
+find_program(VT_NPM npm)
+if(VT_NPM)
+  set(VT_TARBALL ${CMAKE_BINARY_DIR}/vantorel-player-${PROJECT_VERSION}.tgz)
+  add_custom_command(OUTPUT ${VT_TARBALL}
+                     COMMAND ${CMAKE_COMMAND} -E copy ${VT_ELEMENT} ${CMAKE_BINARY_DIR}/vantorel-player.classic.js
+                             ${CMAKE_BINARY_DIR}/vantorel-player.single.js $<TARGET_FILE:vantorel>
+                             ${CMAKE_BINARY_DIR}/vantorel.wasm ${CMAKE_SOURCE_DIR}/web/package/README.md
+                             ${CMAKE_SOURCE_DIR}/web/package/vantorel-player.d.ts ${CMAKE_SOURCE_DIR}/LICENSE
+                             ${CMAKE_BINARY_DIR}/npm/
+                     COMMAND ${VT_NPM} pack --silent --pack-destination ${CMAKE_BINARY_DIR}
+                     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/npm
+                     DEPENDS vantorel web_element ${VT_ELEMENT} ${CMAKE_SOURCE_DIR}/web/package/README.md
+                             ${CMAKE_SOURCE_DIR}/web/package/vantorel-player.d.ts
+                             ${CMAKE_SOURCE_DIR}/web/package/package.json.in)
+  add_custom_target(web_package ALL DEPENDS ${VT_TARBALL})
+endif()

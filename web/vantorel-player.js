@@ -127,6 +127,8 @@ canvas { display: block; width: 100%; height: auto; }
 .bar { position: absolute; left: 0; right: 0; bottom: 0; display: flex; gap: 4px; align-items: center;
        padding: 4px; background: rgba(0, 0, 0, 0.6); transition: opacity 0.3s; flex-wrap: wrap; }
 .bar.idle { opacity: 0; }
+.stage.small .bar { position: static; background: #202024; }
+.stage.small .bar.idle { opacity: 1; }
 .bar button { font: inherit; color: inherit; background: #333; border: 1px solid #666; border-radius: 3px;
               min-width: 2.2em; min-height: 2em; padding: 0 6px; cursor: pointer; }
 .bar button:focus-visible { outline: 2px solid #6aa0ff; }
@@ -301,6 +303,8 @@ export class VantorelPlayerElement extends HTMLElement {
 
   // Smooth when scaled down, sharp when scaled up by a whole factor; "pixelated" asks for sharp always.
   _updateScaling() {
+    // Under a picture too narrow for the bar, the controls go below it rather than over it.
+    this._stage.classList.toggle('small', this._canvas.clientWidth < 360);
     if (!this._extent) return;
     const scale = (this._canvas.clientWidth * (window.devicePixelRatio || 1)) / this._extent[0];
     const whole = scale >= 1 && Math.abs(scale - Math.round(scale)) < 0.01;

@@ -19,16 +19,21 @@ const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const nativeBuild = resolve(root, process.env.VANTOREL_BUILD || 'build');
 const webBuild = resolve(root, process.env.VANTOREL_WEB_BUILD || 'build-web');
 const animtool = join(nativeBuild, 'animtool');
-const WAIT = { timeout: Number(process.env.VANTOREL_WEB_WAIT) || 120000 };
+// Polled on a timer: animation frames may come seldom while players keep the page busy.
+const WAIT = { timeout: Number(process.env.VANTOREL_WEB_WAIT) || 120000, polling: 100 };
 const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.svg': 'image/svg+xml' };
 
 let server, baseUrl, browser, work, served, glColour;
 
-// The web build's files, with the reason phrases of Python's server.
+// The web build's files (and under /pkg/ the folder the npm package is installed in), with the
+// reason phrases of Python's server.
+let pkgFolder = null;
 function serve(req, res) {
   const url = new URL(req.url, 'http://x');
-  const path = normalize(join(webBuild, decodeURIComponent(url.pathname)));
-  if (!path.startsWith(webBuild) || !existsSync(path) || path === webBuild) {
+  const pkg = url.pathname.startsWith('/pkg/') && pkgFolder;
+  const base = pkg ? pkgFolder : webBuild;
+  const path = normalize(join(base, decodeURIComponent(url.pathname.slice(pkg ? 4 : 0))));
+  if (!path.startsWith(base) || !existsSync(path) || path === base) {
     res.writeHead(404, 'File not found');
     res.end('404');
     return;
@@ -85,7 +90,7 @@ async function elementPage(name, body, options = {}) {
   const context = await browser.newContext({ viewport: { width: 1000, height: 700 }, ...options });
   const page = await context.newPage();
   page.on('pageerror', (e) => console.log(`page error: ${e.message}`));
-  await page.goto(`${baseUrl}test-files/${name}`);
+  await page.goto(`${baseUrl}element-test-files/${name}`);
   return page;
 }
 
@@ -100,7 +105,7 @@ const running = (page, id) => page.waitForFunction((id) => document.getElementBy
 
 before(async () => {
   work = mkdtempSync(join(tmpdir(), 'vantorel-element-'));
-  served = join(webBuild, 'test-files');
+  served = join(webBuild, 'element-test-files');
   mkdirSync(served, { recursive: true });
   execFileSync(animtool, ['palette', '-o', join(work, 'p.pal')]);
   const palette = readFileSync(join(work, 'p.pal'), 'latin1').trim().split(/\r?\n/).slice(3)
@@ -280,4 +285,23 @@ test('gzip files play; errors are told in the element and by the error event', a
   await running(page, 'cap');
   assert.ok((await page.evaluate(() => window.events)).includes('cap:error:nocaptions.txt: 404 Not Found (captions not shown)'));
   await page.context().close();
+});
+
+test('the npm package installs into a fresh folder and plays from a page importing it', async () => {
+  const tarball = join(webBuild, `vantorel-player-${JSON.parse(readFileSync(join(webBuild, 'npm/package.json'))).version}.tgz`);
+  pkgFolder = mkdtempSync(join(work, 'site-'));
+  writeFileSync(join(pkgFolder, 'package.json'), '{"name": "site", "private": true}');
+  execFileSync('npm', ['install', '--offline', '--no-audit', '--no-fund', tarball], { cwd: pkgFolder, stdio: 'ignore' });
+  execFileSync('cp', [join(served, 'e2.anim'), pkgFolder]);
+  writeFileSync(join(pkgFolder, 'index.html'), `<!doctype html><meta charset="utf-8">
+    <script type="module">import { VantorelPlayerElement } from './node_modules/vantorel-player/vantorel-player.js';
+      window.defined = customElements.get('vantorel-player') === VantorelPlayerElement;</script>
+    <vantorel-player id="a" src="e2.anim"></vantorel-player>`);
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  await page.goto(`${baseUrl}pkg/index.html`);
+  await running(page, 'a');
+  assert.equal(await page.evaluate(() => window.defined), true);
+  assert.equal(differing(await pixels(page, 'a'), reference(join(served, 'e2.anim'), 96, 64, 1)), 0);
+  await context.close();
 });
