@@ -28,11 +28,13 @@ Extent g_extent;  // of the file web_anim_info went through last
 
 }  // namespace
 
-// One pass over the file at path: returns its number of frames (-1 when it cannot be opened) and
-// keeps the extent its frames cover for web_anim_width and web_anim_height.
-extern "C" EMSCRIPTEN_KEEPALIVE int web_anim_info(const char* path) {
+// One pass over the file the element plays (/files/play.anim, as much of it as has arrived):
+// returns its number of frames (-1 when it cannot be opened) and keeps the extent its frames cover
+// for web_anim_width and web_anim_height. Called straight, not through ccall, since it may come
+// while the program sleeps.
+extern "C" EMSCRIPTEN_KEEPALIVE int web_anim_info() {
   g_extent = Extent();
-  AnimFile anim = anim_open(path);
+  AnimFile anim = anim_open("/files/play.anim");
   if (!anim.file) return -1;
   Extent& extent = g_extent;
   AnimSink sink = {};

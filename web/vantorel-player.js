@@ -492,7 +492,7 @@ export class VantorelPlayerElement extends HTMLElement {
     else mod.vantorelArrived = job.written;
     if (!job.started && job.captionDone) {
       // Enough to begin: the whole file, or a few whole frames whose extent is the picture's.
-      const frames = mod.ccall('web_anim_info', 'number', ['string'], [path]);
+      const frames = mod._web_anim_info();
       if (job.complete || frames >= 4) {
         job.started = true;
         this._extent = [Math.max(1, mod._web_anim_width()), Math.max(1, mod._web_anim_height())];
@@ -502,7 +502,7 @@ export class VantorelPlayerElement extends HTMLElement {
       }
     }
     if (job.started && job.complete && this._frameCount === null) {
-      const frames = mod.ccall('web_anim_info', 'number', ['string'], [path]);
+      const frames = mod._web_anim_info();
       this._frameCount = frames;
       const w = mod._web_anim_width(), h = mod._web_anim_height();
       // Later frames reached past the first ones: play again on the whole extent.
