@@ -216,7 +216,12 @@ export class VantorelPlayerElement extends HTMLElement {
     const target = Math.max(1, Math.floor(Number(n) || 1));
     const now = this.currentFrame;
     if (target === now) return;
-    // Forward by steps; back by starting again and stepping (frames exist only as changes).
+    // Forward by steps; back by starting again and stepping (frames exist only as changes). A
+    // player without loop ends at R, so it starts again in a new instance.
+    if (target < now && !this.hasAttribute('loop')) {
+      this._replay(false, target);
+      return;
+    }
     if (target < now) this._taps.push(VK.R, 0);
     for (let i = target < now ? 1 : now; i < target; i++) this._taps.push(VK.RIGHT);
   }
@@ -485,6 +490,7 @@ export class VantorelPlayerElement extends HTMLElement {
     if (job.chunks.length) {
       const stream = mod.FS.open(path, 'a');
       for (const c of job.chunks) { mod.FS.write(stream, c, 0, c.length); job.written += c.length; }
+      job.kept = (job.kept || []).concat(job.chunks);  // for playing again in a new instance
       mod.FS.close(stream);
       job.chunks = [];
     }
@@ -497,7 +503,7 @@ export class VantorelPlayerElement extends HTMLElement {
         job.started = true;
         this._extent = [Math.max(1, mod._web_anim_width()), Math.max(1, mod._web_anim_height())];
         if (job.complete) this._frameCount = frames;
-        this._begin(job, this._autoplay());
+        this._begin(job, job.play !== undefined ? job.play : this._autoplay());
         return;
       }
     }
@@ -507,7 +513,6 @@ export class VantorelPlayerElement extends HTMLElement {
       const w = mod._web_anim_width(), h = mod._web_anim_height();
       // Later frames reached past the first ones: play again on the whole extent.
       if (w > this._extent[0] || h > this._extent[1]) {
-        this._keep = { data: mod.FS.readFile(path), caption: job.caption };
         this._replay(!this._paused);
       }
     }
@@ -519,17 +524,21 @@ export class VantorelPlayerElement extends HTMLElement {
   }
 
   // Plays the file once more from the bytes of the run that had it whole.
-  _replay(play) {
-    const mod = this._module, keep = this._keep || (mod && this._job && this._job.complete
-      ? { data: mod.FS.readFile('/files/play.anim'), caption: this._job.caption } : null);
-    this._keep = null;
-    if (!keep) return;
+  // Plays the whole file again in a new instance (paused on frame `frame` unless play).
+  _replay(play, frame = 1) {
+    const old = this._job;
+    if (!old || !old.complete || !old.kept) return;
+    const keep = { data: new Uint8Array(old.written), caption: old.caption };
+    let at = 0;
+    for (const c of old.kept) { keep.data.set(c, at); at += c.length; }
     const token = ++this._token;
     this._reset();
     const job = { token, name: 'play.anim', chunks: [keep.data], arrived: keep.data.length, written: 0,
-                  complete: true, started: false, mod: null, caption: keep.caption, captionDone: true };
+                  complete: true, started: false, mod: null, caption: keep.caption, captionDone: true, play };
     this._job = job;
-    this._wantPlay = play;
+    // The first pass draws frame 1 whatever the keys say: the steps wait for the one after.
+    if (frame > 1) this._taps.push(0, 0);
+    for (let i = 1; i < frame; i++) this._taps.push(VK.RIGHT);
     Promise.all([loadFactory(), loadWasm()]).then(([factory, wasm]) => {
       if (token !== this._token) return null;
       return this._instantiate(factory, wasm, token);
@@ -686,7 +695,7 @@ export class VantorelPlayerElement extends HTMLElement {
   }
 
   _restart() {
-    if (this._ended) this._replay(!this._paused);
+    if (this._ended || !this.hasAttribute('loop')) this._replay(!this._paused);
     else if (this._module) this._taps.push(VK.R);
   }
 
@@ -727,7 +736,7 @@ export class VantorelPlayerElement extends HTMLElement {
       e.preventDefault();
       if (this._paused) this._step(-1);
     } else if (k === 'r' || k === 'R') {
-      if (this._ended) this._replay(false);
+      this._restart();  // the player does not see R itself: without loop it would end
     } else if (k === '+' || k === 'x' || k === 'X') {
       this._speed(1, false);
     } else if (k === '-' || k === 'z' || k === 'Z') {

@@ -246,8 +246,9 @@ EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* e, void*) {
   // Plus and minus of the main keyboard speed up and slow down like the keypad's.
   if (!strcmp(e->key, "+")) vk = 0x6B;
   if (!strcmp(e->key, "-")) vk = 0x6D;
-  // In an element no key ends the program, and full screen is the element's (Enter, F11).
-  if (s.embedded && (vk == 'Q' || vk == 0x1B || vk == 0x7A || vk == 0x0D)) return EM_FALSE;
+  // In an element no key ends the program, and full screen (Enter, F11) and restarting (R, which
+  // ends a program that plays once) are the element's.
+  if (s.embedded && (vk == 'Q' || vk == 0x1B || vk == 0x7A || vk == 0x0D || vk == 'R')) return EM_FALSE;
   set_key(vk, down, e->repeat);
   if (sided) {
     set_key(sided, down, e->repeat);
