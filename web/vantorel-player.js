@@ -11,6 +11,7 @@ const REASONS = {
 const VK = { P: 0x50, R: 0x52, F: 0x46, S: 0x53, X: 0x58, Z: 0x5A, RIGHT: 0x27 };
 const SPEED = 1.4;  // each faster or slower step, as the player's keys make it
 const FILE_PAGE = 'open this page through a web server, or use the single-file build';
+const FILE_PAGE_SINGLE = 'a page opened from a file plays only files chosen with Open';
 
 let factoryPromise = null, wasmPromise = null;
 
@@ -364,7 +365,7 @@ export class VantorelPlayerElement extends HTMLElement {
   // The response of url, or an Error for the user naming the file and what went wrong.
   async _request(url, name) {
     if (location.protocol === 'file:' && new URL(url, location.href).protocol === 'file:')
-      throw new Error(`${name}: ${FILE_PAGE}`);
+      throw new Error(`${name}: ${globalThis.VantorelPlayerSingleFile ? FILE_PAGE_SINGLE : FILE_PAGE}`);
     let r;
     try {
       r = await fetch(new URL(url, location.href));
@@ -418,7 +419,7 @@ export class VantorelPlayerElement extends HTMLElement {
       if (!mod || !live()) return;
       job.mod = mod;
       this._feed(job);
-    }, (e) => fail(new Error(`The player could not be loaded: ${e.message || e}`)));
+    }, (e) => { if (!this._error) fail(new Error(`The player could not be loaded: ${e.message || e}`)); });
     if (!job.captionDone) {
       this._fetchAll(captions, captions).then((data) => { job.caption = { name: captions, data }; }, (e) => {
         // The animation plays all the same; the page hears which file is missing.

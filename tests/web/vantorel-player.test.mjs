@@ -284,6 +284,13 @@ test('gzip files play; errors are told in the element and by the error event', a
   }
   await running(page, 'cap');
   assert.ok((await page.evaluate(() => window.events)).includes('cap:error:nocaptions.txt: 404 Not Found (captions not shown)'));
+  // A page opened as a file (with the classic script, as modules do not load there) fetches nothing.
+  writeFileSync(join(served, 'file.html'), '<script src="../vantorel-player.classic.js"></script>' +
+                '<vantorel-player id="gz" src="e2.anim.gz"></vantorel-player>');
+  await page.goto(`file://${join(served, 'file.html')}`);
+  await page.waitForFunction(() => document.getElementById('gz').error, null, WAIT);
+  assert.equal(await page.locator('#gz .error').textContent(),
+               'e2.anim.gz: open this page through a web server, or use the single-file build');
   await page.context().close();
 });
 
