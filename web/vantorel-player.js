@@ -138,9 +138,9 @@ canvas { display: block; width: 100%; height: auto; }
 `;
 
 const BUTTONS = [
-  ['play', 'Play', '\u25B6'], ['restart', 'Restart', '\u23EE'], ['back', 'Step back', '\u25C0|'],
+  ['play', 'Play', '\u25B6'], ['restart', 'Restart', '\u21BA'], ['back', 'Step back', '\u25C0|'],
   ['step', 'Step forward', '|\u25B6'], ['slower', 'Slower', '\u2212'], ['rate', 'Playback rate', '1\u00D7'],
-  ['faster', 'Faster', '+'], ['counter', 'Frame', ''], ['grow', '', ''], ['full', 'Full screen', '\u26F6'],
+  ['faster', 'Faster', '+'], ['counter', 'Frame', ''], ['grow', '', ''], ['full', 'Full screen', '\u25A1'],
 ];
 
 export class VantorelPlayerElement extends HTMLElement {
@@ -653,7 +653,7 @@ export class VantorelPlayerElement extends HTMLElement {
     const was = this._paused;
     this._paused = paused;
     const b = this._buttons.play;
-    b.textContent = paused ? '\u25B6' : '\u23F8';
+    b.textContent = paused ? '\u25B6' : '\u25AE\u25AE';  // glyphs of the common fonts' geometric shapes
     b.setAttribute('aria-label', paused ? 'Play' : 'Pause');
     b.title = paused ? 'Play' : 'Pause';
     this._wake();
