@@ -4,9 +4,13 @@
 //    counted from the player's polls (one per pass), which should hold 25 within 1%;
 // 2. a generated 1280x720 animation of moving sprites over a still background played once flat
 //    out (-fms:0), timed from its first pass to its end, in the browser and natively.
+// 3. the <vantorel-player> element: the sprites flat out, four demos at 25 frames/s on one page,
+//    and the demo over a network of 1.6 Mbit/s with 150 ms latency: the time to its first frame
+//    and the bytes fetched by then; and the element's files' sizes, gzipped.
 // Figures, not assertions: Chromium draws through SwiftShader on the processor here.
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync, mkdirSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, mkdirSync, writeFileSync } from 'node:fs';
+import { gzipSync } from 'node:zlib';
 import { createRequire } from 'node:module';
 import { join, dirname, resolve } from 'node:path';
 import { tmpdir } from 'node:os';
@@ -92,7 +96,55 @@ const start = await page.evaluate(() => [window.vantorel.polls, performance.now(
 await page.waitForFunction(() => window.vantorel.status === 'ended', null, { timeout: 600000 });
 const end = await page.evaluate(() => performance.now());
 const flat = (FRAMES - start[0]) / ((end - start[1]) / 1000);
+await page.close();
+
+// The element: pages of our own beside the files.
+const elementPage = (name, body) => writeFileSync(join(files, name), `<!doctype html><meta charset="utf-8">
+  <script type="module" src="../vantorel-player.js"></script><body style="margin:0">${body}</body>`);
+elementPage('flat.html', `<vantorel-player id="p0" src="sprites.anim" fms="0" autoplay></vantorel-player>`);
+elementPage('four.html', [0, 1, 2, 3].map((i) => `<vantorel-player id="p${i}" src="demo.anim" autoplay loop
+  style="width:320px"></vantorel-player>`).join(''));
+elementPage('one.html', `<vantorel-player id="p0" src="demo.anim" autoplay loop></vantorel-player>`);
+
+page = await browser.newPage({ viewport: { width: 1400, height: 900 } });
+await page.goto(`${url}bench-files/flat.html`);
+await page.waitForFunction(() => document.getElementById('p0').polls >= 1, null, { timeout: 120000 });
+const eStart = await page.evaluate(() => [document.getElementById('p0').currentFrame, performance.now()]);
+await page.waitForFunction(() => document.getElementById('p0').ended, null, { timeout: 600000, polling: 50 });
+const eEnd = await page.evaluate(() => performance.now());
+const elementFlat = (FRAMES - eStart[0]) / ((eEnd - eStart[1]) / 1000);
+await page.close();
+
+page = await browser.newPage({ viewport: { width: 1400, height: 900 } });
+await page.goto(`${url}bench-files/four.html`);
+await page.waitForFunction(() => [0, 1, 2, 3].every((i) => document.getElementById(`p${i}`).polls > 25), null,
+                           { timeout: 120000, polling: 100 });
+const counts = () => page.evaluate(() => [[0, 1, 2, 3].map((i) => document.getElementById(`p${i}`).polls), performance.now()]);
+const f0 = await counts();
+await page.waitForTimeout(10000);
+const f1 = await counts();
+const four = f0[0].map((n, i) => (f1[0][i] - n) / ((f1[1] - f0[1]) / 1000));
+await page.close();
+
+// Throttled: a fresh page with an empty cache, timed from navigation to the first frame.
+const context = await browser.newContext({ viewport: { width: 1400, height: 900 } });
+page = await context.newPage();
+const cdp = await context.newCDPSession(page);
+await cdp.send('Network.enable');
+await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
+await cdp.send('Network.emulateNetworkConditions', { offline: false, latency: 150,
+  downloadThroughput: 1.6e6 / 8, uploadThroughput: 1.6e6 / 8 });
+const n0 = Date.now();
+await page.goto(`${url}bench-files/one.html`, { waitUntil: 'commit' });
+await page.waitForFunction(() => document.getElementById('p0') && document.getElementById('p0').currentFrame >= 1,
+                           null, { timeout: 300000, polling: 20 });
+const firstFrame = (Date.now() - n0) / 1000;
+const fetched = await page.evaluate(() => performance.getEntriesByType('resource').concat(performance.getEntriesByType('navigation'))
+  .reduce((n, e) => n + (e.encodedBodySize || 0), 0));
+await context.close();
 await browser.close();
+const gz = (f) => gzipSync(readFileSync(join(web, f)), { level: 9 }).length;
+const elementBytes = gz('vantorel-player.js') + gz('vantorel.js') + gz('vantorel.wasm');
 server.kill();
 rmSync(files, { recursive: true, force: true });
 rmSync(work, { recursive: true, force: true });
@@ -100,3 +152,7 @@ rmSync(work, { recursive: true, force: true });
 console.log(`demo 640x480 at 25 frames/s, in Chromium:      ${demo.toFixed(2)} frames/s (${(100 * (demo - 25) / 25).toFixed(2)}%)`);
 console.log(`sprites ${W}x${H} at -fms:0, in Chromium:      ${flat.toFixed(1)} frames/s`);
 console.log(`sprites ${W}x${H} at -fms:0, native headless:  ${native.toFixed(1)} frames/s (start-up included)`);
+console.log(`sprites ${W}x${H} flat out, <vantorel-player>: ${elementFlat.toFixed(1)} frames/s (${(elementFlat / native).toFixed(2)}x native)`);
+console.log(`four <vantorel-player> demos at 25 frames/s:  ${four.map((f) => f.toFixed(2)).join(', ')} frames/s`);
+console.log(`demo at 1.6 Mbit/s, 150 ms: first frame after ${firstFrame.toFixed(1)} s, ${fetched} bytes fetched by then`);
+console.log(`element, player and WebAssembly, gzipped:   ${elementBytes} bytes`);

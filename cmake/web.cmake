@@ -8,6 +8,9 @@ option(VANTOREL_WEB_SINGLE_FILE "Inline the WebAssembly into each program's .js"
 set(VT_WEB_LINK_OPTIONS -sEXIT_RUNTIME=1 -sMODULARIZE=1 -sINVOKE_RUN=0
     -sEXPORTED_RUNTIME_METHODS=FS,callMain,ccall -sEXPORTED_FUNCTIONS=_main,_web_drop_file
     -sENVIRONMENT=web)
+# What the element asks the player besides running it: taps of its keys, the frame on screen and
+# a first pass over a file for its extent and length.
+set(VT_WEB_PLAYER_EXPORTS -sEXPORTED_FUNCTIONS=_main,_web_drop_file,_web_tap_key,_web_current_frame,_web_anim_info,_web_anim_width,_web_anim_height)
 if(VANTOREL_WEB_SINGLE_FILE)
   list(APPEND VT_WEB_LINK_OPTIONS -sSINGLE_FILE=1)
 endif()
@@ -21,6 +24,7 @@ endfunction()
 
 add_executable(vantorel ${CMAKE_SOURCE_DIR}/player/player_entry_web.cpp)
 vt_link_web(vantorel VantorelPlayer)
+target_link_options(vantorel PRIVATE ${VT_WEB_PLAYER_EXPORTS})
 
 # The gallery links as any user program does: the library and the web backend.
 add_executable(vantorel-gallery ${CMAKE_SOURCE_DIR}/examples/gallery.cpp)
@@ -48,7 +52,8 @@ target_link_options(gl-scenes PRIVATE -sMODULARIZE=1 -sEXPORT_NAME=GlScenes -sEN
 set_target_properties(gl-scenes PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The pages, their script and the demo beside the programs.
-set(VT_WEB_PAGES vantorel.html gallery.html example.html vantorel-page.js vantorel-page.css gl-scenes.html)
+set(VT_WEB_PAGES vantorel.html gallery.html example.html vantorel-page.js vantorel-page.css gl-scenes.html
+    embed.html vantorel-player.js favicon.svg)
 set(VT_WEB_PAGE_OUTPUTS)
 foreach(page IN LISTS VT_WEB_PAGES)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${page}
@@ -63,3 +68,40 @@ foreach(asset IN ITEMS demo.anim demo_captions.txt)
   list(APPEND VT_WEB_PAGE_OUTPUTS ${CMAKE_BINARY_DIR}/${asset})
 endforeach()
 add_custom_target(web_pages ALL DEPENDS ${VT_WEB_PAGE_OUTPUTS})
+
+# The element as a classic script, and the single-file build (player, WebAssembly and element in
+# one script, for pages opened from file://).
+add_executable(vantorel-single ${CMAKE_SOURCE_DIR}/player/player_entry_web.cpp)
+vt_link_web(vantorel-single VantorelPlayer)
+target_link_options(vantorel-single PRIVATE ${VT_WEB_PLAYER_EXPORTS} -sSINGLE_FILE=1)
+set(VT_ELEMENT ${CMAKE_SOURCE_DIR}/web/vantorel-player.js)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vantorel-player.classic.js
+                   COMMAND ${CMAKE_COMMAND} -DIN=${VT_ELEMENT} -DOUT=${CMAKE_BINARY_DIR}/vantorel-player.classic.js
+                           -P ${CMAKE_SOURCE_DIR}/cmake/web_element.cmake
+                   DEPENDS ${VT_ELEMENT} ${CMAKE_SOURCE_DIR}/cmake/web_element.cmake)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vantorel-player.single.js
+                   COMMAND ${CMAKE_COMMAND} -DIN=${VT_ELEMENT} -DOUT=${CMAKE_BINARY_DIR}/vantorel-player.single.js
+                           -DLOADER=$<TARGET_FILE:vantorel-single> -P ${CMAKE_SOURCE_DIR}/cmake/web_element.cmake
+                   DEPENDS ${VT_ELEMENT} ${CMAKE_SOURCE_DIR}/cmake/web_element.cmake vantorel-single)
+add_custom_target(web_element ALL DEPENDS ${CMAKE_BINARY_DIR}/vantorel-player.classic.js
+                                          ${CMAKE_BINARY_DIR}/vantorel-player.single.js)
+
+# The npm package vantorel-player: the element, the player beside it, types and licence, packed
+# by npm into vantorel-player-<version>.tgz.
+configure_file(${CMAKE_SOURCE_DIR}/web/package/package.json.in ${CMAKE_BINARY_DIR}/npm/package.json @ONLY)
+find_program(VT_NPM npm)
+if(VT_NPM)
+  set(VT_TARBALL ${CMAKE_BINARY_DIR}/vantorel-player-${PROJECT_VERSION}.tgz)
+  add_custom_command(OUTPUT ${VT_TARBALL}
+                     COMMAND ${CMAKE_COMMAND} -E copy ${VT_ELEMENT} ${CMAKE_BINARY_DIR}/vantorel-player.classic.js
+                             ${CMAKE_BINARY_DIR}/vantorel-player.single.js $<TARGET_FILE:vantorel>
+                             ${CMAKE_BINARY_DIR}/vantorel.wasm ${CMAKE_SOURCE_DIR}/web/package/README.md
+                             ${CMAKE_SOURCE_DIR}/web/package/vantorel-player.d.ts ${CMAKE_SOURCE_DIR}/LICENSE
+                             ${CMAKE_BINARY_DIR}/npm/
+                     COMMAND ${VT_NPM} pack --silent --pack-destination ${CMAKE_BINARY_DIR}
+                     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/npm
+                     DEPENDS vantorel web_element ${VT_ELEMENT} ${CMAKE_SOURCE_DIR}/web/package/README.md
+                             ${CMAKE_SOURCE_DIR}/web/package/vantorel-player.d.ts
+                             ${CMAKE_SOURCE_DIR}/web/package/package.json.in)
+  add_custom_target(web_package ALL DEPENDS ${VT_TARBALL})
+endif()

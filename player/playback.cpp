@@ -52,7 +52,13 @@ bool wait_until(double deadline) {
   return !(now < deadline);  // a NaN deadline ends the wait at once
 }
 
+const AnimFile* g_playing = nullptr;  // the file of the running loop, for player_frame_on_screen
+
 }  // namespace
+
+int player_frame_on_screen() { return g_playing ? g_playing->frame : 0; }
+
+bool (*player_data_pending)(const AnimFile* anim) = nullptr;
 
 float playback_faster(float frame_ms) {
   return frame_ms > kFastestMs ? float(frame_ms / kSpeedFactor) : frame_ms;
@@ -68,6 +74,7 @@ void player_run(PlayerOptions* options, char* text) {
   overlay_register_font();
   AnimFile anim = anim_open(options->file_name);
   if (!anim.file) cannot_open(options->file_name, anim.open_errno, anim.refused);
+  g_playing = &anim;
   overlay_load_captions(options);
   if (!windowed) host_set_cursor_pos(0, screen_h / 2);
 
@@ -103,8 +110,11 @@ void player_run(PlayerOptions* options, char* text) {
     }
 
     int more = 1;
+    // A file still arriving holds its picture until the next frame is there, rather than end.
+    const bool starving = player_data_pending && player_data_pending(&anim);
     // A held frame still has time on screen; frame 0 (after opening or rewinding) is always drawn.
-    if ((!options->paused && !holding) || anim.frame == 0 || extra_keys_step(options)) {
+    if (!starving &&
+        ((!options->paused && !holding) || anim.frame == 0 || extra_keys_step(options))) {
       // The depth buffer holds only cleared values and frame pixels, all at one depth, so its test
       // never rejects a frame pixel here; off, the drawing is the same and cheaper.
       const GLboolean depth_test = glIsEnabled(GL_DEPTH_TEST);
@@ -143,5 +153,6 @@ void player_run(PlayerOptions* options, char* text) {
     quit |= gfx_poll() | gfx_key_down(GFX_KEY_Q) | gfx_key_down(GFX_KEY_ESCAPE);
   }
   overlay_free();
+  g_playing = nullptr;
   anim_close(anim);
 }

@@ -1,6 +1,8 @@
 // The player: command line, start-up, playback loop and overlays.
 #pragma once
 
+struct AnimFile;
+
 constexpr int PLAYER_TEXT_SIZE = 300;  // the window title, later reused for the overlay text
 
 // The player's settings from the command line. The drawing size and the mode live in the shell
@@ -22,3 +24,12 @@ void player_main(const char* command_line);
 // Second half of the start-up and the playback loop: opens the window titled `text` (a buffer of
 // PLAYER_TEXT_SIZE bytes that the overlays reuse), the animation, and plays until the user quits.
 void player_run(PlayerOptions* options, char* text);
+
+// The number of the frame on screen (anim's frame) while the playback loop runs, 0 otherwise.
+// Lets a host that embeds the player report where it is.
+int player_frame_on_screen();
+
+// Set by a host whose file may still be arriving (the browser's element): returns true while the
+// bytes of the next frame may not all be there yet, and the loop then holds the picture (keys,
+// overlays and all) instead of decoding into the end of what has come. Null: files are complete.
+extern bool (*player_data_pending)(const AnimFile* anim);

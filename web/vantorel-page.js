@@ -129,6 +129,9 @@ var VantorelPage = (function () {
     document.getElementById('open').addEventListener('click', function () { input.click(); });
     input.addEventListener('change', function () { openLocal(input.files); input.value = ''; });
     var stage = document.getElementById('stage');
+    // The program takes its keys from the canvas: a click on it gives it the focus back.
+    var canvas = document.getElementById('canvas');
+    canvas.addEventListener('pointerdown', function () { canvas.focus(); });
     stage.addEventListener('dragover', function (e) { e.preventDefault(); stage.classList.add('dragging'); });
     stage.addEventListener('dragleave', function () { stage.classList.remove('dragging'); });
     stage.addEventListener('drop', function (e) {

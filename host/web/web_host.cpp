@@ -1,5 +1,6 @@
-// Web host: host/host.h on the browser's services. The page's canvas (#canvas) is the window and
-// its drawing area, the page's size is the screen, browser events become the Win32 messages the
+// Web host: host/host.h on the browser's services. The canvas the page hands over as
+// Module.canvas is the window and its drawing area (each instance of the module has its own, so a
+// page may run several), the page's size is the screen, browser events become the Win32 messages the
 // shell's window procedure expects, the clock is performance.now(), and sleeping yields to the
 // browser through Asyncify so that the playback loop stays as it is. Message boxes are a dialog
 // in the page and the console text goes to a panel of it (both through functions the page
@@ -7,6 +8,9 @@
 // Emscripten's in-memory file system, where the page puts what it fetched or was given.
 // The queue, the key array and the messages they make are host/emulated's: this file turns the
 // page's events into its calls.
+// Embedded in a page as an element (Module.vantorelElement), the program leaves the page alone:
+// it listens only to its own element, keeps the title, and no key ends it; the element itself
+// takes the picture full screen.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -15,6 +19,7 @@
 #include <strings.h>
 #include <string>
 
+#include "gfx/keys.h"
 #include "host/emulated/emulated.h"
 #include "host/host.h"
 #include "host/posix/posix_drop.h"
@@ -31,7 +36,10 @@ struct HostGLRCRec {
 
 namespace {
 
-constexpr const char* kCanvas = "#canvas";
+// This instance's canvas and the element that takes its keys, named for Emscripten's event calls.
+constexpr const char* kCanvas = "!canvas";
+constexpr const char* kKeyTarget = "!keys";
+constexpr int kWheelDelta = 120;
 // The browser is given a turn at least this often (in milliseconds of running without a sleep),
 // so that it shows the picture and delivers input even when the program never sleeps.
 constexpr double kYieldEveryMs = 16;
@@ -44,6 +52,8 @@ struct WebHost {
   double last_yield = 0;
   int polls = 0;
   bool in_box = false;  // a message box is open: the keys are the dialog's
+  bool embedded = false;  // inside an element of someone else's page
+  bool stopping = false;  // the element asked this program to end
 };
 
 WebHost& host() {
@@ -65,25 +75,37 @@ EM_JS(int, web_screen_width, (), { return screen.width | 0; });
 EM_JS(int, web_screen_height, (), { return screen.height | 0; });
 EM_JS(int, web_page_hidden, (), { return document.hidden ? 1 : 0; });
 
-EM_JS(void, web_set_title, (const char* title), { document.title = UTF8ToString(title); });
+EM_JS(void, web_set_title, (const char* title), {
+  if (!Module['vantorelElement']) document.title = UTF8ToString(title);
+});
+
+// Binds the names above to this instance's elements; returns 1 when embedded in an element.
+EM_JS(int, web_bind_targets, (), {
+  var c = Module['canvas'] || document.getElementById('canvas');
+  Module['canvas'] = c;
+  specialHTMLTargets['!canvas'] = c;
+  specialHTMLTargets['!keys'] = Module['vantorelKeyTarget'] || c;
+  return Module['vantorelElement'] ? 1 : 0;
+});
 
 // Shown at one CSS pixel per drawing pixel, so the browser does not resample the picture.
 EM_JS(void, web_size_canvas, (int w, int h), {
-  var c = Module['canvas'] || document.getElementById('canvas');
+  var c = Module['canvas'];
   c.width = w;
   c.height = h;
+  if (Module['vantorelElement']) return;  // the element sizes its canvas itself
   var ratio = window.devicePixelRatio || 1;
   c.style.width = (w / ratio) + 'px';
   c.style.height = (h / ratio) + 'px';
 });
 
 EM_JS(void, web_cursor_visible, (int visible), {
-  var c = Module['canvas'] || document.getElementById('canvas');
+  var c = Module['canvas'];
   c.style.cursor = visible ? "" : "none";
 });
 
 EM_JS(void, web_request_full_screen, (int on), {
-  var c = Module['canvas'] || document.getElementById('canvas');
+  var c = Module['canvas'];
   try {
     if (on && !document.fullscreenElement && c.requestFullscreen) c.requestFullscreen().catch(function() {});
     if (!on && document.fullscreenElement && document.exitFullscreen) document.exitFullscreen().catch(function() {});
@@ -152,9 +174,7 @@ EM_JS(int, web_offer_png, (const char* bmp_path), {
       var a = document.createElement('a');
       a.href = URL.createObjectURL(blob);
       a.download = name;
-      document.body.appendChild(a);
       a.click();
-      a.remove();
       setTimeout(function() { URL.revokeObjectURL(a.href); }, 10000);
     }, 'image/png');
     return 0;
@@ -172,6 +192,20 @@ void typed(const char* key) {
   if (!*emulated_utf8_next(key, &code)) emulated_char(code);
 }
 
+// Keys whose browser action stays the browser's: moving the focus, reloading, the developer
+// tools, scrolling, and whatever is held with Ctrl, Alt or Meta (shortcuts).
+bool browser_key(const EmscriptenKeyboardEvent* e, int vk) {
+  if (e->ctrlKey || e->altKey || e->metaKey) return true;
+  switch (vk) {
+    case 0x09:  // Tab
+    case 0x1B:  // Escape: leaves full screen
+    case 0x21: case 0x22: case 0x23: case 0x24: case 0x26: case 0x28:  // paging, Home/End, Up/Down
+      return true;
+    default:
+      return vk >= 0x70 && vk <= 0x7B && vk != 0x7A;  // F1 to F12 but F11
+  }
+}
+
 EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* e, void*) {
   WebHost& s = host();
   if (s.in_box) return EM_FALSE;
@@ -179,11 +213,19 @@ EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* e, void*) {
   int sided = 0;
   int vk = web_virtual_key(e->key, e->code, &sided);
   if (!vk) return EM_FALSE;
+  // Plus and minus of the main keyboard speed up and slow down like the keypad's.
+  if (!strcmp(e->key, "+")) vk = GFX_KEY_KP_ADD;
+  if (!strcmp(e->key, "-")) vk = GFX_KEY_KP_SUBTRACT;
+  // In an element no key ends the program, and full screen (Enter, F11) and restarting (R, which
+  // ends a program that plays once) are the element's.
+  if (s.embedded && (vk == GFX_KEY_Q || vk == GFX_KEY_ESCAPE || vk == GFX_KEY_F11 ||
+                     vk == GFX_KEY_ENTER || vk == GFX_KEY_R))
+    return EM_FALSE;
   emulated_key(vk, down, e->repeat, sided);
   if (down && !e->ctrlKey && !e->altKey && !e->metaKey && e->key[0]) typed(e->key);
-  // The page's own use of the key (scrolling, the browser's full screen on F11) is left out,
-  // except for keys that reach the browser itself with Ctrl held.
-  return e->ctrlKey ? EM_FALSE : EM_TRUE;
+  // The page's own use of the player's keys (Space scrolling, the browser's full screen on F11)
+  // is left out; the browser's own keys go on to it.
+  return browser_key(e, vk) ? EM_FALSE : EM_TRUE;
 }
 
 // The page's buttons (1 left, 2 right, 4 middle) as the window's MK_* bits.
@@ -212,20 +254,20 @@ EM_BOOL mouse_event(int type, const EmscriptenMouseEvent* e, void*) {
     else return EM_FALSE;
   }
   emulated_post(message, mouse_wparam(), emulated_size_lparam(s.mouse_x, s.mouse_y));
-  return EM_TRUE;
+  return s.embedded ? EM_FALSE : EM_TRUE;  // an element keeps focusing on a click
 }
 
 EM_BOOL wheel_event(int, const EmscriptenWheelEvent* e, void*) {
   int steps = e->deltaY < 0 ? 1 : e->deltaY > 0 ? -1 : 0;  // up is away from the user
   if (!steps) return EM_FALSE;
   emulated_wheel(steps, mouse_wparam());
-  return EM_TRUE;
+  return host().embedded ? EM_FALSE : EM_TRUE;  // the page under an element still scrolls
 }
 
 EM_BOOL full_screen_event(int, const EmscriptenFullscreenChangeEvent* e, void*) {
   WebHost& s = host();
   HostWindowRec* win = s.window;
-  if (!win) return EM_FALSE;
+  if (!win || s.embedded) return EM_FALSE;
   int w = e->isFullscreen ? e->screenWidth : win->framed_w;
   int h = e->isFullscreen ? e->screenHeight : win->framed_h;
   if (!e->isFullscreen) win->full_screen = false;
@@ -239,8 +281,9 @@ EM_BOOL full_screen_event(int, const EmscriptenFullscreenChangeEvent* e, void*) 
 
 void listen() {
   const char* doc = EMSCRIPTEN_EVENT_TARGET_DOCUMENT;
-  emscripten_set_keydown_callback(doc, nullptr, EM_TRUE, key_event);
-  emscripten_set_keyup_callback(doc, nullptr, EM_TRUE, key_event);
+  // Keys only while this program's element has the focus: the page's other fields keep theirs.
+  emscripten_set_keydown_callback(kKeyTarget, nullptr, EM_TRUE, key_event);
+  emscripten_set_keyup_callback(kKeyTarget, nullptr, EM_TRUE, key_event);
   emscripten_set_mousedown_callback(kCanvas, nullptr, EM_TRUE, mouse_event);
   emscripten_set_mouseup_callback(kCanvas, nullptr, EM_TRUE, mouse_event);
   emscripten_set_mousemove_callback(kCanvas, nullptr, EM_TRUE, mouse_event);
@@ -254,6 +297,12 @@ void listen() {
 // the current one, as a file dropped on the desktop window is.
 extern "C" EMSCRIPTEN_KEEPALIVE void web_drop_file(const char* path) {
   if (host().window && path) emulated_post(HOST_WM_DROPFILES, posix_drop_make(path), 0);
+}
+
+// A key pressed and let go between two polls, as the element's buttons and methods press them:
+// the next poll sees it down once.
+extern "C" EMSCRIPTEN_KEEPALIVE void web_tap_key(int vk) {
+  if (vk > 0 && vk < 256) host().tapped[vk] = true;
 }
 
 // ---- process ------------------------------------------------------------------------------------
@@ -358,6 +407,7 @@ HostWindow host_create_window(const char*, const char* title, uint32_t style, in
   HostWindowRec* win = new HostWindowRec{width, height, false};
   s.window = win;
   emulated_window_created(win);
+  s.embedded = web_bind_targets() != 0;
   web_size_canvas(width, height);
   web_set_title(title ? title : "");
   listen();
@@ -371,7 +421,9 @@ HostWindow host_create_window(const char*, const char* title, uint32_t style, in
 }
 
 HostGLRC host_create_context(HostDC dc) {
-  if (!dc || !dc->pixel_format || !web_gl_create(kCanvas)) return nullptr;
+  if (!dc || !dc->pixel_format) return nullptr;
+  host().embedded = web_bind_targets() != 0;
+  if (!web_gl_create(kCanvas)) return nullptr;
   static HostGLRCRec context{0};
   return &context;
 }
@@ -422,8 +474,16 @@ void host_set_full_screen(HostWindow window, int full_screen) {
 
 // ---- messages -----------------------------------------------------------------------------------
 
+// The element that ran this program took another file or left the page: the program ends.
+EM_JS(int, web_stop_requested, (), { return Module['vantorelStop'] ? 1 : 0; });
+
 int host_peek_message() {
-  if (!emulated_pending() && emscripten_get_now() - host().last_yield >= kYieldEveryMs)
+  WebHost& s = host();
+  if (s.embedded && !s.stopping && web_stop_requested()) {
+    s.stopping = true;
+    host_post_quit_message(0);
+  }
+  if (!emulated_pending() && emscripten_get_now() - s.last_yield >= kYieldEveryMs)
     yield_to_browser(0);
   return emulated_pending();
 }
