@@ -33,6 +33,10 @@ def test_write_then_read_is_exact_for_palette_colours(tmp_path):
     pictures = [table[rng.integers(0, 256, (24, 40))] for _ in range(3)]
     assert vantorel.write(tmp_path / "v2.anim", pictures) == 3
     assert np.array_equal(vantorel.read(tmp_path / "v2.anim"), np.stack(pictures))
+    # Compressed files go through the same calls and read back the same.
+    for compress in ("gzip", "zstd"):
+        vantorel.write(tmp_path / ("v2.anim." + compress), pictures, compress=compress)
+        assert np.array_equal(vantorel.read(tmp_path / ("v2.anim." + compress)), np.stack(pictures))
     # Version 1 has no frame marker, so frames may merge; the last picture is exact all the same.
     vantorel.write(tmp_path / "v1.anim", pictures, version=1)
     assert np.array_equal(vantorel.read(tmp_path / "v1.anim")[-1], pictures[-1])
@@ -97,9 +101,13 @@ def test_writer_failing_midway_leaves_the_old_file(tmp_path):
 def test_a_file_that_is_no_animation_raises_error(tmp_path):
     png = tmp_path / "picture.png"
     Image.new("RGB", (4, 4), "red").save(png)
-    with pytest.raises(vantorel.Error, match="picture.png: not an animation: it draws pixels as "
-                                             "far as .*, past the 2048x2048"):
+    with pytest.raises(vantorel.Error, match="picture.png: it is a PNG image, not an .anim"):
         vantorel.read(png)
+    noise = tmp_path / "noise.anim"
+    noise.write_bytes(bytes(range(256)) * 20)
+    with pytest.raises(vantorel.Error, match="noise.anim: not an animation: it draws pixels as "
+                                             "far as .*, past the 2048x2048"):
+        vantorel.read(noise)
     with pytest.raises(vantorel.Error, match="missing.anim: No such file or directory"):
         vantorel.frames(tmp_path / "missing.anim")
 
