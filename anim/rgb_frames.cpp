@@ -14,6 +14,7 @@
 #include "anim/canvas.h"
 #include "anim/decode.h"
 #include "anim/encode.h"
+#include "anim/format.h"
 #include "anim/palette.h"
 
 namespace {
@@ -100,7 +101,8 @@ void stats_fill(void* u, int x, int y, int index) {
 void stats_code(void* u, int code) {
   // The slots of animtool info: single points, block kinds 4 to 10, bytes with no meaning.
   AnimRgbReader* r = static_cast<AnimRgbReader*>(u);
-  r->codes[code < 0x40 ? 0 : code >= 0xB0 ? 8 : (code >> 4) - 3]++;
+  int slot = code < ANIM_CODE_BLOCK_FIRST ? 0 : code >= ANIM_CODE_UNUSED_FIRST ? 8 : (code >> 4) - 3;
+  r->codes[slot]++;
 }
 
 // Decodes one frame into the canvas; 0 at the end of the file. The call after the last frame
@@ -258,7 +260,8 @@ AnimRgbWriter* anim_rgb_writer_open_compressed(const char* path, int version, in
   }
   if (width < 1 || height < 1 || width > ANIM_MAX_SIZE || height > ANIM_MAX_SIZE) {
     fail(std::string(path) + ": frames of " + std::to_string(width) + "x" +
-         std::to_string(height) + " do not fit an animation (1 to 2048 each side)");
+         std::to_string(height) + " do not fit an animation (1 to " +
+         std::to_string(ANIM_MAX_SIZE) + " each side)");
     return nullptr;
   }
   if (!anim_compression_available(compression)) {
