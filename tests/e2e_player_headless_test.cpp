@@ -266,7 +266,7 @@ TEST(PlayerHeadless, OtherFormatsAreRefusedWithWhatTheyAre) {
     ASSERT_TRUE(vt_test::write_file(dir.file("input"), sample.bytes));
     RunResult r = vt_test::run_program({bin + "/vantorel-headless", "-res:64x48", "input"},
                                        dir.path, {"VANTOREL_SCRIPT=script.txt"}, "", 60);
-    EXPECT_EQ(r.exit_code, 0);  // as for a missing file
+    EXPECT_EQ(r.exit_code, 1);  // as for any file that cannot be opened
     EXPECT_NE(r.err.find("Can't open animation file '" + dir.path + "/input': it is " +
                          sample.what + ", not an .anim animation"),
               std::string::npos)
