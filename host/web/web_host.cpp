@@ -39,7 +39,6 @@ namespace {
 // This instance's canvas and the element that takes its keys, named for Emscripten's event calls.
 constexpr const char* kCanvas = "!canvas";
 constexpr const char* kKeyTarget = "!keys";
-constexpr int kWheelDelta = 120;
 // The browser is given a turn at least this often (in milliseconds of running without a sleep),
 // so that it shows the picture and delivers input even when the program never sleeps.
 constexpr double kYieldEveryMs = 16;
@@ -302,7 +301,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void web_drop_file(const char* path) {
 // A key pressed and let go between two polls, as the element's buttons and methods press them:
 // the next poll sees it down once.
 extern "C" EMSCRIPTEN_KEEPALIVE void web_tap_key(int vk) {
-  if (vk > 0 && vk < 256) host().tapped[vk] = true;
+  if (vk <= 0 || vk >= 256) return;
+  emulated_key(vk, true, false);
+  emulated_key(vk, false, false);
 }
 
 // ---- process ------------------------------------------------------------------------------------
