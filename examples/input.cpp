@@ -32,6 +32,21 @@ const int CHAR_BACKSPACE = 8, CHAR_ENTER = 13;
 
 }  // namespace
 
+// Edits the line with the characters typed since the last call: Backspace, Enter clears.
+static void take_typed(char* typed, size_t size) {
+  for (int c = gfx_inkey(); c != 0; c = gfx_inkey()) {
+    size_t n = strlen(typed);
+    if (c == CHAR_BACKSPACE) {
+      if (n > 0) typed[n - 1] = 0;
+    } else if (c == CHAR_ENTER) {
+      typed[0] = 0;
+    } else if (c >= 32 && n + 1 < size) {
+      typed[n] = char(c);
+      typed[n + 1] = 0;
+    }
+  }
+}
+
 int main(int argc, char** argv) {
   (void)argc, (void)argv;
 
@@ -53,17 +68,7 @@ int main(int argc, char** argv) {
     if (gfx_key_down(GFX_KEY_RIGHT)) square_x += 4;
     if (gfx_key_down(GFX_KEY_UP)) square_y -= 4;
     if (gfx_key_down(GFX_KEY_DOWN)) square_y += 4;
-    for (int c = gfx_inkey(); c != 0; c = gfx_inkey()) {
-      size_t n = strlen(typed);
-      if (c == CHAR_BACKSPACE) {
-        if (n > 0) typed[n - 1] = 0;
-      } else if (c == CHAR_ENTER) {
-        typed[0] = 0;
-      } else if (c >= 32 && n + 1 < sizeof typed) {
-        typed[n] = char(c);
-        typed[n + 1] = 0;
-      }
-    }
+    take_typed(typed, sizeof typed);
     // A wheel turn lasts one poll.
     if ((mouse_buttons & MOUSE_WHEEL_AWAY) && ring_r < 100) ring_r += 10;
     if ((mouse_buttons & MOUSE_WHEEL_TOWARDS) && ring_r > 10) ring_r -= 10;
@@ -87,7 +92,8 @@ int main(int argc, char** argv) {
     gfx_frame_end(60);
   }
 
-  // Close: the work is kept when the window was closed.
+  // Close: the work is kept when the window was closed, with what was typed in the last frame.
+  take_typed(typed, sizeof typed);
   if (gfx_close_requested) printf("Window closed; the line held \"%s\".\n", typed);
   gfx_shutdown();
 }

@@ -350,6 +350,9 @@ TEST_F(Example, BlurText3dBlursThePanelAndDrawsTintedText) {
 // The Python example, through ctypes and the self-contained library of the build tree: 30 frames
 // recorded (as animtool tells) and a screenshot of the last one.
 TEST_F(Example, PythonRecordsThirtyFramesAndAScreenshot) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "a sanitizer build's library cannot load into a plain interpreter";
+#endif
   RunResult r = vt_test::run_program(
       {vt_test::installed_tool("python3"), vt_test::source_path("examples/python/record_shapes.py"),
        dir.path},
