@@ -16,9 +16,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "anim/encode.h"
+#include "bench/bench_run.h"
 
 extern char** environ;
 
@@ -62,25 +64,7 @@ void mixed_anim(const std::string& path) {
 
 // Runs a program to its end: wall seconds, or -1 when it failed; its processor time in *cpu.
 double run_seconds(std::vector<std::string> args, double* cpu) {
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t quiet;
-  posix_spawn_file_actions_init(&quiet);
-  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-  auto start = std::chrono::steady_clock::now();
-  pid_t pid;
-  int spawned = posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&quiet);
-  if (spawned != 0) return -1;
-  int status = 0;
-  rusage ru{};
-  wait4(pid, &status, 0, &ru);
-  double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  *cpu = double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-         (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) * 1e-6;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? t : -1;
+  return bench_run_seconds(std::move(args), cpu, true);
 }
 
 double median(std::vector<double> v) {
