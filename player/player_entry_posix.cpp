@@ -37,6 +37,10 @@ int main(int argc, char** argv) {
                                         argv + (argc > 0), start_dir, caption_dir);
   host_set_command_line(line.c_str());
 
+  // The headless backend closes a script-less program's window after a few seconds of frames;
+  // the player is ended by -once, its script or its keys, as always. (SDL ignores the variable.)
+  setenv("VANTOREL_FRAMES", "0", 0);
+
   gfx_instance = host_instance();
   player_main(host_command_line());
   return 0;

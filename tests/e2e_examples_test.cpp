@@ -106,6 +106,18 @@ TEST_F(Example, FirstProgramOfTheGuide) {
   EXPECT_EQ(im.pixel(320, 200), 0xFFC020u);  // the disc
   EXPECT_EQ(im.pixel(320, 265), 0x202840u);  // just below it
   EXPECT_GT(count(im, 18, 18, 240, 44, white), 150);  // "Hello from Vantorel"
+
+  // With no script nobody can press Q: the backend presses the close button after its frames.
+  std::string bin = vt_test::bin_path("examples/example-first_program-headless");
+  r = vt_test::run_program({bin}, dir.path, {}, "", 120);
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  r = vt_test::run_program({vt_test::bin_path("examples/example-input-headless")}, dir.path,
+                           {"VANTOREL_FRAMES=2"}, "", 120);
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "Window closed; the line held \"\".\n");
+  r = vt_test::run_program({bin}, dir.path, {"VANTOREL_FRAMES=soon"}, "", 120);
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_NE(r.err.find("VANTOREL_FRAMES must be a number of frames"), std::string::npos) << r.err;
 }
 
 TEST_F(Example, WindowTextWritesItsLines) {

@@ -62,6 +62,8 @@ struct Headless {
   HostGLRCRec* current = nullptr;
   bool script_loaded = false;
   bool script_given = false;
+  bool under_test = false;  // headless_reset was called: the test drives the input itself
+  int frame_limit = 0;      // the close button comes at poll frame_limit + 1; 0: never
   std::string script_text;
   std::vector<ScriptAction> script;
   size_t next_action = 0;
@@ -287,13 +289,36 @@ void apply(const ScriptAction& a) {
   }
 }
 
+// VANTOREL_FRAMES=N presses the close button after N frames. Without it, a program with no
+// script has no input at all, and an interactive one would wait for ever for a key nobody can
+// press, so the close button comes after kDefaultFrames. Programs that must run longer (the
+// player's -once runs, long renders) set VANTOREL_FRAMES=0 or give a script.
+constexpr int kDefaultFrames = 120;
+
+void read_frame_limit(Headless& s, bool have_script) {
+  const char* text = getenv("VANTOREL_FRAMES");
+  if (!text) {
+    s.frame_limit = have_script || s.under_test ? 0 : kDefaultFrames;
+    return;
+  }
+  const char* p = text;
+  int n;
+  if (!scan_int(&p, &n) || n < 0 || *p) {
+    fprintf(stderr, "headless: VANTOREL_FRAMES must be a number of frames (0 for no limit), not '%s'\n",
+            text);
+    exit(2);
+  }
+  s.frame_limit = n;
+}
+
 void load_script() {
   Headless& s = state();
   if (s.script_loaded) return;
   s.script_loaded = true;
   std::string text = s.script_text;
+  const char* name = s.script_given ? nullptr : getenv("VANTOREL_SCRIPT");
+  read_frame_limit(s, s.script_given || (name && *name));
   if (!s.script_given) {
-    const char* name = getenv("VANTOREL_SCRIPT");
     if (!name || !*name) return;
     std::string path = in_start_directory(name);
     std::ifstream in(path, std::ios::binary);
@@ -328,6 +353,7 @@ void begin_poll() {
   }
   while (s.next_action < s.script.size() && s.script[s.next_action].poll <= s.polls)
     apply(s.script[s.next_action++]);
+  if (s.frame_limit > 0 && s.polls == s.frame_limit + 1) emulated_post(HOST_WM_CLOSE, 0, 0);
 }
 
 HostWindowRec* window_of(HostDC dc) { return dc ? dc->window : nullptr; }
@@ -644,6 +670,7 @@ void headless_reset() {
   }
   delete s.window;
   s = Headless{};
+  s.under_test = true;
   emulated_reset();
   read_environment(s);
 }

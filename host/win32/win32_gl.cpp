@@ -10,6 +10,7 @@
 
 #include "host/emulated/gl_limits.h"
 #include "host/host.h"
+#include "host/win32/win32_program_name.h"
 
 namespace {
 
@@ -54,7 +55,9 @@ int host_set_pixel_format(HostDC dc, int format_number, const HostPixelFormat* f
 HostGLRC host_create_context(HostDC dc) {
   if (!dc) return nullptr;
   HGLRC context = wglCreateContext(to_hdc(dc));
-  if (!context) fprintf(stderr, "vantorel: wglCreateContext failed (error %lu)\n", GetLastError());
+  if (!context)
+    fprintf(stderr, "%s: wglCreateContext failed (error %lu)\n", win32_program_name(),
+            GetLastError());
   return reinterpret_cast<HostGLRC>(context);
 }
 

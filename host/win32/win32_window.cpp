@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "host/host.h"
+#include "host/win32/win32_program_name.h"
 
 namespace {
 
@@ -84,7 +85,8 @@ HostWindow host_create_window(const char* class_name, const char* title, uint32_
   HWND hwnd = CreateWindowExA(0, class_name, title ? title : "", style, x, y, width, height,
                               nullptr, nullptr, static_cast<HINSTANCE>(instance), nullptr);
   if (!hwnd) {
-    fprintf(stderr, "vantorel: CreateWindowEx failed (error %lu)\n", GetLastError());
+    fprintf(stderr, "%s: CreateWindowEx failed (error %lu)\n", win32_program_name(),
+            GetLastError());
     return nullptr;
   }
   g_window = hwnd;
