@@ -1,7 +1,9 @@
-// gzip and zstd streams for .anim files over fopencookie: the decoder and the recorder keep using
-// one buffered FILE*, whatever the file's compression. Which libraries a build has comes from CMake
-// (VT_HAVE_ZLIB, VT_HAVE_ZSTD); without fopencookie (Windows, the browser) there are none of these
-// streams and compressed files are refused with a message instead.
+// gzip and zstd streams for .anim files: the decoder and the recorder keep using one buffered
+// FILE*, whatever the file's compression. With glibc the streams decompress as they are read
+// (fopencookie); Windows has no such streams, so there a compressed file is decompressed once into
+// a temporary file that the decoder reads, and a restart is a seek in it. Which libraries a build
+// has comes from CMake (VT_HAVE_ZLIB, VT_HAVE_ZSTD, VT_ZSTD_DECODER_ONLY); elsewhere (the browser)
+// compressed files are refused with a message instead.
 #include "anim/compressed.h"
 
 #include <cerrno>
@@ -14,8 +16,16 @@
 
 #if defined(__GLIBC__)
 #define VT_HAVE_COOKIES 1
+#define VT_HAVE_SPOOL 0
+#elif defined(_WIN32)
+#define VT_HAVE_COOKIES 0
+#define VT_HAVE_SPOOL 1
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
 #else
 #define VT_HAVE_COOKIES 0
+#define VT_HAVE_SPOOL 0
 #undef VT_HAVE_ZLIB
 #undef VT_HAVE_ZSTD
 #endif
@@ -46,11 +56,23 @@ bool anim_stream_can(int compression) {
   return false;
 }
 
+bool anim_stream_can_write(int compression) {
+#if VT_HAVE_ZSTD && VT_ZSTD_DECODER_ONLY
+  if (compression == ANIM_ZSTD) return false;
+#endif
 #if !VT_HAVE_COOKIES
+  if (compression != ANIM_PLAIN) return false;
+#endif
+  return anim_stream_can(compression);
+}
+
+#if !VT_HAVE_COOKIES && !VT_HAVE_SPOOL
 
 FILE* anim_decompressing(FILE*, int, const unsigned char*, size_t) { return nullptr; }
 FILE* anim_compressing(FILE*, int, int) { return nullptr; }
 FILE* anim_replaying(FILE*, const unsigned char*, size_t) { return nullptr; }
+bool anim_stream_failed(FILE* f) { return std::ferror(f) != 0; }
+void anim_stream_forget(FILE*) {}
 
 #else
 
@@ -79,6 +101,7 @@ void unlink(Linked* l) {
   if (l->next) l->next->prev = l->prev;
 }
 
+#if VT_HAVE_COOKIES
 // ---- bytes given back before a pipe ------------------------------------------------------------
 
 struct Replay : Linked {
@@ -119,6 +142,8 @@ int replay_close(void* cookie) {
   delete r;
   return result;
 }
+
+#endif
 
 // ---- decompressing -----------------------------------------------------------------------------
 
@@ -239,6 +264,28 @@ ssize_t inflow_produce(Inflow* s, unsigned char* out, size_t size) {
   return ssize_t(made);
 }
 
+Inflow* inflow_new(FILE* raw, int compression, const unsigned char* prefix, size_t len) {
+  Inflow* s = new Inflow;
+  link(s);
+  s->raw = raw;
+  s->compression = compression;
+  s->prefix.assign(prefix, prefix + len);
+  return s;
+}
+
+// Ends the decompressor and the stream's state; raw is the caller's.
+void inflow_free(Inflow* s) {
+#if VT_HAVE_ZLIB
+  if (s->z_open) inflateEnd(&s->z);
+#endif
+#if VT_HAVE_ZSTD
+  if (s->zs) ZSTD_freeDStream(s->zs);
+#endif
+  unlink(s);
+  delete s;
+}
+
+#if VT_HAVE_COOKIES
 ssize_t inflow_read(void* cookie, char* buf, size_t size) {
   return inflow_produce(static_cast<Inflow*>(cookie), reinterpret_cast<unsigned char*>(buf), size);
 }
@@ -272,17 +319,14 @@ int inflow_seek(void* cookie, off64_t* offset, int whence) {
 
 int inflow_close(void* cookie) {
   Inflow* s = static_cast<Inflow*>(cookie);
-#if VT_HAVE_ZLIB
-  if (s->z_open) inflateEnd(&s->z);
-#endif
-#if VT_HAVE_ZSTD
-  if (s->zs) ZSTD_freeDStream(s->zs);
-#endif
   int result = std::fclose(s->raw);
-  unlink(s);
-  delete s;
+  inflow_free(s);
   return result;
 }
+
+#endif
+
+#if VT_HAVE_COOKIES
 
 // ---- compressing -------------------------------------------------------------------------------
 
@@ -294,7 +338,7 @@ struct Outflow : Linked {
 #if VT_HAVE_ZLIB
   z_stream z{};
 #endif
-#if VT_HAVE_ZSTD
+#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
   ZSTD_CCtx* zc = nullptr;
 #endif
 };
@@ -320,7 +364,7 @@ bool outflow_push(Outflow* s, const unsigned char* data, size_t size, bool last)
     }
   }
 #endif
-#if VT_HAVE_ZSTD
+#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
   if (s->compression == ANIM_ZSTD) {
     ZSTD_inBuffer in = {data, size, 0};
     for (;;) {
@@ -352,7 +396,7 @@ int outflow_close(void* cookie) {
 #if VT_HAVE_ZLIB
   if (s->compression == ANIM_GZIP) deflateEnd(&s->z);
 #endif
-#if VT_HAVE_ZSTD
+#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
   if (s->zc) ZSTD_freeCCtx(s->zc);
 #endif
   if (std::fclose(s->raw) != 0) ok = false;
@@ -361,7 +405,12 @@ int outflow_close(void* cookie) {
   return ok ? 0 : -1;
 }
 
+#endif
+
 }  // namespace
+
+#if VT_HAVE_COOKIES
+
 
 FILE* anim_replaying(FILE* raw, const unsigned char* prefix, size_t len) {
   Replay* r = new Replay;
@@ -379,26 +428,14 @@ FILE* anim_replaying(FILE* raw, const unsigned char* prefix, size_t len) {
 
 FILE* anim_decompressing(FILE* raw, int compression, const unsigned char* prefix, size_t len) {
   if (compression == ANIM_PLAIN || !anim_stream_can(compression)) return nullptr;
-  Inflow* s = new Inflow;
-  link(s);
-  s->raw = raw;
-  s->compression = compression;
-  s->prefix.assign(prefix, prefix + len);
+  Inflow* s = inflow_new(raw, compression, prefix, len);
   if (!start(s)) {
-    s->raw = nullptr;
-#if VT_HAVE_ZSTD
-    if (s->zs) ZSTD_freeDStream(s->zs);
-#endif
-    unlink(s);
-    delete s;
+    inflow_free(s);
     return nullptr;
   }
   cookie_io_functions_t io = {inflow_read, nullptr, inflow_seek, inflow_close};
   FILE* f = fopencookie(s, "rb", io);
-  if (!f) {
-    s->raw = std::tmpfile();  // inflow_close closes something harmless
-    inflow_close(s);
-  }
+  if (!f) inflow_free(s);
   return f;
 }
 
@@ -414,7 +451,7 @@ FILE* anim_compressing(FILE* raw, int compression, int level) {
   if (compression == ANIM_GZIP)
     ok = deflateInit2(&s->z, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK;
 #endif
-#if VT_HAVE_ZSTD
+#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
   if (compression == ANIM_ZSTD) {
     s->zc = ZSTD_createCCtx();
     ok = s->zc && !ZSTD_isError(ZSTD_CCtx_setParameter(s->zc, ZSTD_c_compressionLevel, level));
@@ -422,7 +459,7 @@ FILE* anim_compressing(FILE* raw, int compression, int level) {
 #endif
   (void)level;
   if (!ok) {
-#if VT_HAVE_ZSTD
+#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
     if (s->zc) ZSTD_freeCCtx(s->zc);
 #endif
     unlink(s);
@@ -435,7 +472,7 @@ FILE* anim_compressing(FILE* raw, int compression, int level) {
 #if VT_HAVE_ZLIB
     if (compression == ANIM_GZIP) deflateEnd(&s->z);
 #endif
-#if VT_HAVE_ZSTD
+#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
     if (s->zc) ZSTD_freeCCtx(s->zc);
 #endif
     unlink(s);
@@ -444,4 +481,90 @@ FILE* anim_compressing(FILE* raw, int compression, int level) {
   return f;
 }
 
-#endif
+bool anim_stream_failed(FILE* f) { return std::ferror(f) != 0; }
+void anim_stream_forget(FILE*) {}
+
+#else  // the temporary file of Windows
+
+namespace {
+
+// A temporary file that is deleted when closed, in the user's temporary folder (the C runtime's
+// tmpfile() uses the drive's root, where ordinary users may not create files). Marked temporary,
+// it mostly stays in the file cache.
+FILE* temporary_file() {
+  wchar_t dir[MAX_PATH + 1], name[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, dir);
+  if (n == 0 || n > MAX_PATH || GetTempFileNameW(dir, L"vta", 0, name) == 0) return std::tmpfile();
+  HANDLE h = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    DeleteFileW(name);
+    return std::tmpfile();
+  }
+  int fd = _open_osfhandle(intptr_t(h), _O_RDWR | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(h);
+    return nullptr;
+  }
+  FILE* f = _fdopen(fd, "w+b");
+  if (!f) _close(fd);
+  return f;
+}
+
+// The decompressed copies whose compressed data was damaged or cut short: they end where the good
+// data ends, and reading them to that end must still count as a failure.
+std::vector<FILE*> damaged;
+
+}  // namespace
+
+FILE* anim_replaying(FILE*, const unsigned char*, size_t) { return nullptr; }
+
+FILE* anim_decompressing(FILE* raw, int compression, const unsigned char* prefix, size_t len) {
+  if (compression == ANIM_PLAIN || !anim_stream_can(compression)) return nullptr;
+  FILE* spool = temporary_file();
+  if (!spool) return nullptr;
+  Inflow* s = inflow_new(raw, compression, prefix, len);
+  if (!start(s)) {
+    inflow_free(s);
+    std::fclose(spool);
+    return nullptr;
+  }
+  // All at once: a restart is then a seek, and the decoder reads an ordinary file.
+  std::vector<unsigned char> chunk(kChunk);
+  bool bad = false, written = true;
+  for (;;) {
+    ssize_t got = inflow_produce(s, chunk.data(), chunk.size());
+    if (got < 0) bad = true;
+    if (got <= 0) break;
+    if (std::fwrite(chunk.data(), 1, size_t(got), spool) != size_t(got)) {
+      written = false;
+      break;
+    }
+  }
+  inflow_free(s);
+  if (!written || std::fflush(spool) != 0 || std::fseek(spool, 0, SEEK_SET) != 0) {
+    int reason = errno ? errno : ENOSPC;
+    std::fclose(spool);
+    errno = reason;
+    return nullptr;
+  }
+  std::fclose(raw);
+  if (bad) damaged.push_back(spool);
+  return spool;
+}
+
+FILE* anim_compressing(FILE*, int, int) { return nullptr; }
+
+bool anim_stream_failed(FILE* f) {
+  if (std::ferror(f)) return true;
+  for (FILE* d : damaged)
+    if (d == f) return std::feof(f) != 0;
+  return false;
+}
+
+void anim_stream_forget(FILE* f) {
+  for (size_t i = 0; i < damaged.size(); i++)
+    if (damaged[i] == f) damaged.erase(damaged.begin() + long(i));
+}
+#endif  // VT_HAVE_COOKIES
+#endif  // streams at all

@@ -86,11 +86,14 @@ add_library(vantorel_objects OBJECT ${vt_lib_src})
 vt_objects_setup(vantorel_objects)
 
 # gzip- and zstd-compressed .anim files (anim/compressed.cpp) through zlib and libzstd, where they
-# are found. Their streams stand on glibc's fopencookie: the Windows and browser builds read plain
-# files only and name the compression of any other. Linked by plain name, so that the installed
-# package files stay relocatable.
+# are found. Linked by plain name, so that the installed package files stay relocatable. Windows
+# carries its own (cmake/bundled_decoders.cmake); the browser build reads plain files only and
+# names the compression of any other.
 set(VT_COMPRESSION_LIBS)
-if(NOT WIN32 AND NOT EMSCRIPTEN)
+set(VT_BUNDLED_OBJECTS)
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/bundled_decoders.cmake)
+elseif(NOT EMSCRIPTEN)
   find_path(VT_ZLIB_INCLUDE zlib.h)
   find_library(VT_ZLIB_LIBRARY z)
   find_path(VT_ZSTD_INCLUDE zstd.h)
@@ -132,7 +135,7 @@ endfunction()
 # only the parts needing no window (the ".anim" reader and writer, palettes, the file helpers),
 # as animtool does. It is C++ inside, so its link interface carries the C++ runtime, and a C
 # program links it with nothing more.
-add_library(libvantorel_static STATIC $<TARGET_OBJECTS:vantorel_objects>)
+add_library(libvantorel_static STATIC $<TARGET_OBJECTS:vantorel_objects> ${VT_BUNDLED_OBJECTS})
 set_target_properties(libvantorel_static PROPERTIES OUTPUT_NAME vantorel EXPORT_NAME portable_static)
 vt_library_interface(libvantorel_static)
 if(NOT WIN32 AND NOT EMSCRIPTEN)
