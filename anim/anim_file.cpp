@@ -166,8 +166,7 @@ bool anim_at_end(const AnimFile* anim) {
 
 void anim_close(AnimFile anim) {
   if (anim.file) {
-    anim_stream_forget(anim.file);
-    std::fclose(anim.file);
+    anim_stream_close(anim.file);
   }
   if (anim.columns) {
     for (int x = 0; x < anim.width; x++) std::free(anim.columns[x]);

@@ -60,7 +60,7 @@ bool anim_stream_can_write(int compression) {
 #if VT_HAVE_ZSTD && VT_ZSTD_DECODER_ONLY
   if (compression == ANIM_ZSTD) return false;
 #endif
-#if !VT_HAVE_COOKIES
+#if !VT_HAVE_COOKIES && !VT_HAVE_SPOOL
   if (compression != ANIM_PLAIN) return false;
 #endif
   return anim_stream_can(compression);
@@ -73,6 +73,7 @@ FILE* anim_compressing(FILE*, int, int) { return nullptr; }
 FILE* anim_replaying(FILE*, const unsigned char*, size_t) { return nullptr; }
 bool anim_stream_failed(FILE* f) { return std::ferror(f) != 0; }
 void anim_stream_forget(FILE*) {}
+int anim_stream_close(FILE* f) { return std::fclose(f); }
 
 #else
 
@@ -326,8 +327,6 @@ int inflow_close(void* cookie) {
 
 #endif
 
-#if VT_HAVE_COOKIES
-
 // ---- compressing -------------------------------------------------------------------------------
 
 struct Outflow : Linked {
@@ -337,11 +336,24 @@ struct Outflow : Linked {
   std::vector<unsigned char> out = std::vector<unsigned char>(kChunk);
 #if VT_HAVE_ZLIB
   z_stream z{};
+  bool z_open = false;
 #endif
 #if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
   ZSTD_CCtx* zc = nullptr;
 #endif
 };
+
+// Ends the compressor and the stream's state; raw is the caller's.
+void outflow_free(Outflow* s) {
+#if VT_HAVE_ZLIB
+  if (s->z_open) deflateEnd(&s->z);
+#endif
+#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
+  if (s->zc) ZSTD_freeCCtx(s->zc);
+#endif
+  unlink(s);
+  delete s;
+}
 
 bool put(Outflow* s, size_t n) {
   if (n && std::fwrite(s->out.data(), 1, n, s->raw) != n) s->failed = true;
@@ -380,6 +392,37 @@ bool outflow_push(Outflow* s, const unsigned char* data, size_t size, bool last)
   return false;
 }
 
+// A compressor writing to raw (not owned), or null when this build cannot make it.
+Outflow* outflow_new(FILE* raw, int compression, int level) {
+  if (compression == ANIM_PLAIN || !anim_stream_can_write(compression)) return nullptr;
+  if (level <= 0) level = compression == ANIM_GZIP ? 9 : 19;
+  Outflow* s = new Outflow;
+  link(s);
+  s->raw = raw;
+  s->compression = compression;
+  bool ok = false;
+#if VT_HAVE_ZLIB
+  if (compression == ANIM_GZIP) {
+    ok = deflateInit2(&s->z, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+    s->z_open = ok;
+  }
+#endif
+#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
+  if (compression == ANIM_ZSTD) {
+    s->zc = ZSTD_createCCtx();
+    ok = s->zc && !ZSTD_isError(ZSTD_CCtx_setParameter(s->zc, ZSTD_c_compressionLevel, level));
+  }
+#endif
+  (void)level;
+  if (!ok) {
+    outflow_free(s);
+    return nullptr;
+  }
+  return s;
+}
+
+#if VT_HAVE_COOKIES
+
 ssize_t outflow_write(void* cookie, const char* buf, size_t size) {
   Outflow* s = static_cast<Outflow*>(cookie);
   if (s->failed || !outflow_push(s, reinterpret_cast<const unsigned char*>(buf), size, false)) {
@@ -393,15 +436,8 @@ ssize_t outflow_write(void* cookie, const char* buf, size_t size) {
 int outflow_close(void* cookie) {
   Outflow* s = static_cast<Outflow*>(cookie);
   bool ok = !s->failed && outflow_push(s, nullptr, 0, true);
-#if VT_HAVE_ZLIB
-  if (s->compression == ANIM_GZIP) deflateEnd(&s->z);
-#endif
-#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
-  if (s->zc) ZSTD_freeCCtx(s->zc);
-#endif
   if (std::fclose(s->raw) != 0) ok = false;
-  unlink(s);
-  delete s;
+  outflow_free(s);
   return ok ? 0 : -1;
 }
 
@@ -440,49 +476,17 @@ FILE* anim_decompressing(FILE* raw, int compression, const unsigned char* prefix
 }
 
 FILE* anim_compressing(FILE* raw, int compression, int level) {
-  if (compression == ANIM_PLAIN || !anim_stream_can(compression)) return nullptr;
-  if (level <= 0) level = compression == ANIM_GZIP ? 9 : 19;
-  Outflow* s = new Outflow;
-  link(s);
-  s->raw = raw;
-  s->compression = compression;
-  bool ok = false;
-#if VT_HAVE_ZLIB
-  if (compression == ANIM_GZIP)
-    ok = deflateInit2(&s->z, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK;
-#endif
-#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
-  if (compression == ANIM_ZSTD) {
-    s->zc = ZSTD_createCCtx();
-    ok = s->zc && !ZSTD_isError(ZSTD_CCtx_setParameter(s->zc, ZSTD_c_compressionLevel, level));
-  }
-#endif
-  (void)level;
-  if (!ok) {
-#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
-    if (s->zc) ZSTD_freeCCtx(s->zc);
-#endif
-    unlink(s);
-    delete s;
-    return nullptr;
-  }
+  Outflow* s = outflow_new(raw, compression, level);
+  if (!s) return nullptr;
   cookie_io_functions_t io = {nullptr, outflow_write, nullptr, outflow_close};
   FILE* f = fopencookie(s, "wb", io);
-  if (!f) {
-#if VT_HAVE_ZLIB
-    if (compression == ANIM_GZIP) deflateEnd(&s->z);
-#endif
-#if VT_HAVE_ZSTD && !VT_ZSTD_DECODER_ONLY
-    if (s->zc) ZSTD_freeCCtx(s->zc);
-#endif
-    unlink(s);
-    delete s;
-  }
+  if (!f) outflow_free(s);
   return f;
 }
 
 bool anim_stream_failed(FILE* f) { return std::ferror(f) != 0; }
 void anim_stream_forget(FILE*) {}
+int anim_stream_close(FILE* f) { return std::fclose(f); }
 
 #else  // the temporary file of Windows
 
@@ -514,6 +518,14 @@ FILE* temporary_file() {
 // The decompressed copies whose compressed data was damaged or cut short: they end where the good
 // data ends, and reading them to that end must still count as a failure.
 std::vector<FILE*> damaged;
+
+// The temporary files written in place of compressed ones, each with the compressor that
+// anim_stream_close feeds it through.
+struct Spooled {
+  FILE* spool;
+  Outflow* outflow;
+};
+std::vector<Spooled> spooled;
 
 }  // namespace
 
@@ -553,7 +565,45 @@ FILE* anim_decompressing(FILE* raw, int compression, const unsigned char* prefix
   return spool;
 }
 
-FILE* anim_compressing(FILE*, int, int) { return nullptr; }
+FILE* anim_compressing(FILE* raw, int compression, int level) {
+  Outflow* s = outflow_new(raw, compression, level);
+  if (!s) return nullptr;
+  FILE* spool = temporary_file();
+  if (!spool) {
+    outflow_free(s);
+    return nullptr;
+  }
+  spooled.push_back({spool, s});
+  return spool;
+}
+
+int anim_stream_close(FILE* f) {
+  anim_stream_forget(f);
+  Outflow* s = nullptr;
+  for (size_t i = 0; i < spooled.size() && !s; i++)
+    if (spooled[i].spool == f) {
+      s = spooled[i].outflow;
+      spooled.erase(spooled.begin() + long(i));
+    }
+  if (!s) return std::fclose(f);
+  // Compressed only now, from the temporary file's first byte.
+  bool ok = std::fflush(f) == 0 && !std::ferror(f) && std::fseek(f, 0, SEEK_SET) == 0;
+  std::vector<unsigned char> chunk(kChunk);
+  while (ok) {
+    size_t n = std::fread(chunk.data(), 1, chunk.size(), f);
+    if (n == 0) {
+      ok = !std::ferror(f) && outflow_push(s, nullptr, 0, true);
+      break;
+    }
+    ok = outflow_push(s, chunk.data(), n, false);
+  }
+  int reason = ok ? 0 : errno ? errno : EIO;
+  std::fclose(f);
+  if (std::fclose(s->raw) != 0) ok = false;
+  outflow_free(s);
+  if (!ok && reason) errno = reason;
+  return ok ? 0 : EOF;
+}
 
 bool anim_stream_failed(FILE* f) {
   if (std::ferror(f)) return true;

@@ -26,7 +26,8 @@ int anim_compression_of(const unsigned char* head, size_t len);
 // open, when this build lacks the compression.
 FILE* anim_decompressing(FILE* raw, int compression, const unsigned char* prefix, size_t len);
 
-// A stream whose writes reach raw compressed at level (0: gzip 9, zstd 19); fclose finishes the compressed data and closes raw.
+// A stream whose writes reach raw compressed at level (0: gzip 9, zstd 19); anim_stream_close
+// finishes the compressed data and closes raw (on Windows the data is compressed only then).
 // Null, raw left open, when this build lacks the compression.
 FILE* anim_compressing(FILE* raw, int compression, int level);
 
@@ -40,3 +41,7 @@ bool anim_stream_failed(FILE* f);
 
 // Lets go of what is known about f before it is closed.
 void anim_stream_forget(FILE* f);
+
+// Closes a stream of this file (or any FILE*) as fclose does, finishing a compressing one: 0, or
+// EOF with errno when writing failed.
+int anim_stream_close(FILE* f);

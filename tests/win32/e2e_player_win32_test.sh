@@ -142,9 +142,10 @@ fi
 rm -rf "$work"
 
 # 7. Compressed files, known by their first bytes: animtool renders every frame of a gzip and a zstd
-#    copy to the same bytes as the plain file and finds a cut one damaged; the player, paused, steps
-#    three frames, restarts with R and steps three again, and both screenshots are the same for the
-#    three files. A build made without zstd's source names that compression instead.
+#    copy to the same bytes as the plain file, writes gzip that gzip reads back, and finds a cut
+#    file damaged; the player, paused, steps three frames, restarts with R and steps three again,
+#    and both screenshots are the same for the three files. A build made without zstd's source
+#    names that compression instead.
 work=$(mktemp -d)
 cp "$source/assets/demo.anim" "$work/plain.anim"
 gzip -9 -c "$work/plain.anim" >"$work/packed-gz"
@@ -163,6 +164,8 @@ for name in $kinds; do
   (cd "$work" && wine "$tool" render "$name" --raw -o - </dev/null | cmp -s - plain.rgb) ||
     fail "$name renders differently from plain.anim"
 done
+(cd "$work" && wine "$tool" compress --compress gzip plain.anim -o w.gz </dev/null) &&
+  gzip -dc "$work/w.gz" | cmp -s - "$work/plain.anim" || fail "animtool compress --compress gzip"
 message=$(cd "$work" && wine "$tool" check cut-gz 2>&1 </dev/null)
 [ $? -eq 1 ] && [[ "$message" == *"cut-gz: byte "*"the compressed data is damaged or cut short"* ]] ||
   fail "cut gzip file: '$message'"
