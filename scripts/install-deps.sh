@@ -18,7 +18,7 @@ packages=(
   build-essential cmake pkg-config            # compiler and build
   libosmesa6-dev libgl-dev libsdl2-dev        # headless (OSMesa) and desktop (SDL2 + GL) hosts
   libpng-dev                                  # PNG snapshots and animtool
-  zlib1g-dev libzstd-dev                      # gzip- and zstd-compressed .anim files
+  zlib1g-dev libzstd-dev libdeflate-dev       # gzip- and zstd-compressed .anim files
   xdotool                                     # whether the display can take a window
 )
 [ "$profile" = all ] && packages+=(
