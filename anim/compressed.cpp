@@ -1,9 +1,12 @@
 // gzip and zstd streams for .anim files: the decoder and the recorder keep using one buffered
-// FILE*, whatever the file's compression. With glibc the streams decompress as they are read
-// (fopencookie); Windows has no such streams, so there a compressed file is decompressed once into
-// a temporary file that the decoder reads, and a restart is a seek in it. Which libraries a build
-// has comes from CMake (VT_HAVE_ZLIB, VT_HAVE_ZSTD, VT_ZSTD_DECODER_ONLY); elsewhere (the browser)
-// compressed files are refused with a message instead.
+// FILE*, whatever the file's compression. With glibc (and musl in the browser build) the streams
+// decompress as they are read (fopencookie); Windows has no such streams, so there a compressed
+// file is decompressed once into a temporary file that the decoder reads, and a restart is a seek
+// in it. Which libraries a build has comes from CMake (VT_HAVE_ZLIB, VT_HAVE_ZSTD,
+// VT_ZSTD_DECODER_ONLY, VT_HAVE_LIBDEFLATE); without them compressed files are refused.
+#if defined(__EMSCRIPTEN__) && !defined(_GNU_SOURCE)
+#define _GNU_SOURCE 1  // musl declares fopencookie only then
+#endif
 #include "anim/compressed.h"
 
 #include <cerrno>
@@ -15,8 +18,8 @@
 
 #include "anim/anim_file.h"
 
-#if defined(__GLIBC__)
-#define VT_HAVE_COOKIES 1
+#if defined(__GLIBC__) || defined(__EMSCRIPTEN__)
+#define VT_HAVE_COOKIES 1  // glibc's, and musl's in the browser build
 #define VT_HAVE_SPOOL 0
 #elif defined(_WIN32)
 #define VT_HAVE_COOKIES 0
@@ -86,6 +89,12 @@ namespace {
 
 constexpr size_t kChunk = 1 << 16;
 
+#if defined(__GLIBC__)
+using cookie_offset = off64_t;
+#elif VT_HAVE_COOKIES
+using cookie_offset = off_t;  // musl's, 64 bits wide
+#endif
+
 // Every stream's state is on this list while the stream is open. A program may end without
 // closing its file (the player does on "-once"), as it may with any FILE; kept on the list, that
 // state is still reachable at the end, like the FILE itself, and leak checkers leave it alone.
@@ -130,7 +139,7 @@ ssize_t replay_read(void* cookie, char* buf, size_t size) {
 }
 
 // Only "where am I": a pipe goes nowhere else.
-int replay_seek(void* cookie, off64_t* offset, int whence) {
+int replay_seek(void* cookie, cookie_offset* offset, int whence) {
   Replay* r = static_cast<Replay*>(cookie);
   long long target = whence == SEEK_SET ? *offset : whence == SEEK_CUR ? r->pos + *offset : -1;
   if (target != r->pos) {
@@ -345,7 +354,7 @@ ssize_t inflow_read(void* cookie, char* buf, size_t size) {
 }
 
 // Forward by decompressing and dropping; back by starting over from the file's first byte.
-int inflow_seek(void* cookie, off64_t* offset, int whence) {
+int inflow_seek(void* cookie, cookie_offset* offset, int whence) {
   Inflow* s = static_cast<Inflow*>(cookie);
   long long target = whence == SEEK_SET ? *offset : whence == SEEK_CUR ? s->pos + *offset : -1;
   if (target < 0) {

@@ -1,7 +1,8 @@
-# gzip and zstd for the Windows build, which cannot link the system's libraries: zlib's MinGW
-# archive (libz-mingw-w64-dev) and zstd's decompressor compiled from the source of Debian's libzstd
-# that scripts/install-deps.sh unpacks into the cache below. Both are carried inside libvantorel.a,
-# so the programs and the SDK's users link nothing more. A missing one leaves its files refused.
+# gzip and zstd for the builds that cannot link the system's libraries. Windows: zlib's MinGW
+# archive (libz-mingw-w64-dev) and zstd's decompressor; the browser: zstd's decompressor only (the
+# page itself unpacks gzip). The decompressor is compiled from the source of Debian's libzstd that
+# scripts/install-deps.sh unpacks into the cache below. Both are carried inside libvantorel.a, so
+# the programs and the SDK's users link nothing more. A missing one leaves its files refused.
 if(DEFINED ENV{XDG_CACHE_HOME} AND NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
   set(vt_cache_home "$ENV{XDG_CACHE_HOME}")
 else()
@@ -13,8 +14,11 @@ set(VT_ZSTD_SOURCE "${vt_cache_home}/vantorel/zstd-source" CACHE PATH
 # Objects of other libraries that go into libvantorel.a beside our own.
 set(VT_BUNDLED_OBJECTS)
 
-find_path(VT_ZLIB_INCLUDE zlib.h)
-find_library(VT_ZLIB_ARCHIVE NAMES libz.a)
+set(vt_zlib_object_files)
+if(WIN32)
+  find_path(VT_ZLIB_INCLUDE zlib.h)
+  find_library(VT_ZLIB_ARCHIVE NAMES libz.a)
+endif()
 if(VT_ZLIB_INCLUDE AND VT_ZLIB_ARCHIVE)
   # Unpacked at every configure, so that an updated zlib is the one carried.
   set(vt_zlib_objects ${PROJECT_BINARY_DIR}/zlib-objects)
@@ -30,7 +34,7 @@ if(VT_ZLIB_INCLUDE AND VT_ZLIB_ARCHIVE)
     target_compile_definitions(vantorel_objects PRIVATE VT_HAVE_ZLIB=1)
   endif()
 endif()
-if(NOT vt_zlib_object_files)
+if(WIN32 AND NOT vt_zlib_object_files)
   message(WARNING "MinGW zlib not found (libz-mingw-w64-dev): gzip-compressed .anim files will be refused")
 endif()
 
@@ -45,9 +49,9 @@ if(EXISTS ${VT_ZSTD_SOURCE}/lib/zstd.h AND EXISTS ${VT_ZSTD_SOURCE}/lib/decompre
   target_sources(vantorel_objects PRIVATE ${vt_zstd_src})
   target_include_directories(vantorel_objects SYSTEM PRIVATE ${VT_ZSTD_SOURCE}/lib)
   target_compile_definitions(vantorel_objects PRIVATE VT_HAVE_ZSTD=1 VT_ZSTD_DECODER_ONLY=1)
-  set(VT_WINDOWS_ZSTD 1 CACHE INTERNAL "zstd's decoder is built in (the Windows tests read this)")
+  set(VT_WINDOWS_ZSTD 1 CACHE INTERNAL "zstd's decoder is built in (the tests read this)")
 else()
-  set(VT_WINDOWS_ZSTD 0 CACHE INTERNAL "zstd's decoder is built in (the Windows tests read this)")
+  set(VT_WINDOWS_ZSTD 0 CACHE INTERNAL "zstd's decoder is built in (the tests read this)")
   message(WARNING "zstd's source not found in ${VT_ZSTD_SOURCE} (scripts/install-deps.sh fetches it): "
                   "zstd-compressed .anim files will be refused")
 endif()

@@ -87,13 +87,12 @@ vt_objects_setup(vantorel_objects)
 
 # gzip- and zstd-compressed .anim files (anim/compressed.cpp) through zlib and libzstd, where they
 # are found. Linked by plain name, so that the installed package files stay relocatable. Windows
-# carries its own (cmake/bundled_decoders.cmake); the browser build reads plain files only and
-# names the compression of any other.
+# and the browser carry their own (cmake/bundled_decoders.cmake).
 set(VT_COMPRESSION_LIBS)
 set(VT_BUNDLED_OBJECTS)
-if(WIN32)
+if(WIN32 OR EMSCRIPTEN)
   include(${CMAKE_CURRENT_LIST_DIR}/bundled_decoders.cmake)
-elseif(NOT EMSCRIPTEN)
+else()
   find_path(VT_ZLIB_INCLUDE zlib.h)
   find_library(VT_ZLIB_LIBRARY z)
   find_path(VT_ZSTD_INCLUDE zstd.h)

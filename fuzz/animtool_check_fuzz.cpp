@@ -23,7 +23,7 @@ void write_file(const std::string& path, const std::string& bytes, int compressi
   if (compression != ANIM_PLAIN) f = anim_compressing(f, compression, 1);
   if (!f) __builtin_trap();
   std::fwrite(bytes.data(), 1, bytes.size(), f);
-  if (std::fclose(f) != 0) __builtin_trap();
+  if (anim_stream_close(f) != 0) __builtin_trap();
 }
 
 // What reading a file gives: its frames' pictures on a small canvas, one after another, and the
