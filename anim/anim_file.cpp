@@ -87,13 +87,15 @@ AnimFile open_stream(FILE* stream, bool inside_compression) {
       return refuse(stream, compression == ANIM_GZIP
                                 ? "a gzip-compressed file, which this build cannot read"
                                 : "a zstd-compressed file, which this build cannot read");
+    errno = 0;
     FILE* inner = rewound ? anim_decompressing(stream, compression, nullptr, 0)
                           : anim_decompressing(stream, compression, head, got);
     if (!inner) {
+      int reason = errno ? errno : ENOMEM;
       std::fclose(stream);
       AnimFile anim = {};
       anim.version = 1;
-      anim.open_errno = ENOMEM;
+      anim.open_errno = reason;
       return anim;
     }
     AnimFile anim = open_stream(inner, true);
@@ -139,7 +141,7 @@ AnimFile anim_open_stream(FILE* stream) {
   return open_stream(stream, false);
 }
 
-int anim_compression_available(int compression) { return anim_stream_can(compression) ? 1 : 0; }
+int anim_compression_available(int compression) { return anim_stream_can_write(compression) ? 1 : 0; }
 
 int anim_rewind(AnimFile* anim) {
   if (anim->file) {
@@ -163,7 +165,9 @@ bool anim_at_end(const AnimFile* anim) {
 }
 
 void anim_close(AnimFile anim) {
-  if (anim.file) std::fclose(anim.file);
+  if (anim.file) {
+    anim_stream_close(anim.file);
+  }
   if (anim.columns) {
     for (int x = 0; x < anim.width; x++) std::free(anim.columns[x]);
     std::free(anim.columns);
@@ -181,7 +185,7 @@ AnimFile anim_writer_open_compressed(const char* path, int version, int width, i
   anim.compression = compression;
   int top = compression == ANIM_GZIP ? 9 : compression == ANIM_ZSTD ? 22 : 0;
   if (width < 1 || height < 1 || width > ANIM_MAX_SIZE || height > ANIM_MAX_SIZE ||
-      (version != 1 && version != 2) || !anim_stream_can(compression) || level < 0 ||
+      (version != 1 && version != 2) || !anim_stream_can_write(compression) || level < 0 ||
       level > top) {
     anim.open_errno = EINVAL;
     return anim;

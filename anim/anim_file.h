@@ -69,8 +69,8 @@ VT_API bool anim_at_end(const AnimFile* anim);
 // otherwise. Compressed files are not named here: they are read.
 VT_API const char* anim_foreign_format(const unsigned char* head, size_t len);
 
-// Whether this build reads and writes files of an AnimCompression (plain always; gzip and zstd
-// where the libraries were built in).
+// Whether this build writes, and so also reads, files of an AnimCompression (plain always; gzip and
+// zstd where the libraries were built in). The Windows build reads zstd files without writing them.
 VT_API int anim_compression_available(int compression);
 
 // Closes the stream and frees the columns of a recorder.

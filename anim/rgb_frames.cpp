@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "anim/canvas.h"
+#include "anim/compressed.h"
 #include "anim/decode.h"
 #include "anim/encode.h"
 #include "anim/format.h"
@@ -305,7 +306,7 @@ int anim_rgb_writer_frames(const AnimRgbWriter* w) { return w->anim.frame; }
 int anim_rgb_writer_close(AnimRgbWriter* w) {
   if (!w) return 1;
   bool bad = std::ferror(w->anim.file) != 0;
-  bad |= std::fclose(w->anim.file) != 0;
+  bad |= anim_stream_close(w->anim.file) != 0;
   int err = errno;
   w->anim.file = nullptr;
   anim_close(w->anim);

@@ -130,7 +130,7 @@ void BM_Decode(benchmark::State& state, const std::string& path) {
 int main(int argc, char** argv) {
   const std::string plain = kDir + "mixed.anim", gz = plain + ".gz", zst = plain + ".zst";
   write_mixed(plain, ANIM_PLAIN);
-  bool have_gzip = anim_stream_can(ANIM_GZIP), have_zstd = anim_stream_can(ANIM_ZSTD);
+  bool have_gzip = anim_stream_can_write(ANIM_GZIP), have_zstd = anim_stream_can_write(ANIM_ZSTD);
   if (have_gzip) write_mixed(gz, ANIM_GZIP);
   if (have_zstd) write_mixed(zst, ANIM_ZSTD);
   long gif = gif_size(plain);

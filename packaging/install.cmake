@@ -162,7 +162,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${VT_DEB_DEVELOPMENT})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 # What the CMake package and the pkg-config files look up for the backends.
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
-    "${VT_DEB_LIBRARIES} (= ${PROJECT_VERSION}), libosmesa6-dev, libgl-dev, libsdl2-dev, libpng-dev, zlib1g-dev, libzstd-dev, pkg-config")
+    "${VT_DEB_LIBRARIES} (= ${PROJECT_VERSION}), libosmesa6-dev, libgl-dev, libsdl2-dev, libpng-dev, zlib1g-dev, libzstd-dev, libdeflate-dev, pkg-config")
 # The programs' package has bmp2png, which screenshot_window runs for PNG screenshots.
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_RECOMMENDS "${VT_DEB_PROGRAMS}")
 string(CONCAT CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION

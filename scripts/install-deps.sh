@@ -18,7 +18,7 @@ packages=(
   build-essential cmake pkg-config            # compiler and build
   libosmesa6-dev libgl-dev libsdl2-dev        # headless (OSMesa) and desktop (SDL2 + GL) hosts
   libpng-dev                                  # PNG snapshots and animtool
-  zlib1g-dev libzstd-dev                      # gzip- and zstd-compressed .anim files
+  zlib1g-dev libzstd-dev libdeflate-dev       # gzip- and zstd-compressed .anim files
   xdotool                                     # whether the display can take a window
 )
 [ "$profile" = all ] && packages+=(
@@ -31,6 +31,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev  # animtool encode/export
   libwebp-dev                                 # animtool: animated WebP in (and in the tests)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest zip  # Windows cross builds
+  libz-mingw-w64-dev                          #   and their gzip-compressed .anim files
   nsis icoutils                               # Windows installer and program icon
   wine wine64                                 # Windows tests (64-bit only: never wine32 or i386)
   desktop-file-utils shared-mime-info         # install tests: desktop entry, MIME type
@@ -61,6 +62,42 @@ web_tests() {
   echo "install-deps: npm ci in tests/web"
   (cd "$dir" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --ignore-scripts)
 }
+
+# zstd's decompressor for the Windows builds (Debian ships no MinGW libzstd): the source of Debian's
+# own libzstd, fetched with apt through a private configuration (the machine's sources and lists
+# are left alone; apt checks the hashes) and unpacked into the cache below, where CMake finds it.
+# Without it the Windows programs refuse zstd-compressed files with a message.
+zstd_cache="${XDG_CACHE_HOME:-$HOME/.cache}/vantorel"
+zstd_source() {
+  local dir="$zstd_cache/zstd-source" apt="$zstd_cache/zstd-apt" version tarball
+  [ -f "$dir/lib/zstd.h" ] && return 0
+  command -v apt-get >/dev/null && [ -f /etc/apt/sources.list.d/debian.sources ] || {
+    echo "install-deps: no apt sources to fetch zstd's source from; Windows builds will refuse zstd files" >&2
+    return 0
+  }
+  mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/download"
+  sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$apt/src.sources"
+  local opts=(-o "Dir::Etc::SourceList=$apt/src.sources" -o Dir::Etc::SourceParts=/dev/null
+              -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache")
+  echo "install-deps: fetching the source of Debian's libzstd (Windows builds' zstd decoder)"
+  apt-get "${opts[@]}" -qq update >/dev/null 2>&1 || true
+  # The candidate first; a mirror that lacks it (security updates) may still hold an older one.
+  for version in "" $(apt-cache "${opts[@]}" showsrc libzstd 2>/dev/null |
+                      sed -n 's/^Version: //p' | sort -rV); do
+    (cd "$apt/download" && apt-get "${opts[@]}" -qq source --download-only \
+       "libzstd${version:+=$version}" >/dev/null 2>&1) && break
+    rm -f "$apt/download"/*
+  done
+  tarball=$(ls "$apt/download"/libzstd_*.orig.tar.* 2>/dev/null | head -1)
+  if [ -z "$tarball" ]; then
+    echo "install-deps: could not fetch zstd's source; Windows builds will refuse zstd files" >&2
+    return 0
+  fi
+  rm -rf "$dir.new" && mkdir -p "$dir.new"
+  tar -xf "$tarball" -C "$dir.new" --strip-components=1 && rm -rf "$dir" && mv "$dir.new" "$dir"
+  rm -rf "$apt"
+}
+[ "$profile" = all ] && zstd_source
 
 if [ ${#missing[@]} -eq 0 ]; then
   [ "$profile" = all ] && web_tests

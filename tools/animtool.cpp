@@ -463,7 +463,9 @@ void parse_compression(const std::string& command, const Args& args, bool zstd_b
   }
   if (!anim_compression_available(*compression))
     fail(command + ": this build cannot write " +
-         (*compression == ANIM_ZSTD ? "zstd" : "gzip") + "-compressed files");
+         (*compression == ANIM_ZSTD ? "zstd" : "gzip") + "-compressed files" +
+         (*compression == ANIM_ZSTD && anim_compression_available(ANIM_GZIP)
+              ? " (--compress gzip can)" : ""));
 }
 
 // A PNG picture by name whose bytes hold no animation; an unreadable file counts as one, so
@@ -602,7 +604,7 @@ int command_encode(int argc, char** argv) {
   progress_end(&progress, rec.frame);
   int frames = rec.frame, width = rec.width, height = rec.height;
   bool bad = std::ferror(rec.file) != 0;
-  bad |= std::fclose(rec.file) != 0;
+  bad |= anim_stream_close(rec.file) != 0;
   rec.file = nullptr;
   anim_close(rec);
   if (bad) {
@@ -785,7 +787,7 @@ int command_compress(int argc, char** argv, bool pack) {
     if (!raw) return reason(errno ? errno : EIO);
     FILE* to = pack ? anim_compressing(raw, compression, level) : raw;
     std::string copy_error = animtool_copy_anim(&anim, to);
-    if (std::fclose(to) != 0 && copy_error.empty())
+    if (anim_stream_close(to) != 0 && copy_error.empty())
       copy_error = "write error (" + reason(errno ? errno : EIO) + ")";
     return copy_error;
   });

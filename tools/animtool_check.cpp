@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "anim/compressed.h"
 #include "anim/format.h"
 
 namespace {
@@ -198,7 +199,7 @@ CheckReport animtool_check(AnimFile* anim) {
   else
     check_version2(&in, &report);
   // Damaged compressed data reads as an early end: name the real cause.
-  if (std::ferror(anim->file) && (report.problem.empty() || anim->compression != ANIM_PLAIN)) {
+  if (anim_stream_failed(anim->file) && (report.problem.empty() || anim->compression != ANIM_PLAIN)) {
     report.problem = anim->compression != ANIM_PLAIN
                          ? "the compressed data is damaged or cut short"
                          : "read error (" + std::string(std::strerror(errno ? errno : EIO)) + ")";
@@ -217,7 +218,7 @@ std::string animtool_copy_anim(AnimFile* anim, FILE* out) {
   size_t n;
   while ((n = std::fread(chunk, 1, sizeof chunk, anim->file)) > 0)
     if (std::fwrite(chunk, 1, n, out) != n) break;
-  if (std::ferror(anim->file))
+  if (anim_stream_failed(anim->file))
     return anim->compression != ANIM_PLAIN ? "the compressed data is damaged or cut short"
                                            : std::string(std::strerror(errno ? errno : EIO));
   if (std::ferror(out)) return "write error (" + std::string(std::strerror(errno ? errno : EIO)) + ")";

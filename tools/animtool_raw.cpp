@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "anim/anim_file.h"
+#include "anim/compressed.h"
 #include "anim/encode.h"
 #include "anim/palette.h"
 
@@ -83,7 +84,7 @@ std::string raw_encode_stream(FILE* in, int width, int height, int version, int 
   if (error.empty() && rec.frame == 0) error = "standard input: no frames (the input was empty)";
   *frames = rec.frame;
   bool bad = ferror(rec.file) != 0;
-  bad |= fclose(rec.file) != 0;
+  bad |= anim_stream_close(rec.file) != 0;
   rec.file = nullptr;
   anim_close(rec);
   if (error.empty() && bad) error = "write error (" + std::string(strerror(errno ? errno : EIO)) + ")";

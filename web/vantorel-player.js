@@ -104,7 +104,7 @@ async function unpack(name, bytes) {
       throw new Error(`${name}: damaged gzip data`);
     }
   }
-  if (isZstd(bytes)) throw new Error(`${name}: zstd-compressed .anim files need the desktop player`);
+  // zstd stays as it is: the player's own decoder reads it.
   const other = foreignFormat(bytes);
   if (other) throw new Error(`${name}: not an .anim file (it is ${other})`);
   return bytes;

@@ -5,7 +5,7 @@
 # (the display mode is changed and put back), the help text on standard output, the missing-file
 # box with its exact text, closed with the Return key, ending with status 1; animtool's PNG files
 # through the system's codecs, checked against the Linux animtool when its build is given; bmp2png
-# turning a BMP into a PNG of the same pixels.
+# turning a BMP into a PNG of the same pixels; gzip and zstd files shown and restarted like plain.
 set -uo pipefail
 
 build=$1
@@ -90,11 +90,9 @@ status=$?
 [ $status -eq 1 ] && [ "${message%$'\r'}" = "animtool: bad.png: not a PNG file" ] ||
   fail "bad PNG: status $status, message '$message'"
 [ ! -e "$work/x.anim" ] || fail "a failed encode left x.anim behind"
-# Another format is named for what it is; so is a compressed file, which this build cannot read.
+# Another format is named for what it is.
 cp "$work/r.png" "$work/picture.anim"
-gzip -c "$source/assets/demo.anim" >"$work/demo.anim.gz"
-for case in "picture.anim|a PNG image, not an .anim animation" \
-            "demo.anim.gz|a gzip-compressed file, which this build cannot read"; do
+for case in "picture.anim|a PNG image, not an .anim animation"; do
   message=$(cd "$work" && wine "$tool" info "${case%%|*}" 2>&1 </dev/null)
   status=$?
   [ $status -eq 1 ] && [ "${message%$'\r'}" = "animtool: ${case%%|*}: ${case#*|}" ] ||
@@ -141,6 +139,56 @@ if [ -n "$linux_build" ] && [ -x "$linux_build/bmp2png" ] && [ -x "$linux_build/
     "$linux_build/animtool" encode -o "$work/l.anim" "$work/linux.png" >/dev/null &&
     cmp -s "$work/w.anim" "$work/l.anim" || fail "Windows and Linux bmp2png disagree"
 fi
+rm -rf "$work"
+
+# 7. Compressed files, known by their first bytes: animtool renders every frame of a gzip and a zstd
+#    copy to the same bytes as the plain file, writes gzip that gzip reads back, and finds a cut
+#    file damaged; the player, paused, steps three frames, restarts with R and steps three again,
+#    and both screenshots are the same for the three files. A build made without zstd's source
+#    names that compression instead.
+work=$(mktemp -d)
+cp "$source/assets/demo.anim" "$work/plain.anim"
+gzip -9 -c "$work/plain.anim" >"$work/packed-gz"
+zstd -q -19 -c "$work/plain.anim" >"$work/packed-zst"
+head -c 300000 "$work/packed-gz" >"$work/cut-gz"
+kinds="plain.anim packed-gz"
+if grep -q '^VT_WINDOWS_ZSTD:INTERNAL=1$' "$build/CMakeCache.txt"; then
+  kinds="$kinds packed-zst"
+else
+  message=$(cd "$work" && wine "$tool" info packed-zst 2>&1 </dev/null)
+  [ "${message%$'\r'}" = "animtool: packed-zst: a zstd-compressed file, which this build cannot read" ] ||
+    fail "zstd without its decoder: '$message'"
+fi
+(cd "$work" && wine "$tool" render plain.anim --raw -o - </dev/null >plain.rgb) || fail "render of plain.anim failed"
+for name in $kinds; do
+  (cd "$work" && wine "$tool" render "$name" --raw -o - </dev/null | cmp -s - plain.rgb) ||
+    fail "$name renders differently from plain.anim"
+done
+(cd "$work" && wine "$tool" compress --compress gzip plain.anim -o w.gz </dev/null) &&
+  gzip -dc "$work/w.gz" | cmp -s - "$work/plain.anim" || fail "animtool compress --compress gzip"
+message=$(cd "$work" && wine "$tool" check cut-gz 2>&1 </dev/null)
+[ $? -eq 1 ] && [[ "$message" == *"cut-gz: byte "*"the compressed data is damaged or cut short"* ]] ||
+  fail "cut gzip file: '$message'"
+for name in $kinds; do
+  mkdir "$work/$name.run"
+  (cd "$work/$name.run" && wine "$exe" -paused -res:160x120 "../$name" </dev/null) &
+  player=$!
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name 'Vantorel' | head -1)
+  xdotool windowfocus "$window" 2>/dev/null
+  sleep 1
+  for key in Right Right Right s r Right Right Right s q; do
+    xdotool key $key
+    sleep 0.5
+  done
+  wait $player || fail "$name: the player exited with $?"
+  shots=("$work/$name.run"/screenshot*)
+  [ ${#shots[@]} -eq 2 ] && cmp -s "${shots[0]}" "${shots[1]}" ||
+    fail "$name: after a restart the player shows another picture (${shots[*]##*/})"
+  cp "${shots[0]}" "$work/$name.shot"
+done
+for name in $kinds; do
+  cmp -s "$work/$name.shot" "$work/plain.anim.shot" || fail "$name: the player shows other pixels"
+done
 rm -rf "$work"
 
 [ $failures -eq 0 ] && echo "all checks passed"
