@@ -182,10 +182,6 @@ struct Layer {
   EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
   int width = 0, height = 0;  // the drawing buffer
   GLuint back_fbo = 0, back_colour = 0, back_depth = 0;
-  // With the front buffer kept off screen, drawing goes to front_fbo and web_gl_present copies it
-  // onto the canvas; front_dirty says it holds a picture the canvas has not shown yet.
-  bool front_offscreen = false, front_dirty = false;
-  GLuint front_fbo = 0, front_colour = 0, front_depth = 0;
   Program smooth, flat;
   GLuint vbo = 0, vao = 0, pixel_texture = 0;
 
@@ -380,13 +376,9 @@ int base_flags(Base b) {
   }
 }
 
-GLuint front_framebuffer() { return L().front_offscreen ? L().front_fbo : 0; }
-
 void bind_draw_buffer(GLenum which) {
-  Layer& l = L();
-  const bool front = which == GL_FRONT || which == GL_FRONT_AND_BACK;
-  if (front) l.front_dirty = true;  // bound only to be drawn into
-  emscripten_glBindFramebuffer(kDrawFramebuffer, front ? front_framebuffer() : l.back_fbo);
+  emscripten_glBindFramebuffer(kDrawFramebuffer, which == GL_FRONT || which == GL_FRONT_AND_BACK
+                                                     ? 0 : L().back_fbo);
 }
 
 // Fragment operations of the current state (scissor, blending, depth, colour mask) on WebGL.
@@ -810,7 +802,7 @@ int get_values(GLenum name, double* out) {
 
 GLuint read_framebuffer() {
   const Attrib& a = L().a;
-  return a.read_buffer == GL_FRONT || a.read_buffer == GL_FRONT_AND_BACK ? front_framebuffer() : L().back_fbo;
+  return a.read_buffer == GL_FRONT || a.read_buffer == GL_FRONT_AND_BACK ? 0 : L().back_fbo;
 }
 
 // The read buffer's pixels as RGBA, bottom row first.
@@ -863,11 +855,6 @@ int web_gl_create(const char* canvas_selector) {
   emscripten_glGenFramebuffers(1, &l.back_fbo);
   emscripten_glGenRenderbuffers(1, &l.back_colour);
   emscripten_glGenRenderbuffers(1, &l.back_depth);
-  if (l.front_offscreen) {
-    emscripten_glGenFramebuffers(1, &l.front_fbo);
-    emscripten_glGenRenderbuffers(1, &l.front_colour);
-    emscripten_glGenRenderbuffers(1, &l.front_depth);
-  }
   identity(l.modelview.back().data());
   identity(l.projection.back().data());
   identity(l.texture.back().data());
@@ -897,17 +884,6 @@ void web_gl_resize(int width, int height) {
   emscripten_glBindFramebuffer(kFramebuffer, l.back_fbo);
   emscripten_glFramebufferRenderbuffer(kFramebuffer, kColourAttachment0, kRenderbuffer, l.back_colour);
   emscripten_glFramebufferRenderbuffer(kFramebuffer, kDepthAttachment, kRenderbuffer, l.back_depth);
-  if (l.front_offscreen) {
-    // A new canvas size clears the canvas; the front buffer starts as clear as it.
-    emscripten_glBindRenderbuffer(kRenderbuffer, l.front_colour);
-    emscripten_glRenderbufferStorage(kRenderbuffer, kRgba8, width, height);
-    emscripten_glBindRenderbuffer(kRenderbuffer, l.front_depth);
-    emscripten_glRenderbufferStorage(kRenderbuffer, kDepth24, width, height);
-    emscripten_glBindFramebuffer(kFramebuffer, l.front_fbo);
-    emscripten_glFramebufferRenderbuffer(kFramebuffer, kColourAttachment0, kRenderbuffer, l.front_colour);
-    emscripten_glFramebufferRenderbuffer(kFramebuffer, kDepthAttachment, kRenderbuffer, l.front_depth);
-    l.front_dirty = true;
-  }
 }
 
 void web_gl_swap() {
@@ -916,27 +892,9 @@ void web_gl_swap() {
   touch();
   emscripten_glDisable(GL_SCISSOR_TEST);
   emscripten_glBindFramebuffer(kReadFramebuffer, l.back_fbo);
-  emscripten_glBindFramebuffer(kDrawFramebuffer, front_framebuffer());
-  emscripten_glBlitFramebuffer(0, 0, l.width, l.height, 0, 0, l.width, l.height,
-                               GL_COLOR_BUFFER_BIT, GL_NEAREST);
-  if (l.front_offscreen) l.front_dirty = true;
-}
-
-void web_gl_keep_front_off_screen() { L().front_offscreen = !L().ready; }
-
-int web_gl_front_unshown() { return L().ready && L().front_offscreen && L().front_dirty; }
-
-void web_gl_present() {
-  Layer& l = L();
-  if (!web_gl_front_unshown()) return;
-  // Called between the program's passes, so the front buffer holds a whole frame; the drawing
-  // state is set again before the program's next drawing.
-  emscripten_glDisable(GL_SCISSOR_TEST);
-  emscripten_glBindFramebuffer(kReadFramebuffer, l.front_fbo);
   emscripten_glBindFramebuffer(kDrawFramebuffer, 0);
   emscripten_glBlitFramebuffer(0, 0, l.width, l.height, 0, 0, l.width, l.height,
                                GL_COLOR_BUFFER_BIT, GL_NEAREST);
-  l.front_dirty = false;
 }
 
 void web_gl_limits(int* width, int* height) {

@@ -15,7 +15,6 @@
 #include <emscripten/html5.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <strings.h>
 #include <string>
@@ -62,22 +61,7 @@ WebHost& host() {
 }
 int g_instance_tag;
 
-// The canvas is brought up to date at the browser's next painting, once however many frames were
-// drawn before it: a program drawing flat out does not pay for pictures nobody sees.
-EM_JS(void, web_present_at_next_paint, (), {
-  if (Module['vantorelPresentPending']) return;
-  Module['vantorelPresentPending'] = true;
-  requestAnimationFrame(function() {
-    Module['vantorelPresentPending'] = false;
-    Module['vantorelPresents'] = (Module['vantorelPresents'] || 0) + 1;
-    Module['_web_present']();
-  });
-});
-
 void yield_to_browser(int ms) {
-  // Only here does the browser get its turn, and only between frames: the picture it shows is a
-  // whole one.
-  if (web_gl_front_unshown()) web_present_at_next_paint();
   emscripten_sleep(unsigned(ms < 0 ? 0 : ms));
   host().last_yield = emscripten_get_now();
 }
@@ -440,10 +424,6 @@ HostWindow host_create_window(const char*, const char* title, uint32_t style, in
 HostGLRC host_create_context(HostDC dc) {
   if (!dc || !dc->pixel_format) return nullptr;
   host().embedded = web_bind_targets() != 0;
-  if (host().embedded) {
-    web_gl_keep_front_off_screen();
-    std::atexit(web_gl_present);  // the last frame of a run that ends stays on the canvas
-  }
   if (!web_gl_create(kCanvas)) return nullptr;
   static HostGLRCRec context{0};
   return &context;
@@ -519,6 +499,3 @@ void host_keyboard_state(unsigned char keys[256]) {
   // The page's tests wait on this count to know that a key has been seen.
   web_report_poll(++host().polls);
 }
-
-// For the painting the browser was asked for (between frames, while the program waits).
-extern "C" EMSCRIPTEN_KEEPALIVE void web_present() { web_gl_present(); }

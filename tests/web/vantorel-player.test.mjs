@@ -84,10 +84,7 @@ function differing(a, b) {
 
 // The drawing buffer of element `id`'s canvas, before any scaling.
 async function pixels(page, id) {
-  const got = await page.evaluate(async (id) => {
-    // The canvas is brought up to date when the browser paints: one painting later it shows
-    // everything drawn before this call.
-    await new Promise((ok) => requestAnimationFrame(() => ok()));
+  const got = await page.evaluate((id) => {
     const c = document.getElementById(id).shadowRoot.querySelector('canvas');
     const gl = c.getContext('webgl2');
     gl.bindFramebuffer(gl.READ_FRAMEBUFFER, null);
@@ -348,8 +345,8 @@ test('streaming: the first frame shows before the last byte is sent; flat out on
   await page.waitForFunction(() => document.getElementById('a').frameCount === 300, null, WAIT);
   slow = null;
 
-  // Decoding runs ahead of the painting: what the canvas shows is always one whole frame (or the
-  // blank picture a new round starts from).
+  // Decoding runs ahead of the painting: the canvas, read between two tasks as the browser paints
+  // it, always holds one whole frame (or the blank picture a new round starts from).
   await running(page, 'b');
   const e2 = join(served, 'e2.anim');
   const frames = [1, 2, 3, 4, 5, 6].map((k) => reference(e2, 96, 64, k));

@@ -64,10 +64,7 @@ async function running(page) {
 // The canvas's drawing buffer (the front buffer), RGBA rows top first; the player page's canvas is
 // inside its element.
 async function canvasPixels(page) {
-  const got = await page.evaluate(async () => {
-    // The element brings its canvas up to date when the browser paints: one painting later it
-    // shows everything drawn before this call.
-    await new Promise((ok) => requestAnimationFrame(() => ok()));
+  const got = await page.evaluate(() => {
     const player = document.querySelector('vantorel-player');
     const c = player ? player.shadowRoot.querySelector('canvas') : document.getElementById('canvas');
     const gl = c.getContext('webgl2');
@@ -303,6 +300,28 @@ test('keys: P pauses, F toggles the overlay, R restarts, Q and Escape leave it p
   assert.ok(differing(await canvasPixels(page), reference(join(served, 'demo.anim'), 640, 480, 1)) > 0,
             'frames go on after Q');
   await page.close();
+});
+
+test('on a phone the first screen plays the demo, scaled to fit, with touch controls', async () => {
+  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true,
+                                             deviceScaleFactor: 3 });
+  const page = await context.newPage();
+  await page.goto(baseUrl + 'vantorel.html');
+  assert.equal(await status(page), 'idle');
+  assert.match(await page.locator('#intro').textContent(), /An \.anim file is an animation/);
+  await page.tap('#demo');
+  await running(page);
+  assert.match(page.url(), /\?src=demo\.anim&captionfile=demo_captions\.txt$/);
+  const fit = await page.evaluate(() => {
+    const r = document.getElementById('player').getBoundingClientRect();
+    return [r.right <= 390, Math.round(r.width * 3 / 4) === Math.round(
+      document.getElementById('player').shadowRoot.querySelector('canvas').getBoundingClientRect().height),
+    document.documentElement.scrollWidth <= 390];
+  });
+  assert.deepEqual(fit, [true, true, true], 'inside the screen, 4:3, no sideways scrolling');
+  await page.locator('vantorel-player .bar button.play').tap();
+  await page.waitForFunction(() => document.getElementById('player').paused, null, WAIT);
+  await context.close();
 });
 
 test('a file dropped on the page plays', async () => {
