@@ -324,6 +324,22 @@ test('on a phone the first screen plays the demo, scaled to fit, with touch cont
   await context.close();
 });
 
+test('once ends on the last frame; version and help print the player\'s texts', async () => {
+  let page = await openPage('vantorel.html?src=test-files/v2.anim&once&fps=50&delay=0');
+  await page.waitForFunction(() => window.vantorel.status === 'ended', null, WAIT);
+  assert.equal(await page.evaluate(() => window.vantorel.exitCode), 0);
+  assert.equal(differing(await canvasPixels(page), reference(join(served, 'v2.anim'), 96, 64, 6)), 0);
+  await page.close();
+  page = await openPage('vantorel.html?version');
+  await page.waitForFunction(() => window.vantorel.status === 'ended', null, WAIT);
+  assert.match(await page.locator('#console').textContent(), /^vantorel \d/);
+  await page.close();
+  page = await openPage('vantorel.html?help');
+  await page.waitForFunction(() => window.vantorel.status === 'ended', null, WAIT);
+  assert.match(await page.locator('#console').textContent(), /-fps:n\tPlay at n frames per second/);
+  await page.close();
+});
+
 test('a file dropped on the page plays', async () => {
   const page = await openPage('vantorel.html?paused&res=96x64');
   assert.equal(await status(page), 'idle');
