@@ -119,8 +119,9 @@ const STYLE = `
 :host(:focus-visible) { outline: 2px solid #6aa0ff; outline-offset: 1px; }
 .stage { position: relative; width: 100%; height: 100%; background: #000; }
 canvas { display: block; width: 100%; height: auto; }
-.stage:fullscreen { display: flex; align-items: center; justify-content: center; }
-.stage:fullscreen canvas { width: 100%; height: 100%; object-fit: contain; }
+:host(:fullscreen) { max-width: none; }
+:host(:fullscreen) .stage { display: flex; align-items: center; justify-content: center; }
+:host(:fullscreen) canvas { width: 100%; height: 100%; object-fit: contain; }
 .poster { position: absolute; inset: 0; width: 100%; height: 100%; object-fit: contain; }
 .status, .error { position: absolute; left: 0; right: 0; top: 0; padding: 6px 8px;
                   background: rgba(0, 0, 0, 0.7); }
@@ -252,6 +253,7 @@ export class VantorelPlayerElement extends HTMLElement {
   attributeChangedCallback(name, old, value) {
     if (name === 'src' || name === 'captions') {
       if (this._started && old !== value) this._load();
+      else if (name === 'src') this._maybeStart();  // a src given after the element went in
     } else if (name === 'controls') {
       this._bar.hidden = value === null;
     } else if (name === 'alt') {
@@ -598,6 +600,8 @@ export class VantorelPlayerElement extends HTMLElement {
     if (!play) args.push('-paused');
     if (!this.hasAttribute('loop')) args.push('-once');
     if (this.hasAttribute('frame-numbers')) args.push('-showframenums');
+    const delay = parseFloat(this.getAttribute('delay'));
+    if (delay > 0) args.push(`-delay:${delay}`);
     if (job.caption) {
       const name = String(job.caption.name).split(/[\\/]/).pop().replace(/[^A-Za-z0-9._-]/g, '_') || 'captions.txt';
       mod.FS.writeFile(`/files/${name}`, job.caption.data);
@@ -708,7 +712,9 @@ export class VantorelPlayerElement extends HTMLElement {
 
   _toggleFullScreen() {
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-    else if (this._stage.requestFullscreen) this._stage.requestFullscreen().catch(() => {});
+    // The element itself goes full screen (not the picture inside it), so that it keeps the
+    // focus and with it the keys.
+    else if (this.requestFullscreen) this.requestFullscreen().catch(() => {});
   }
 
   _wake() {
@@ -730,6 +736,8 @@ export class VantorelPlayerElement extends HTMLElement {
     if (k === 'Enter' || k === 'F11') {
       e.preventDefault();
       this._toggleFullScreen();
+    } else if (k === 'Escape') {
+      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     } else if (k === ' ' || k === 'p' || k === 'P') {
       if (this._ended) { e.preventDefault(); this.play(); return; }
       if (this._module) this._setPaused(!this._paused);  // the player sees the key itself

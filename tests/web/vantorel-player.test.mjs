@@ -1,7 +1,8 @@
 // The <vantorel-player> element in Debian's headless Chromium, on pages of its own served from
 // 127.0.0.1: exact frames of two elements on one page, keys only with focus, sizing, the end of
-// a file without loop, the controls, off-screen and reduced-motion pauses, gzip and zstd files
-// and the errors shown in the element. Nothing is timed: every wait polls the element's state.
+// a file without loop, the controls, off-screen and reduced-motion pauses, gzip and zstd files,
+// the errors shown in the element, a file streamed by a slow server, and whole frames only on the
+// canvas of a flat-out player. Nothing is timed: every wait polls the element's state.
 // Run by `make test-web`; VANTOREL_BUILD and VANTOREL_WEB_BUILD name the two build trees.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
@@ -26,10 +27,27 @@ const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
 let server, baseUrl, browser, work, served, glColour;
 
 // The web build's files (and under /pkg/ the folder the npm package is installed in), with the
-// reason phrases of Python's server.
-let pkgFolder = null;
+// reason phrases of Python's server. Under /slow/ a test file comes in small pieces with pauses,
+// and its last part only once the test calls slow.release().
+let pkgFolder = null, slow = null;
+async function sendSlowly(res, data) {
+  res.writeHead(200, { 'Content-Type': 'application/octet-stream', 'Content-Length': data.length });
+  for (let at = 0; at < data.length;) {
+    if (at >= slow.hold) await slow.released;
+    const end = Math.min(data.length, at + 16384, at < slow.hold ? slow.hold : data.length);
+    res.write(data.subarray(at, end));
+    slow.sent = at = end;
+    await new Promise((ok) => setTimeout(ok, 10));
+  }
+  res.end();
+}
+
 function serve(req, res) {
   const url = new URL(req.url, 'http://x');
+  if (url.pathname.startsWith('/slow/') && slow) {
+    sendSlowly(res, readFileSync(join(served, url.pathname.slice(6))));
+    return;
+  }
   const pkg = url.pathname.startsWith('/pkg/') && pkgFolder;
   const base = pkg ? pkgFolder : webBuild;
   const path = normalize(join(base, decodeURIComponent(url.pathname.slice(pkg ? 4 : 0))));
@@ -312,4 +330,31 @@ test('the npm package installs into a fresh folder and plays from a page importi
   assert.equal(await page.evaluate(() => window.defined), true);
   assert.equal(differing(await pixels(page, 'a'), reference(join(served, 'e2.anim'), 96, 64, 1)), 0);
   await context.close();
+});
+
+test('streaming: the first frame shows before the last byte is sent; flat out only whole frames show', async () => {
+  const demo = join(served, 'demo.anim'), total = readFileSync(demo).length;
+  slow = { sent: 0, hold: 300000 };
+  slow.released = new Promise((ok) => { slow.release = ok; });
+  const page = await elementPage('slow.html', `<vantorel-player id="a" src="/slow/demo.anim"></vantorel-player>
+    <vantorel-player id="b" src="e2.anim" fms="0" autoplay loop></vantorel-player>`);
+  await running(page, 'a');
+  assert.equal(differing(await pixels(page, 'a'), reference(demo, 640, 480, 1)), 0);
+  assert.ok(slow.sent < total, `${slow.sent} of ${total} bytes sent`);
+  assert.equal(await prop(page, 'a', 'frameCount'), null, 'the length is not known before the end');
+  slow.release();
+  await page.waitForFunction(() => document.getElementById('a').frameCount === 300, null, WAIT);
+  slow = null;
+
+  // Decoding runs ahead of the painting: the canvas, read between two tasks as the browser paints
+  // it, always holds one whole frame (or the blank picture a new round starts from).
+  await running(page, 'b');
+  const e2 = join(served, 'e2.anim');
+  const frames = [1, 2, 3, 4, 5, 6].map((k) => reference(e2, 96, 64, k));
+  const blank = { width: 96, height: 64, data: new Uint8Array(96 * 64 * 4) };
+  for (let i = 0; i < 6; i++) {
+    const got = await pixels(page, 'b');
+    assert.ok([...frames, blank].some((f) => differing(got, f) === 0), `sample ${i} is a whole frame`);
+  }
+  await page.context().close();
 });

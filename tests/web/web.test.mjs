@@ -61,10 +61,12 @@ async function running(page) {
   await page.waitForFunction(() => window.vantorel.polls > 2, null, WAIT);
 }
 
-// The canvas's drawing buffer (the front buffer), RGBA rows top first.
+// The canvas's drawing buffer (the front buffer), RGBA rows top first; the player page's canvas is
+// inside its element.
 async function canvasPixels(page) {
   const got = await page.evaluate(() => {
-    const c = document.getElementById('canvas');
+    const player = document.querySelector('vantorel-player');
+    const c = player ? player.shadowRoot.querySelector('canvas') : document.getElementById('canvas');
     const gl = c.getContext('webgl2');
     gl.bindFramebuffer(gl.READ_FRAMEBUFFER, null);
     const w = c.width, h = c.height, b = new Uint8Array(w * h * 4);
@@ -267,7 +269,7 @@ test('frame numbers and a caption are where the headless player puts them', asyn
   await page.close();
 });
 
-test('keys: P pauses, F toggles the overlay, R restarts, Q ends', async () => {
+test('keys: P pauses, F toggles the overlay, R restarts, Q and Escape leave it playing', async () => {
   const page = await openPage('vantorel.html?src=test-files/demo.anim&res=640x480&fps=50');
   await running(page);
   await passes(page, 10);
@@ -289,9 +291,52 @@ test('keys: P pauses, F toggles the overlay, R restarts, Q ends', async () => {
   assert.equal(differing(await canvasPixels(page), reference(join(served, 'demo.anim'), 640, 480, 1)), 0,
                'R starts again from frame 1');
 
+  // On a web page no key ends the player: it plays on.
+  await page.keyboard.press('p');
   await page.keyboard.press('q');
+  await page.keyboard.press('Escape');
+  await passes(page, 10);
+  assert.equal(await status(page), 'running');
+  assert.ok(differing(await canvasPixels(page), reference(join(served, 'demo.anim'), 640, 480, 1)) > 0,
+            'frames go on after Q');
+  await page.close();
+});
+
+test('on a phone the first screen plays the demo, scaled to fit, with touch controls', async () => {
+  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true,
+                                             deviceScaleFactor: 3 });
+  const page = await context.newPage();
+  await page.goto(baseUrl + 'vantorel.html');
+  assert.equal(await status(page), 'idle');
+  assert.match(await page.locator('#intro').textContent(), /An \.anim file is an animation/);
+  await page.tap('#demo');
+  await running(page);
+  assert.match(page.url(), /\?src=demo\.anim&captionfile=demo_captions\.txt$/);
+  const fit = await page.evaluate(() => {
+    const r = document.getElementById('player').getBoundingClientRect();
+    return [r.right <= 390, Math.round(r.width * 3 / 4) === Math.round(
+      document.getElementById('player').shadowRoot.querySelector('canvas').getBoundingClientRect().height),
+    document.documentElement.scrollWidth <= 390];
+  });
+  assert.deepEqual(fit, [true, true, true], 'inside the screen, 4:3, no sideways scrolling');
+  await page.locator('vantorel-player .bar button.play').tap();
+  await page.waitForFunction(() => document.getElementById('player').paused, null, WAIT);
+  await context.close();
+});
+
+test('once ends on the last frame; version and help print the player\'s texts', async () => {
+  let page = await openPage('vantorel.html?src=test-files/v2.anim&once&fps=50&delay=0');
   await page.waitForFunction(() => window.vantorel.status === 'ended', null, WAIT);
   assert.equal(await page.evaluate(() => window.vantorel.exitCode), 0);
+  assert.equal(differing(await canvasPixels(page), reference(join(served, 'v2.anim'), 96, 64, 6)), 0);
+  await page.close();
+  page = await openPage('vantorel.html?version');
+  await page.waitForFunction(() => window.vantorel.status === 'ended', null, WAIT);
+  assert.match(await page.locator('#console').textContent(), /^vantorel \d/);
+  await page.close();
+  page = await openPage('vantorel.html?help');
+  await page.waitForFunction(() => window.vantorel.status === 'ended', null, WAIT);
+  assert.match(await page.locator('#console').textContent(), /-fps:n\tPlay at n frames per second/);
   await page.close();
 });
 
@@ -312,14 +357,14 @@ test('a file dropped on the page plays', async () => {
   await page.close();
 });
 
-test('a missing file shows the desktop player\'s message in the page\'s box', async () => {
+test('a missing file shows its address and the server\'s answer in the player', async () => {
   const page = await openPage('vantorel.html?src=test-files/missing.anim');
   await page.waitForFunction(() => window.vantorel.boxes.length > 0, null, WAIT);
-  const text = await page.locator('#box-text').textContent();
-  assert.match(text, /^Can't open animation file '\/files\/missing\.anim'/);
-  assert.ok(await page.locator('#box').isVisible());
-  await page.keyboard.press('Enter');
-  await page.waitForFunction(() => window.vantorel.status === 'ended', null, WAIT);
+  const error = page.locator('vantorel-player .error');
+  assert.equal(await error.textContent(), 'test-files/missing.anim: 404 Not Found');
+  assert.ok(await error.isVisible());
+  assert.equal(await status(page), 'ended');
+  assert.equal(await page.evaluate(() => window.vantorel.exitCode), 1);
   await page.close();
 });
 
@@ -382,21 +427,25 @@ test('S offers the picture as a PNG download', async () => {
   await page.close();
 });
 
-test('F11 takes the canvas full screen and back', async () => {
+test('F11 takes the picture full screen, scaled to fit, and back', async () => {
   const page = await openPage('vantorel.html?src=test-files/demo.anim&res=640x480', { width: 1000, height: 700 });
   await running(page);
   const size = () => page.evaluate(() => {
-    const c = document.getElementById('canvas');
-    return [!!document.fullscreenElement, c.width, c.height];
+    const c = document.querySelector('vantorel-player').shadowRoot.querySelector('canvas');
+    return [!!document.fullscreenElement, c.width, c.height, Math.round(c.getBoundingClientRect().width),
+            Math.round(c.getBoundingClientRect().height)];
   });
   await page.keyboard.press('F11');
-  await page.waitForFunction(() => document.fullscreenElement && document.getElementById('canvas').width === 1000,
-                             null, WAIT);
-  assert.deepEqual(await size(), [true, 1000, 700]);
+  await page.waitForFunction(() => !!document.fullscreenElement, null, WAIT);
+  await page.waitForFunction(() => document.querySelector('vantorel-player').shadowRoot.querySelector('canvas')
+    .getBoundingClientRect().height === 700, null, WAIT);
+  // The drawing area stays the animation's; the browser scales it to the screen's height.
+  const [full, w, h, cssW] = await size();
+  assert.deepEqual([full, w, h], [true, 640, 480]);
+  assert.ok(Math.abs(cssW - 1000) <= 1, `full-screen canvas box ${cssW} wide`);
   await passes(page, 3);
   await page.keyboard.press('F11');
-  await page.waitForFunction(() => !document.fullscreenElement && document.getElementById('canvas').width === 640,
-                             null, WAIT);
-  assert.deepEqual(await size(), [false, 640, 480]);
+  await page.waitForFunction(() => !document.fullscreenElement, null, WAIT);
+  assert.deepEqual(await size(), [false, 640, 480, 640, 480]);
   await page.close();
 });

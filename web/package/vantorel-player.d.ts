@@ -1,7 +1,7 @@
 // Types of the <vantorel-player> element: an .anim animation on a web page.
 
 /** The <vantorel-player> element. Its attributes: src, captions, fps, fms, autoplay, loop,
- *  controls, frame-numbers, width, height, alt, poster, loading="lazy", pixelated. */
+ *  controls, frame-numbers, delay, width, height, alt, poster, loading="lazy", pixelated. */
 export declare class VantorelPlayerElement extends HTMLElement {
   /** The .anim file's URL; setting it loads the new file. */
   src: string;
