@@ -688,3 +688,9 @@ void anim_stream_forget(FILE* f) {
 }
 #endif  // VT_HAVE_COOKIES
 #endif  // streams at all
+
+#if VT_HAVE_SPOOL
+FILE* anim_temporary_file() { return temporary_file(); }
+#else
+FILE* anim_temporary_file() { return std::tmpfile(); }
+#endif

@@ -45,3 +45,8 @@ void anim_stream_forget(FILE* f);
 // Closes a stream of this file (or any FILE*) as fclose does, finishing a compressing one: 0, or
 // EOF with errno when writing failed.
 int anim_stream_close(FILE* f);
+
+// A temporary file, read and written, that is deleted when closed: in the user's temporary folder
+// on Windows (the C runtime's tmpfile() uses the drive's root, which ordinary users may not write
+// to), tmpfile() elsewhere. Null with errno when none can be made.
+FILE* anim_temporary_file();

@@ -7,7 +7,8 @@
 // 3. the <vantorel-player> element: the sprites flat out (decoded and painted frames a second,
 //    beside the native player's steady state), the main thread's busy share with the demo playing
 //    at 25 frames/s and paused, four demos at 25 frames/s on one page, and the demo over a network
-//    of 1.6 Mbit/s with 150 ms latency: the time to its first frame and the bytes fetched by then;
+//    of 1.6 Mbit/s with 150 ms latency: the time to its first frame and the bytes fetched by then
+//    (from a plain server, and from one that gzips scripts and WebAssembly as most sites do);
 //    and the element's files' sizes, gzipped.
 // Figures, not assertions: Chromium draws through SwiftShader on the processor here.
 import { execFileSync } from 'node:child_process';
@@ -18,6 +19,7 @@ import { join, dirname, resolve } from 'node:path';
 import { tmpdir } from 'node:os';
 import { fileURLToPath } from 'node:url';
 import { spawn } from 'node:child_process';
+import { createServer } from 'node:http';
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '..');
 const require = createRequire(join(root, 'tests/web/package.json'));
@@ -55,6 +57,29 @@ function serve(dir) {
       if (m) ok({ p, url: `http://127.0.0.1:${m[1]}/` });
     });
   });
+}
+
+// A server as most sites have one: scripts, pages and WebAssembly sent gzip-compressed when the
+// browser asks for it, everything else (the .anim files) as it is.
+function serveGzip(dir) {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript',
+                  '.wasm': 'application/wasm', '.anim': 'application/octet-stream' };
+  const server = createServer((req, res) => {
+    const path = join(dir, decodeURIComponent(new URL(req.url, 'http://x').pathname));
+    let body;
+    try { body = readFileSync(path); } catch { res.writeHead(404); res.end(); return; }
+    const ext = path.slice(path.lastIndexOf('.'));
+    const head = { 'Content-Type': types[ext] || 'application/octet-stream' };
+    if (ext !== '.anim' && /gzip/.test(req.headers['accept-encoding'] || '')) {
+      body = gzipSync(body, { level: 6 });
+      head['Content-Encoding'] = 'gzip';
+    }
+    head['Content-Length'] = body.length;
+    res.writeHead(200, head);
+    res.end(body);
+  });
+  return new Promise((ok) => server.listen(0, '127.0.0.1', () =>
+    ok({ server, url: `http://127.0.0.1:${server.address().port}/` })));
 }
 
 const work = mkdtempSync(join(tmpdir(), 'vantorel-web-bench-'));
@@ -165,21 +190,28 @@ const four = f0[0].map((n, i) => (f1[0][i] - n) / ((f1[1] - f0[1]) / 1000));
 await page.close();
 
 // Throttled: a fresh page with an empty cache, timed from navigation to the first frame.
-const context = await browser.newContext({ viewport: { width: 1400, height: 900 } });
-page = await context.newPage();
-const cdp = await context.newCDPSession(page);
-await cdp.send('Network.enable');
-await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
-await cdp.send('Network.emulateNetworkConditions', { offline: false, latency: 150,
-  downloadThroughput: 1.6e6 / 8, uploadThroughput: 1.6e6 / 8 });
-const n0 = Date.now();
-await page.goto(`${url}bench-files/one.html`, { waitUntil: 'commit' });
-await page.waitForFunction(() => document.getElementById('p0') && document.getElementById('p0').currentFrame >= 1,
-                           null, { timeout: 300000, polling: 20 });
-const firstFrame = (Date.now() - n0) / 1000;
-const fetched = await page.evaluate(() => performance.getEntriesByType('resource').concat(performance.getEntriesByType('navigation'))
-  .reduce((n, e) => n + (e.encodedBodySize || 0), 0));
-await context.close();
+async function firstFrameOver(base) {
+  const context = await browser.newContext({ viewport: { width: 1400, height: 900 } });
+  const page = await context.newPage();
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('Network.enable');
+  await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
+  await cdp.send('Network.emulateNetworkConditions', { offline: false, latency: 150,
+    downloadThroughput: 1.6e6 / 8, uploadThroughput: 1.6e6 / 8 });
+  const n0 = Date.now();
+  await page.goto(`${base}bench-files/one.html`, { waitUntil: 'commit' });
+  await page.waitForFunction(() => document.getElementById('p0') && document.getElementById('p0').currentFrame >= 1,
+                             null, { timeout: 300000, polling: 20 });
+  const seconds = (Date.now() - n0) / 1000;
+  const bytes = await page.evaluate(() => performance.getEntriesByType('resource').concat(performance.getEntriesByType('navigation'))
+    .reduce((n, e) => n + (e.encodedBodySize || 0), 0));
+  await context.close();
+  return [seconds, bytes];
+}
+const [firstFrame, fetched] = await firstFrameOver(url);
+const gzipServer = await serveGzip(web);
+const [firstFrameGz, fetchedGz] = await firstFrameOver(gzipServer.url);
+gzipServer.server.close();
 await browser.close();
 const gz = (f) => gzipSync(readFileSync(join(web, f)), { level: 9 }).length;
 const elementBytes = gz('vantorel-player.js') + gz('vantorel.js') + gz('vantorel.wasm');
@@ -194,4 +226,5 @@ console.log(`sprites ${W}x${H} flat out, <vantorel-player>: ${elementFlat.toFixe
 console.log(`demo at 25 frames/s, main thread busy:        ${(100 * busyPlaying).toFixed(1)}% playing, ${(100 * busyPaused).toFixed(1)}% paused`);
 console.log(`four <vantorel-player> demos at 25 frames/s:  ${four.map((f) => f.toFixed(2)).join(', ')} frames/s`);
 console.log(`demo at 1.6 Mbit/s, 150 ms: first frame after ${firstFrame.toFixed(1)} s, ${fetched} bytes fetched by then`);
+console.log(`  the same from a server that gzips scripts:  ${firstFrameGz.toFixed(1)} s, ${fetchedGz} bytes fetched by then`);
 console.log(`element, player and WebAssembly, gzipped:   ${elementBytes} bytes`);

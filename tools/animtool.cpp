@@ -376,7 +376,7 @@ int command_info(int argc, char** argv) {
   };
   // The totals head the report but are known only at the end: the frame lines wait in a
   // temporary file meanwhile, so memory stays flat whatever the length, and pipes work too.
-  FILE* spool = std::tmpfile();
+  FILE* spool = anim_temporary_file();
   if (!spool) fail("info: cannot make a temporary file (" + reason(errno ? errno : EIO) + ")");
   long frames = 0, truncated = 0;
   for (;;) {
