@@ -455,7 +455,7 @@ bool outflow_push(Outflow* s, const unsigned char* data, size_t size, bool last)
     }
   }
 #endif
-  (void)data, (void)size, (void)last;
+  (void)s, (void)data, (void)size, (void)last;
   return false;
 }
 

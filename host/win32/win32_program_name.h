@@ -15,8 +15,8 @@ inline const char* win32_program_name() {
     const char* base = path;
     for (const char* p = path; *p; p++)
       if (*p == '\\' || *p == '/') base = p + 1;
-    strncpy(name, base, MAX_PATH - 1);
-    size_t len = strlen(name);
+    size_t len = strlen(base);  // shorter than path, so it fits
+    memcpy(name, base, len + 1);
     if (len > 4 && _stricmp(name + len - 4, ".exe") == 0) name[len - 4] = '\0';
   }
   return name;
