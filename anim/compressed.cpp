@@ -422,7 +422,7 @@ void outflow_free(Outflow* s) {
   delete s;
 }
 
-bool put(Outflow* s, size_t n) {
+[[maybe_unused]] bool put(Outflow* s, size_t n) {  // unused where nothing compresses
   if (n && std::fwrite(s->out.data(), 1, n, s->raw) != n) s->failed = true;
   return !s->failed;
 }
