@@ -29,8 +29,9 @@ const char* const kMimeType = "video/x-vantorel-anim";
 // The tools come from scripts/install-deps.sh.
 std::string tool(const std::string& name) { return vt_test::installed_tool(name); }
 
+// CPack and lintian take minutes on a loaded machine.
 RunResult run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}) {
-  return vt_test::run_program(argv, "", env, "", 240);
+  return vt_test::run_program(argv, "", env, "", 600);
 }
 
 // Every regular file under root, as paths relative to it.
