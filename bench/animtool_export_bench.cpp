@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "anim/encode.h"
+#include "bench/bench_content.h"
 #include "bench/bench_run.h"
 
 extern char** environ;
@@ -28,39 +29,7 @@ namespace {
 
 constexpr int kWidth = 1280, kHeight = 720, kFrames = 300;
 
-// Five bouncing sprites, a stripe scrolling sideways and sparse noise scattered over everything.
-void mixed_anim(const std::string& path) {
-  AnimFile rec = anim_writer_open_size(path.c_str(), 2, kWidth, kHeight);
-  std::vector<unsigned char> p(size_t(kWidth) * kHeight);
-  for (int y = 0; y < kHeight; y++)
-    for (int x = 0; x < kWidth; x++)
-      p[size_t(y) * kWidth + x] = (unsigned char)(16 + ((x / 16 + y / 16) % 24));
-  std::vector<unsigned char> background = p;
-  uint32_t seed = 12345;
-  auto next = [&seed]() { return (seed = seed * 1664525u + 1013904223u) >> 8; };
-  for (int f = 0; f < kFrames; f++) {
-    for (int pass = 0; pass < 2; pass++)
-      for (int s = 0; s < 5; s++) {
-        int t = f - 1 + pass, span_x = kWidth - 64, span_y = kHeight - 64;
-        if (t < 0) continue;
-        int px = (s * 211 + t * (4 + s)) % (2 * span_x),
-            py = (s * 89 + t * (3 + s % 2)) % (2 * span_y);
-        if (px > span_x) px = 2 * span_x - px;
-        if (py > span_y) py = 2 * span_y - py;
-        for (int y = 0; y < 64; y++)
-          for (int x = 0; x < 64; x++) {
-            size_t i = size_t(py + y) * kWidth + px + x;
-            p[i] = pass ? (unsigned char)(64 + s * 16 + ((x ^ y) >> 2) % 16) : background[i];
-          }
-      }
-    for (int y = 300; y < 308; y++)
-      for (int x = 0; x < kWidth; x++)
-        p[size_t(y) * kWidth + x] = (unsigned char)(160 + ((x + 2 * f) / 2 + y) % 16);
-    for (int k = 0; k < 300; k++) p[next() % p.size()] = (unsigned char)(next() % 256);
-    anim_encode_indices(&rec, p.data(), kWidth);
-  }
-  anim_close(rec);
-}
+void mixed_anim(const std::string& path) { bench_mixed_anim(path, kWidth, kHeight, kFrames); }
 
 // Runs a program to its end: wall seconds, or -1 when it failed; its processor time in *cpu.
 double run_seconds(std::vector<std::string> args, double* cpu) {
