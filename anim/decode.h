@@ -37,6 +37,22 @@ VT_API int anim_decode_frame(AnimFile* anim, const AnimSink* sink);
 // projection. Same results as anim_decode_frame.
 VT_API int anim_next_frame(AnimFile* anim);
 
+// For a program that decodes faster than its screen shows frames: decodes the next frame like
+// anim_next_frame but keeps its pixels, with those of the frames deferred after it, until
+// anim_draw_deferred or the next anim_next_frame draws them all at once, as one frame writing their
+// pixels in order. The picture is the same as drawing each frame in turn, provided nothing else
+// draws in the meantime and the GL state and viewport stay as they were; so call
+// anim_draw_deferred before drawing anything over the animation, reading the picture, rewinding
+// or closing the file. Where the GL state would send frames down the point path, the frame is
+// drawn at once. Returns what anim_next_frame returns.
+VT_API int anim_next_frame_deferred(AnimFile* anim);
+
+// Draws the frames anim_next_frame_deferred kept; returns how many they were (0: nothing to do).
+VT_API int anim_draw_deferred(void);
+
+// How many decoded frames are kept undrawn: the frame on screen is anim->frame less this.
+VT_API int anim_deferred_frames(void);
+
 // One point of the frame's GL_POINTS batch: anim_color of index, then a vertex at
 // (x + 0.1, y + 0.1).
 VT_API void anim_plot(int x, int y, int index);

@@ -394,31 +394,64 @@ void draw_gathered(const int viewport[4]) {
   glPopAttrib();
 }
 
-int next_frame_fast(AnimFile* anim, const int viewport[4]) {
+// Decodes the next frame into the gathered pixels, after those of frames gathered before it and
+// not yet drawn: several frames gathered so draw as one frame writing their pixels in order.
+int gather_frame(AnimFile* anim, const int viewport[4], bool more_gathered) {
+  if (!more_gathered) frame_cells_start(gather, viewport[2], viewport[3]);
+  AnimSink sink = {&gather, frame_cells_pixel, frame_cells_block, frame_cells_fill, nullptr};
+  return anim_decode_frame(anim, &sink);
+}
+
+void draw_gathered_frames(const int viewport[4]) {
   FrameCells& g = gather;
-  frame_cells_start(g, viewport[2], viewport[3]);
-  AnimSink sink = {&g, frame_cells_pixel, frame_cells_block, frame_cells_fill, nullptr};
-  int more = anim_decode_frame(anim, &sink);
   if (!g.imaging) {
     if (!g.small.empty()) {
       glBegin(GL_POINTS);
       for (const Pending& p : g.small) anim_plot(p.x, p.y, p.index);
       glEnd();
     }
-    return more;
+    return;
   }
   draw_gathered(viewport);
   anim_gl_image_frames++;
   // Points leave the last pixel's colour current; so does this path.
   if (g.last_index >= 0) anim_color(g.last_index);
-  return more;
 }
+
+// Frames gathered by anim_next_frame_deferred and not drawn yet, and the viewport they were
+// gathered for.
+int deferred = 0;
+int deferred_viewport[4];
 
 }  // namespace
 
 int anim_next_frame(AnimFile* anim) {
+  anim_draw_deferred();
   int viewport[4];
-  if (anim_gl_path == ANIM_GL_FAST && fast_path_usable(viewport))
-    return next_frame_fast(anim, viewport);
+  if (anim_gl_path == ANIM_GL_FAST && fast_path_usable(viewport)) {
+    const int more = gather_frame(anim, viewport, false);
+    draw_gathered_frames(viewport);
+    return more;
+  }
   return next_frame_points(anim);
 }
+
+int anim_next_frame_deferred(AnimFile* anim) {
+  int viewport[4];
+  if (anim_gl_path != ANIM_GL_FAST || !fast_path_usable(viewport)) return anim_next_frame(anim);
+  if (deferred && std::memcmp(viewport, deferred_viewport, sizeof viewport) != 0)
+    anim_draw_deferred();
+  std::memcpy(deferred_viewport, viewport, sizeof viewport);
+  const int more = gather_frame(anim, viewport, deferred > 0);
+  deferred++;
+  return more;
+}
+
+int anim_draw_deferred() {
+  const int frames = deferred;
+  if (frames) draw_gathered_frames(deferred_viewport);
+  deferred = 0;
+  return frames;
+}
+
+int anim_deferred_frames() { return deferred; }

@@ -53,6 +53,8 @@ void overlay_draw(const PlayerOptions* o, const AnimFile* anim, char* text) {
   }
 }
 
+bool overlay_showing(const PlayerOptions* o) { return o->show_frame_numbers || captions_loaded; }
+
 void overlay_restart() { last_caption = 0; }
 
 void overlay_free() {

@@ -54,11 +54,35 @@ bool wait_until(double deadline) {
 
 const AnimFile* g_playing = nullptr;  // the file of the running loop, for player_frame_on_screen
 
+// The depth buffer holds only cleared values and frame pixels, all at one depth, so its test never
+// rejects a frame pixel here; off, the drawing is the same and cheaper.
+template <typename Draw>
+int without_depth_test(Draw draw) {
+  const GLboolean depth_test = glIsEnabled(GL_DEPTH_TEST);
+  glDisable(GL_DEPTH_TEST);
+  const int result = draw();
+  if (depth_test) glEnable(GL_DEPTH_TEST);
+  return result;
+}
+
+// Draws the frames kept back by the host's hold, before anything else uses the picture.
+void draw_held_frames() {
+  if (anim_deferred_frames()) without_depth_test(anim_draw_deferred);
+}
+
+// True when this pass's frame may wait for the next one that reaches the screen: nothing is drawn
+// over it (overlays) or asks for the picture (S, F11), and the host says the screen is behind.
+bool hold_frame(const PlayerOptions* options, const AnimFile* anim) {
+  return player_hold_drawing && anim->frame > 0 && !overlay_showing(options) &&
+         !gfx_key_pressed(GFX_KEY_S) && !gfx_key_pressed(GFX_KEY_F11) && player_hold_drawing();
+}
+
 }  // namespace
 
-int player_frame_on_screen() { return g_playing ? g_playing->frame : 0; }
+int player_frame_on_screen() { return g_playing ? g_playing->frame - anim_deferred_frames() : 0; }
 
 bool (*player_data_pending)(const AnimFile* anim) = nullptr;
+bool (*player_hold_drawing)() = nullptr;
 
 float playback_faster(float frame_ms) {
   return frame_ms > kFastestMs ? float(frame_ms / kSpeedFactor) : frame_ms;
@@ -92,6 +116,7 @@ void player_run(PlayerOptions* options, char* text) {
     if (!holding) frame_deadline = gfx_clock() + 0.001 * options->frame_ms;
 
     if (screen_w != known_w || screen_h != known_h) {
+      draw_held_frames();
       glClear(GL_DEPTH_BUFFER_BIT);  // the picture stays; the next frames paint over it
       known_w = screen_w;
       known_h = screen_h;
@@ -101,6 +126,7 @@ void player_run(PlayerOptions* options, char* text) {
     }
 
     if (extra_keys_take_drop(options, &anim, text)) {
+      draw_held_frames();  // the old file's last frames go under the blank picture
       // Another file plays from its first frame on a blank picture; the captions stay.
       gfx_present_twice(0x000000);
       glDrawBuffer(GL_FRONT);
@@ -110,20 +136,21 @@ void player_run(PlayerOptions* options, char* text) {
     }
 
     int more = 1;
+    bool held = false;  // this pass's frame waits to be drawn with a later one
     // A file still arriving holds its picture until the next frame is there, rather than end.
     const bool starving = player_data_pending && player_data_pending(&anim);
     // A held frame still has time on screen; frame 0 (after opening or rewinding) is always drawn.
     if (!starving &&
         ((!options->paused && !holding) || anim.frame == 0 || extra_keys_step(options))) {
-      // The depth buffer holds only cleared values and frame pixels, all at one depth, so its test
-      // never rejects a frame pixel here; off, the drawing is the same and cheaper.
-      const GLboolean depth_test = glIsEnabled(GL_DEPTH_TEST);
-      glDisable(GL_DEPTH_TEST);
-      more = anim_next_frame(&anim);
-      if (depth_test) glEnable(GL_DEPTH_TEST);
+      held = hold_frame(options, &anim);
+      more = without_depth_test([&] {
+        return held ? anim_next_frame_deferred(&anim) : anim_next_frame(&anim);
+      });
     }
+    if (!held || !more) draw_held_frames();
 
     if (!more || gfx_key_pressed(GFX_KEY_R)) {
+      draw_held_frames();
       // A pipe cannot start again, so it ends its one round like -once.
       if (options->play_once || !anim_rewind(&anim)) exit(0);
       gfx_present_twice(0x000000);

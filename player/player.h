@@ -33,3 +33,9 @@ int player_frame_on_screen();
 // bytes of the next frame may not all be there yet, and the loop then holds the picture (keys,
 // overlays and all) instead of decoding into the end of what has come. Null: files are complete.
 extern bool (*player_data_pending)(const AnimFile* anim);
+
+// Set by a host whose screen may show fewer frames than the loop decodes (the browser, flat out):
+// returns true when a frame drawn now would not reach the screen before the next one is drawn.
+// The loop then keeps the frame's pixels and draws them with the next frame that will be shown,
+// unless an overlay or a key needs the picture first. Null: every frame is drawn as decoded.
+extern bool (*player_hold_drawing)();

@@ -85,6 +85,23 @@ bool data_pending(const AnimFile* anim) {
   return arrived >= 0 && arrived - double(anim->offset) < double(kMargin + 2 * longest);
 }
 
+// The browser shows the canvas at most once per display frame, after an animation-frame callback.
+// A frame drawn while the last drawing has not been shown yet, less than a display frame after
+// the pass before, would be overwritten unseen: it is held, unless the last drawing is a quarter
+// of a second old (a hidden page runs no callbacks). Slower playback never waits here.
+EM_JS(int, web_hold_drawing, (), {
+  var now = performance.now(), last = Module['vantorelLastPass'] || 0;
+  Module['vantorelLastPass'] = now;
+  if (now - last < 8 && !Module['vantorelShown'] && now - (Module['vantorelDrawnAt'] || 0) < 250)
+    return 1;
+  Module['vantorelShown'] = false;
+  Module['vantorelDrawnAt'] = now;
+  requestAnimationFrame(function() { Module['vantorelShown'] = true; });
+  return 0;
+});
+
+bool hold_drawing() { return web_hold_drawing() != 0; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,6 +112,7 @@ int main(int argc, char** argv) {
   host_set_command_line(line.c_str());
   gfx_instance = host_instance();
   player_data_pending = data_pending;
+  player_hold_drawing = hold_drawing;
   player_main(host_command_line());
   return 0;
 }

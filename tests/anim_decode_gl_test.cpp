@@ -171,6 +171,35 @@ TEST(AnimDecodeGl, FastPathMatchesPointsAndCanvas) {
   }
 }
 
+// Frames held back and then drawn together (by anim_draw_deferred or the next anim_next_frame)
+// leave the picture that drawing them one by one leaves; nothing reaches the screen meanwhile.
+TEST(AnimDecodeGl, DeferredFramesDrawAsOneByOne) {
+  const int width = 160, height = 120;
+  vt_test::TempDir dir;
+  std::string path = dir.file("s.anim");
+  vt_test::write_file(path, make_stream(width, height, 11));
+  uint32_t after = 0;
+  auto points = draw_all(path, width, height, ANIM_GL_POINTS, false, &after);
+  ASSERT_EQ(points.size(), 12u);
+  for (int group : {2, 5}) {
+    vt_test::GlContext gl(width, height);
+    AnimFile a = anim_open(path.c_str());
+    std::vector<uint32_t> shown = gl.pixels();
+    for (size_t f = 0; f < points.size(); f++) {
+      const bool draw = (f + 1) % group == 0;
+      ASSERT_EQ(draw ? anim_next_frame(&a) : anim_next_frame_deferred(&a), 1);
+      if (draw) shown = points[f];
+      EXPECT_EQ(anim_deferred_frames(), draw ? 0 : int(f % group) + 1);
+      EXPECT_TRUE(gl.pixels() == shown) << "frame " << f << " in groups of " << group;
+    }
+    const int held = anim_deferred_frames();
+    EXPECT_EQ(anim_draw_deferred(), held);
+    EXPECT_EQ(anim_draw_deferred(), 0);
+    EXPECT_TRUE(gl.pixels() == points.back()) << "groups of " << group;
+    anim_close(a);
+  }
+}
+
 // Changes scattered over the whole picture (once more single pixels than the sparse cells' list
 // holds), clustered in a few moving sprites (one on each edge, over partial cells), and
 // everywhere, on a picture whose cells span two bit words and whose size is no multiple of 8: the

@@ -169,10 +169,23 @@ struct Client {
   PixelStore pack, unpack;
 };
 
+// What a draw's fragments need, fixed in its program: a shader with every branch decided runs
+// several times faster in a software renderer than one that decides them per fragment.
+struct FragmentKey {
+  bool flat = false;   // one colour per primitive (GL_FLAT)
+  int tex_mode = 0;    // 0 none, 1 2D, 2 cube map
+  int border = 0;      // GL_CLAMP edges under linear filtering (see the shader)
+  int env = 0;         // 0 modulate, 1 replace, 2 decal
+  int base = 3;        // the texture has colour (bit 0), alpha (bit 1)
+  int alpha_func = 7;  // counted from GL_NEVER; 7 (GL_ALWAYS) passes all
+  int packed() const {
+    return int(flat) | tex_mode << 1 | border << 3 | env << 6 | base << 8 | alpha_func << 10;
+  }
+};
+
 struct Program {
   GLuint id = 0;
-  GLint tex_mode = -1, env = -1, base = -1, alpha_func = -1, alpha_ref = -1, point_size = -1;
-  GLint border = -1, tex_size = -1;
+  GLint alpha_ref = -1, point_size = -1, tex_size = -1;
 };
 
 constexpr int kFloatsPerVertex = 12;  // clip position, colour, texture coordinates
@@ -182,7 +195,7 @@ struct Layer {
   EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
   int width = 0, height = 0;  // the drawing buffer
   GLuint back_fbo = 0, back_colour = 0, back_depth = 0;
-  Program smooth, flat;
+  std::map<int, Program> programs;  // by FragmentKey::packed
   GLuint vbo = 0, vao = 0, pixel_texture = 0;
 
   Attrib a;
@@ -287,7 +300,7 @@ GLuint compile(GLenum kind, const char* source) {
   return s;
 }
 
-Program make_program(bool flat) {
+Program make_program(const FragmentKey& k) {
   const char* vs_smooth =
       "#version 300 es\n"
       "in vec4 a_pos; in vec4 a_colour; in vec4 a_tex; uniform float u_point_size;\n"
@@ -302,11 +315,10 @@ Program make_program(bool flat) {
       " v_tex = a_tex; }\n";
   // Texture environment as OpenGL 1.1 has it for one unit (modulate, replace, decal); u_base
   // says whether the texture has colour (bit 0) and alpha (bit 1). The alpha test compares with
-  // OpenGL's function numbers counted from GL_NEVER.
+  // OpenGL's function numbers counted from GL_NEVER. The u_ integers are the key's constants.
   const char* fs_body =
       "in vec4 v_tex; uniform sampler2D u_tex2d; uniform samplerCube u_cube;\n"
-      "uniform int u_tex_mode; uniform int u_env; uniform int u_base; uniform int u_alpha_func;\n"
-      "uniform float u_alpha_ref; uniform int u_border; uniform vec2 u_tex_size; out vec4 o;\n"
+      "uniform float u_alpha_ref; uniform vec2 u_tex_size; out vec4 o;\n"
       "void main() {\n"
       "  vec4 c = v_colour;\n"
       "  if (u_tex_mode != 0) {\n"
@@ -343,11 +355,16 @@ Program make_program(bool flat) {
       "  if (!pass) discard;\n"
       "  o = c;\n"
       "}\n";
+  const std::string constants =
+      "const int u_tex_mode = " + std::to_string(k.tex_mode) + ", u_border = " +
+      std::to_string(k.border) + ", u_env = " + std::to_string(k.env) + ", u_base = " +
+      std::to_string(k.base) + ", u_alpha_func = " + std::to_string(k.alpha_func) + ";\n";
   std::string fs = std::string("#version 300 es\nprecision highp float;\n") +
-                   (flat ? "flat in vec4 v_colour;\n" : "in vec4 v_colour;\n") + fs_body;
+                   (k.flat ? "flat in vec4 v_colour;\n" : "in vec4 v_colour;\n") + constants +
+                   fs_body;
   Program p;
   p.id = emscripten_glCreateProgram();
-  emscripten_glAttachShader(p.id, compile(kVertexShader, flat ? vs_flat : vs_smooth));
+  emscripten_glAttachShader(p.id, compile(kVertexShader, k.flat ? vs_flat : vs_smooth));
   emscripten_glAttachShader(p.id, compile(kFragmentShader, fs.c_str()));
   emscripten_glBindAttribLocation(p.id, 0, "a_pos");
   emscripten_glBindAttribLocation(p.id, 1, "a_colour");
@@ -356,15 +373,19 @@ Program make_program(bool flat) {
   emscripten_glUseProgram(p.id);
   emscripten_glUniform1i(emscripten_glGetUniformLocation(p.id, "u_tex2d"), 0);
   emscripten_glUniform1i(emscripten_glGetUniformLocation(p.id, "u_cube"), 1);
-  p.tex_mode = emscripten_glGetUniformLocation(p.id, "u_tex_mode");
-  p.env = emscripten_glGetUniformLocation(p.id, "u_env");
-  p.base = emscripten_glGetUniformLocation(p.id, "u_base");
-  p.alpha_func = emscripten_glGetUniformLocation(p.id, "u_alpha_func");
   p.alpha_ref = emscripten_glGetUniformLocation(p.id, "u_alpha_ref");
   p.point_size = emscripten_glGetUniformLocation(p.id, "u_point_size");
-  p.border = emscripten_glGetUniformLocation(p.id, "u_border");
   p.tex_size = emscripten_glGetUniformLocation(p.id, "u_tex_size");
   return p;
+}
+
+// The key's program, made the first time it is needed and in use from then on.
+const Program& use_program(const FragmentKey& k) {
+  auto found = L().programs.find(k.packed());
+  if (found == L().programs.end())
+    found = L().programs.emplace(k.packed(), make_program(k)).first;
+  emscripten_glUseProgram(found->second.id);
+  return found->second;
 }
 
 int base_flags(Base b) {
@@ -408,7 +429,9 @@ void apply_fragment_state() {
   emscripten_glDepthMask(a.depth_mask);
 }
 
-void set_texture_uniforms(const Program& p) {
+// Binds the enabled texture and notes in the key how it is sampled and combined; its size, for
+// the program's uniform, in tex_size.
+void bind_texture_unit(FragmentKey& k, float tex_size[2]) {
   Layer& l = L();
   int mode = 0, border = 0;
   Base base = BASE_RGBA;
@@ -429,23 +452,26 @@ void set_texture_uniforms(const Program& p) {
       if (t.mag_filter == GL_LINEAR && lv.w > 0 && lv.h > 0)
         border = (t.wrap_s == GL_CLAMP ? 1 : 0) | (t.wrap_t == GL_CLAMP ? 2 : 0);
       if (border && t.min_filter != GL_LINEAR) border |= 4;
-      emscripten_glUniform2f(p.tex_size, float(lv.w), float(lv.h));
+      tex_size[0] = float(lv.w), tex_size[1] = float(lv.h);
     }
     mode = 1;
   }
-  emscripten_glUniform1i(p.border, border);
-  emscripten_glUniform1i(p.tex_mode, mode);
-  int env = l.a.env_mode == GL_REPLACE ? 1 : l.a.env_mode == GL_DECAL ? 2 : 0;
-  emscripten_glUniform1i(p.env, env);
-  emscripten_glUniform1i(p.base, base_flags(base));
+  k.tex_mode = mode;
+  if (!mode) return;  // the texture settings do not matter then: one program serves
+  k.border = border;
+  k.env = l.a.env_mode == GL_REPLACE ? 1 : l.a.env_mode == GL_DECAL ? 2 : 0;
+  k.base = base_flags(base);
 }
 
-void set_alpha_uniforms(const Program& p) {
+void set_alpha_test(FragmentKey& k) {
   const Attrib& a = L().a;
-  int func = enabled(GL_ALPHA_TEST) ? int(a.alpha_func - GL_NEVER) : 7;
-  emscripten_glUniform1i(p.alpha_func, func);
-  // The framebuffer's alpha is 8 bits: the reference compares as its 8-bit value does.
-  emscripten_glUniform1f(p.alpha_ref, float(std::round(clamp01(a.alpha_ref) * 255.0) / 255.0));
+  k.alpha_func = enabled(GL_ALPHA_TEST) ? int(a.alpha_func - GL_NEVER) : 7;
+}
+
+// The alpha test's reference: the framebuffer's alpha is 8 bits, so it compares as its 8-bit
+// value does.
+void set_alpha_ref(const Program& p) {
+  emscripten_glUniform1f(p.alpha_ref, float(std::round(clamp01(L().a.alpha_ref) * 255.0) / 255.0));
 }
 
 void submit(const std::vector<float>& verts, GLenum prim, const Program& p) {
@@ -471,10 +497,14 @@ void web_gl_flush() {
   const Attrib& a = l.a;
   apply_fragment_state();
   emscripten_glViewport(a.viewport[0], a.viewport[1], a.viewport[2], a.viewport[3]);
-  const Program& p = a.shade_model == GL_FLAT ? l.flat : l.smooth;
-  emscripten_glUseProgram(p.id);
-  set_texture_uniforms(p);
-  set_alpha_uniforms(p);
+  FragmentKey k;
+  k.flat = a.shade_model == GL_FLAT;
+  float tex_size[2] = {1, 1};
+  bind_texture_unit(k, tex_size);
+  set_alpha_test(k);
+  const Program& p = use_program(k);
+  if (k.border) emscripten_glUniform2f(p.tex_size, tex_size[0], tex_size[1]);
+  set_alpha_ref(p);
   emscripten_glUniform1f(p.point_size, float(a.point_size));
   submit(l.batch, l.batch_prim, p);
   l.batch.clear();
@@ -842,8 +872,6 @@ int web_gl_create(const char* canvas_selector) {
   l.context = emscripten_webgl_create_context(canvas_selector, &attrs);
   if (l.context <= 0) return 0;
   emscripten_webgl_make_context_current(l.context);
-  l.smooth = make_program(false);
-  l.flat = make_program(true);
   emscripten_glGenVertexArrays(1, &l.vao);
   emscripten_glGenBuffers(1, &l.vbo);
   emscripten_glGenTextures(1, &l.pixel_texture);
@@ -1467,13 +1495,11 @@ void glDrawPixels(GLsizei w, GLsizei h, GLenum format, GLenum, const GLvoid* dat
   }
   apply_fragment_state();
   emscripten_glViewport(0, 0, l.width, l.height);
-  const Program& p = l.smooth;
-  emscripten_glUseProgram(p.id);
-  emscripten_glUniform1i(p.tex_mode, 1);
-  emscripten_glUniform1i(p.env, 1);
-  emscripten_glUniform1i(p.base, 3);
-  emscripten_glUniform1i(p.border, 0);
-  set_alpha_uniforms(p);
+  FragmentKey k;
+  k.tex_mode = 1, k.env = 1, k.base = 3;
+  set_alpha_test(k);
+  const Program& p = use_program(k);
+  set_alpha_ref(p);
   submit(verts, GL_TRIANGLES, p);
   // The next batch binds its own texture; the pixel texture must not stay bound as the 2D one.
   emscripten_glBindTexture(GL_TEXTURE_2D, 0);

@@ -356,5 +356,11 @@ test('streaming: the first frame shows before the last byte is sent; flat out on
     const got = await pixels(page, 'b');
     assert.ok([...frames, blank].some((f) => differing(got, f) === 0), `sample ${i} is a whole frame`);
   }
+  // Frames decoded faster than they are shown wait to be drawn together; paused, the picture is
+  // the frame the element reports, none held back.
+  await page.evaluate(() => document.getElementById('b').pause());
+  await passes(page, 'b', 3);
+  const at = await prop(page, 'b', 'currentFrame');
+  assert.equal(differing(await pixels(page, 'b'), reference(e2, 96, 64, at)), 0, `paused on frame ${at}`);
   await page.context().close();
 });
