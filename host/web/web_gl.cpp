@@ -1,8 +1,8 @@
 // OpenGL 1.1 over WebGL 2: the subset of the fixed-function API that the library, the player and
 // the gallery call, under the real gl* names, so their drawing code builds for the browser as it is.
 // Vertices go through the matrix stacks and the lighting on the CPU (in doubles, as the desktop
-// drivers' own software paths do) and collect in one batch, drawn by one small shader pair when a
-// state change needs it; textures keep a CPU copy of every level for glGetTexImage. Points of
+// drivers' own software paths do) and collect in one batch, drawn when a state change needs it by
+// a small program made for the batch's fragment set-up; textures keep a CPU copy of every level for glGetTexImage. Points of
 // size 1 are put on their pixel's centre and pixel rectangles are drawn as nearest-sampled quads
 // over exactly their pixels, so decoded pictures come out as on the desktop, bit for bit.
 // Not here: display lists, evaluators, feedback, selection, accumulation, fog, stencil, clip
