@@ -443,7 +443,7 @@ int anim_next_frame_deferred(AnimFile* anim) {
     anim_draw_deferred();
   std::memcpy(deferred_viewport, viewport, sizeof viewport);
   const int more = gather_frame(anim, viewport, deferred > 0);
-  deferred++;
+  if (more) deferred++;  // past the end nothing was decoded
   return more;
 }
 

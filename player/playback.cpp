@@ -70,10 +70,11 @@ void draw_held_frames() {
   if (anim_deferred_frames()) without_depth_test(anim_draw_deferred);
 }
 
-// True when this pass's frame may wait for the next one that reaches the screen: nothing is drawn
-// over it (overlays) or asks for the picture (S, F11), and the host says the screen is behind.
+// True when this pass's frame may wait for the next one that reaches the screen: it is played
+// (not a step while paused), nothing is drawn over it (overlays) or asks for the picture (S, F11),
+// and the host says the screen is behind.
 bool hold_frame(const PlayerOptions* options, const AnimFile* anim) {
-  return player_hold_drawing && anim->frame > 0 && !overlay_showing(options) &&
+  return player_hold_drawing && anim->frame > 0 && !options->paused && !overlay_showing(options) &&
          !gfx_key_pressed(GFX_KEY_S) && !gfx_key_pressed(GFX_KEY_F11) && player_hold_drawing();
 }
 

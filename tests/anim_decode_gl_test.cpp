@@ -193,6 +193,8 @@ TEST(AnimDecodeGl, DeferredFramesDrawAsOneByOne) {
       EXPECT_TRUE(gl.pixels() == shown) << "frame " << f << " in groups of " << group;
     }
     const int held = anim_deferred_frames();
+    EXPECT_EQ(anim_next_frame_deferred(&a), 0);  // past the end: no frame more
+    EXPECT_EQ(anim_deferred_frames(), held);
     EXPECT_EQ(anim_draw_deferred(), held);
     EXPECT_EQ(anim_draw_deferred(), 0);
     EXPECT_TRUE(gl.pixels() == points.back()) << "groups of " << group;
