@@ -215,6 +215,7 @@ gzipServer.server.close();
 await browser.close();
 const gz = (f) => gzipSync(readFileSync(join(web, f)), { level: 9 }).length;
 const elementBytes = gz('vantorel-player.js') + gz('vantorel.js') + gz('vantorel.wasm');
+const zstdBytes = gz('vantorel-zstd.wasm');
 server.kill();
 rmSync(files, { recursive: true, force: true });
 rmSync(work, { recursive: true, force: true });
@@ -227,4 +228,4 @@ console.log(`demo at 25 frames/s, main thread busy:        ${(100 * busyPlaying)
 console.log(`four <vantorel-player> demos at 25 frames/s:  ${four.map((f) => f.toFixed(2)).join(', ')} frames/s`);
 console.log(`demo at 1.6 Mbit/s, 150 ms: first frame after ${firstFrame.toFixed(1)} s, ${fetched} bytes fetched by then`);
 console.log(`  the same from a server that gzips scripts:  ${firstFrameGz.toFixed(1)} s, ${fetchedGz} bytes fetched by then`);
-console.log(`element, player and WebAssembly, gzipped:   ${elementBytes} bytes`);
+console.log(`element, player and WebAssembly, gzipped:   ${elementBytes} bytes (zstd's module, fetched for zstd files only: ${zstdBytes})`);

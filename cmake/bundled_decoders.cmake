@@ -1,8 +1,9 @@
 # gzip and zstd for the builds that cannot link the system's libraries. Windows: zlib's MinGW
-# archive (libz-mingw-w64-dev) and zstd's decompressor; the browser: zstd's decompressor only (the
-# page itself unpacks gzip). The decompressor is compiled from the source of Debian's libzstd that
-# scripts/install-deps.sh unpacks into the cache below. Both are carried inside libvantorel.a, so
-# the programs and the SDK's users link nothing more. A missing one leaves its files refused.
+# archive (libz-mingw-w64-dev) and zstd's decompressor, both carried inside libvantorel.a, so the
+# programs and the SDK's users link nothing more. The browser: the page itself unpacks gzip, and
+# zstd through a module of its own (cmake/web.cmake), fetched only for zstd files, so the player
+# carries no decompressor. The decompressor is compiled from the source of Debian's libzstd that
+# scripts/install-deps.sh unpacks into the cache below. A missing one leaves its files refused.
 if(DEFINED ENV{XDG_CACHE_HOME} AND NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
   set(vt_cache_home "$ENV{XDG_CACHE_HOME}")
 else()
@@ -46,12 +47,17 @@ if(EXISTS ${VT_ZSTD_SOURCE}/lib/zstd.h AND EXISTS ${VT_ZSTD_SOURCE}/lib/decompre
   set_source_files_properties(${vt_zstd_src} PROPERTIES
     COMPILE_DEFINITIONS "ZSTD_DISABLE_ASM=1;ZSTD_TRACE=0;ZSTD_LEGACY_SUPPORT=0"
     COMPILE_OPTIONS "-w")
-  target_sources(vantorel_objects PRIVATE ${vt_zstd_src})
+  set(VT_ZSTD_DECODER_SOURCES ${vt_zstd_src})
+endif()
+if(VT_ZSTD_DECODER_SOURCES AND WIN32)
+  target_sources(vantorel_objects PRIVATE ${VT_ZSTD_DECODER_SOURCES})
   target_include_directories(vantorel_objects SYSTEM PRIVATE ${VT_ZSTD_SOURCE}/lib)
   target_compile_definitions(vantorel_objects PRIVATE VT_HAVE_ZSTD=1 VT_ZSTD_DECODER_ONLY=1)
   set(VT_WINDOWS_ZSTD 1 CACHE INTERNAL "zstd's decoder is built in (the tests read this)")
 else()
   set(VT_WINDOWS_ZSTD 0 CACHE INTERNAL "zstd's decoder is built in (the tests read this)")
+endif()
+if(NOT VT_ZSTD_DECODER_SOURCES)
   message(WARNING "zstd's source not found in ${VT_ZSTD_SOURCE} (scripts/install-deps.sh fetches it): "
                   "zstd-compressed .anim files will be refused")
 endif()

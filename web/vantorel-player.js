@@ -43,6 +43,40 @@ function loadWasm() {
   return wasmPromise;
 }
 
+// zstd's decompressor (vantorel-zstd.wasm beside this module, or the single-file build's copy),
+// loaded the first time a zstd file comes: its exports.
+let zstdPromise = null;
+function loadZstd() {
+  if (!zstdPromise) {
+    const imports = { env: { emscripten_notify_memory_growth() {} } };
+    const url = new URL('vantorel-zstd.wasm', here), hex = globalThis.VantorelZstdWasm;
+    const made = hex
+      ? WebAssembly.instantiate(Uint8Array.from(hex.match(/../g), (h) => parseInt(h, 16)), imports)
+      : WebAssembly.instantiateStreaming(fetch(url), imports).catch(() => fetch(url).then((r) => {
+        if (!r.ok) throw new Error(`vantorel-zstd.wasm: ${statusText(r)}`);
+        return r.arrayBuffer();
+      }).then((b) => WebAssembly.instantiate(b, imports)));
+    zstdPromise = made.then(({ instance }) => { instance.exports._initialize(); return instance.exports; });
+    zstdPromise.catch(() => { zstdPromise = null; });  // a later file tries again
+  }
+  return zstdPromise;
+}
+
+// The plain bytes of a zstd file, or null when its data is damaged or cut short.
+async function unzstd(bytes) {
+  const z = await loadZstd();
+  const at = z.vt_zstd_alloc(bytes.length), lengthAt = z.vt_zstd_alloc(4);
+  new Uint8Array(z.memory.buffer, at, bytes.length).set(bytes);
+  const out = z.vt_zstd_unpack(at, bytes.length, lengthAt);
+  const length = new DataView(z.memory.buffer).getUint32(lengthAt, true);
+  z.vt_zstd_free(at);
+  z.vt_zstd_free(lengthAt);
+  if (!out) return null;
+  const plain = new Uint8Array(z.memory.buffer, out, length).slice();
+  z.vt_zstd_free(out);
+  return plain;
+}
+
 // A program that ends inside a sleep ends by an exception nothing catches: the end of a run.
 if (typeof window !== 'undefined') {
   window.addEventListener('unhandledrejection', (e) => {
@@ -104,7 +138,16 @@ async function unpack(name, bytes) {
       throw new Error(`${name}: damaged gzip data`);
     }
   }
-  // zstd stays as it is: the player's own decoder reads it.
+  if (isZstd(bytes)) {
+    let plain;
+    try {
+      plain = await unzstd(bytes);
+    } catch (e) {
+      throw new Error(`${name}: the zstd decoder could not be loaded (${e.message || e})`);
+    }
+    if (!plain) throw new Error(`${name}: damaged zstd data`);
+    bytes = plain;
+  }
   const other = foreignFormat(bytes);
   if (other) throw new Error(`${name}: not an .anim file (it is ${other})`);
   return bytes;

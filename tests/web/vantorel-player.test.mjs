@@ -155,6 +155,8 @@ before(async () => {
   execFileSync('cp', [join(root, 'assets/demo.anim'), served]);
   writeFileSync(join(served, 'picture.png'), Buffer.from('89504e470d0a1a0a0000000d49484452', 'hex'));
   writeFileSync(join(served, 'packed.anim'), execFileSync('zstd', ['-c', join(served, 'e2.anim')]));
+  const packed = readFileSync(join(served, 'packed.anim'));
+  writeFileSync(join(served, 'cut.anim.zst'), packed.subarray(0, packed.length >> 1));
   writeFileSync(join(served, 'page.anim'), '<!DOCTYPE html><html><body>not here</body></html>');
 
   server = createServer(serve);
@@ -286,6 +288,7 @@ test('gzip and zstd files play; errors are told in the element and by the error 
     <vantorel-player id="png" src="picture.png"></vantorel-player>
     <vantorel-player id="zst" src="packed.anim"></vantorel-player>
     <vantorel-player id="html" src="page.anim"></vantorel-player>
+    <vantorel-player id="cut" src="cut.anim.zst"></vantorel-player>
     <vantorel-player id="cap" src="e1.anim" captions="nocaptions.txt"></vantorel-player>`);
   for (const id of ['gz', 'zst']) {
     await running(page, id);
@@ -295,6 +298,7 @@ test('gzip and zstd files play; errors are told in the element and by the error 
     missing: 'missing.anim: 404 Not Found',
     png: 'picture.png: not an .anim file (it is a PNG image)',
     html: 'page.anim: not an .anim file (it is an HTML page)',
+    cut: 'cut.anim.zst: damaged zstd data',
   };
   for (const [id, text] of Object.entries(expected)) {
     await page.waitForFunction((id) => document.getElementById(id).error, id, WAIT);
