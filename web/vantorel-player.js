@@ -28,18 +28,22 @@ function loadFactory() {
   return factoryPromise;
 }
 
+// The WebAssembly file `name` beside this module, compiled as it arrives (or, where the server
+// does not say application/wasm, once it is in).
+function compileBeside(name) {
+  const url = new URL(name, here);
+  return WebAssembly.compileStreaming(fetch(url)).catch(() =>
+    fetch(url).then((r) => {
+      if (!r.ok) throw new Error(`${name}: ${statusText(r)}`);
+      return r.arrayBuffer();
+    }).then((b) => WebAssembly.compile(b)));
+}
+
 // The compiled WebAssembly, shared by every element of the page; null in the single-file build,
 // whose loader carries its own.
 function loadWasm() {
   if (globalThis.VantorelPlayerSingleFile) return Promise.resolve(null);
-  if (!wasmPromise) {
-    const url = new URL('vantorel.wasm', here);
-    wasmPromise = WebAssembly.compileStreaming(fetch(url)).catch(() =>
-      fetch(url).then((r) => {
-        if (!r.ok) throw new Error(`vantorel.wasm: ${statusText(r)}`);
-        return r.arrayBuffer();
-      }).then((b) => WebAssembly.compile(b)));
-  }
+  if (!wasmPromise) wasmPromise = compileBeside('vantorel.wasm');
   return wasmPromise;
 }
 
@@ -49,14 +53,13 @@ let zstdPromise = null;
 function loadZstd() {
   if (!zstdPromise) {
     const imports = { env: { emscripten_notify_memory_growth() {} } };
-    const url = new URL('vantorel-zstd.wasm', here), hex = globalThis.VantorelZstdWasm;
-    const made = hex
-      ? WebAssembly.instantiate(Uint8Array.from(hex.match(/../g), (h) => parseInt(h, 16)), imports)
-      : WebAssembly.instantiateStreaming(fetch(url), imports).catch(() => fetch(url).then((r) => {
-        if (!r.ok) throw new Error(`vantorel-zstd.wasm: ${statusText(r)}`);
-        return r.arrayBuffer();
-      }).then((b) => WebAssembly.instantiate(b, imports)));
-    zstdPromise = made.then(({ instance }) => { instance.exports._initialize(); return instance.exports; });
+    const hex = globalThis.VantorelZstdWasm;
+    const compiled = hex ? WebAssembly.compile(Uint8Array.from(hex.match(/../g), (h) => parseInt(h, 16)))
+      : compileBeside('vantorel-zstd.wasm');
+    zstdPromise = compiled.then((m) => WebAssembly.instantiate(m, imports)).then((instance) => {
+      instance.exports._initialize();
+      return instance.exports;
+    });
     zstdPromise.catch(() => { zstdPromise = null; });  // a later file tries again
   }
   return zstdPromise;
