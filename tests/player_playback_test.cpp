@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -119,8 +120,13 @@ TEST(Playback, NotANumberAndNegativeDurationsRunWithoutWaiting) {
 }
 
 TEST(Playback, UnopenableAnimationIsFatalAndNamed) {
-  // The death test runs in a fresh copy of this program, so the folder must have a fixed name.
-  std::string dir = ::testing::TempDir() + "vantorel_playback_fatal";
+  // The death test runs in a fresh copy of this program, so the folder's name must come out the
+  // same there: it is named after this program's path, which also keeps apart two build trees
+  // testing at once on one machine.
+  char exe[4096] = {};
+  if (readlink("/proc/self/exe", exe, sizeof exe - 1) < 0) exe[0] = 0;
+  std::string dir = ::testing::TempDir() + "vantorel_playback_fatal_" +
+                    std::to_string(std::hash<std::string>()(exe));
   mkdir(dir.c_str(), 0755);
   std::string log_path = dir + "/graphics_error.log";
   fresh_host("");
